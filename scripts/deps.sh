@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Tarvik need. Quiet and quick
+# when everything is already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build clang libclang-rt-14-dev
+    qt6-base-dev qt6-serialport-dev libgl-dev
+    libbenchmark-dev
+    xvfb xauth poppler-utils fonts-dejavu-core fonts-liberation
+    dpkg-dev fakeroot file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

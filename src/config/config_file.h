@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+namespace tarvik {
+
+// Capacities of the values as the program reads them: characters including the terminating NUL,
+// so a value is seen cut to capacity - 1 characters.
+namespace kapacita {
+inline constexpr int com = 2;
+inline constexpr int heslo = 21;
+inline constexpr int aktivni = 2;
+inline constexpr int nazev = 12;
+inline constexpr int chlivek = 4;
+inline constexpr int stykac = 21;
+} // namespace kapacita
+
+// Reads one value of the configuration file at `cesta`: the value of `klic` in section `sekce`
+// cut to kapacita - 1 characters, or `vychozi` when the file, the section or the key is missing.
+// A key present with an empty value reads as empty. Never fails: an unreadable file reads as
+// missing.
+QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
+                    const QString& vychozi, int kapacita);
+
+// Writes one value: replaces the key's value in place, adds the key at the end of its section, or
+// adds the section at the end of the file; creates a missing file. Every other byte of the file is
+// kept. The new content replaces the file atomically, so a failed write leaves the old file as it
+// was. Returns false on failure (the program does not report it).
+bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
+                   const QString& hodnota);
+
+// True when an ordinary file exists at `cesta` (a folder of that name does not count).
+bool konfigurace_existuje(const QString& cesta);
+
+// The complete default configuration file, byte for byte: 468 lines, Windows-1250, CR LF.
+QByteArray vychozi_konfigurace();
+
+// Writes the default file to `cesta`. Returns false when it could not be written whole; then no
+// half-written file is left behind.
+bool vytvor_konfiguracni_soubor(const QString& cesta);
+
+inline const QString zprava_chybi_konfigurace = QStringLiteral(
+    "Konfigurační soubor nenalezen. Vytvořen nový s implicitními hodnotami. Pro správnou funkci "
+    "programu obnovte tento soubor ze zálohy.");
+inline const QString zprava_chyba_vytvoreni =
+    QStringLiteral("Chyba při vytváření konfiguračního souboru.");
+
+} // namespace tarvik

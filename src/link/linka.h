@@ -1,0 +1,82 @@
+#pragma once
+
+#include "link/okno_linky.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+
+namespace tarvik {
+
+class seriovy_port;
+
+// The link to the switch controller: the serial port, the receiver, the two timers and the link
+// state. One command, one reply: a command arms the watchdog and locks the switches until its
+// reply has been handled.
+class linka : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds perioda_statusu{60000};
+    static constexpr std::chrono::milliseconds cas_odezvy{10000};
+    static inline const QByteArray konec_radku = QByteArrayLiteral("\r\n");
+
+    explicit linka(okno_linky& okno, QObject* parent = nullptr);
+    ~linka() override;
+
+    // Reads `com` from the configuration and opens the port; on failure shows its message and
+    // returns false. Sets panel 2 on success.
+    bool otevri_port(const QString& cesta_ini);
+    // Closes the port if it is open.
+    void zavri_port();
+    bool port_otevren() const;
+    // For the port dialog: closes the open port and opens COM<cislo>. Returns false when it cannot
+    // be opened (the port then stays closed). Does not touch the configuration or the panels.
+    bool prepni_port(int cislo);
+    int cislo_portu() const;
+
+    // Status query: locks the switches, arms the watchdog, awaits "XS", sends "XA".
+    void nacti_status();
+    void spust_watchdog_timer();
+    void zastav_watchdog_timer();
+    void spust_status_timer();
+    void zastav_status_timer();
+    // Restarts the status period only when the timer runs (a switch's change of value).
+    void restartuj_status_timer();
+
+    // Sends the switch command for contactor `cislo` (its number text, padded here) and awaits its
+    // acknowledgement. Locks the switches and arms the watchdog first.
+    void posli_prikaz(const QString& cislo, bool zapnout);
+
+    // Incoming bytes, in the order they arrived.
+    void precti_data_z_portu(const QByteArray& data);
+
+    // Timer ticks (tests call these instead of waiting).
+    void tik_status_timeru();
+    void tik_watchdog_timeru();
+
+    bool nacitani_statusu() const { return nacitani_statusu_; }
+    const QByteArray& ocekavana_odpoved() const { return ocekavana_odpoved_; }
+    const stavy_stykacu& stav_stykacu() const { return stav_stykacu_; }
+    void nuluj_stav_stykacu();
+    qint16 citac_statusu() const { return citac_statusu_; }
+    QTimer& status_timer() { return status_timer_; }
+    QTimer& watchdog_timer() { return watchdog_timer_; }
+    seriovy_port& com_port() { return *com_port_; }
+
+private:
+    okno_linky& okno_;
+    seriovy_port* com_port_;
+    QTimer status_timer_;
+    QTimer watchdog_timer_;
+    QByteArray prijimany_paket_;
+    bool prijem_paketu_ = false;
+    QByteArray ocekavana_odpoved_;
+    bool nacitani_statusu_ = false;
+    qint16 citac_statusu_ = 0;
+    stavy_stykacu stav_stykacu_{};
+};
+
+} // namespace tarvik

@@ -1,0 +1,36 @@
+#include "platform/devices.h"
+
+#include "platform/program_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tarvik {
+
+QString cesta_serioveho_portu(int cislo) {
+    const QString odkaz = program_folder() + QStringLiteral("/dosdevices/com%1").arg(cislo);
+    const QFileInfo info(odkaz);
+    if (info.exists() || info.isSymLink()) {
+        const QString cil = info.canonicalFilePath();
+        return cil.isEmpty() ? odkaz : cil; // a dangling link names no device: opening it fails
+    }
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(cislo);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(cislo - 1);
+#endif
+}
+
+QString cesta_zalohy() {
+    const QString disketa = program_folder() + QStringLiteral("/dosdevices/a:");
+    const QFileInfo info(disketa);
+    if (info.exists() || info.isSymLink())
+        return disketa + QStringLiteral("/tarvik.ini");
+#ifdef Q_OS_WIN
+    return QStringLiteral("a:/tarvik.ini");
+#else
+    return QStringLiteral("/media/floppy/tarvik.ini");
+#endif
+}
+
+} // namespace tarvik

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvik {
+
+// The folder that holds the program's executable: the configuration file, the help file and the
+// dosdevices folder are looked up there. Tests point it at a temporary folder.
+QString program_folder();
+void set_program_folder(const QString& folder);
+
+} // namespace tarvik

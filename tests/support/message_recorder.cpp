@@ -1,0 +1,27 @@
+#include "support/message_recorder.h"
+
+namespace tarvik::test {
+
+message_recorder::message_recorder() {
+    nastav_odpovidac_zprav([this](const zprava& z) {
+        zpravy.append(z);
+        if (behem_zpravy)
+            behem_zpravy(z);
+        if (odpovedi.empty())
+            return odpoved_zpravy::ok;
+        const auto o = odpovedi.front();
+        odpovedi.pop_front();
+        return o;
+    });
+}
+
+message_recorder::~message_recorder() { nastav_odpovidac_zprav({}); }
+
+QStringList message_recorder::texty() const {
+    QStringList t;
+    for (const auto& z : zpravy)
+        t.append(z.text);
+    return t;
+}
+
+} // namespace tarvik::test

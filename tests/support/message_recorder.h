@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/message_box.h"
+
+#include <QList>
+
+#include <deque>
+#include <functional>
+
+namespace tarvik::test {
+
+// Answers every message box instead of showing it, and remembers each one. Answers are taken from
+// a queue (OK when it is empty); a hook may run inside a box, as the user would while it is open.
+class message_recorder {
+public:
+    message_recorder();
+    ~message_recorder();
+    message_recorder(const message_recorder&) = delete;
+    message_recorder& operator=(const message_recorder&) = delete;
+
+    QList<zprava> zpravy;
+    std::deque<odpoved_zpravy> odpovedi;
+    std::function<void(const zprava&)> behem_zpravy;
+
+    QStringList texty() const;
+    void vymaz() { zpravy.clear(); }
+};
+
+} // namespace tarvik::test

@@ -1,0 +1,24 @@
+#include "support/temp_folder.h"
+
+#include "platform/program_folder.h"
+
+#include <QFile>
+
+namespace tarvik::test {
+
+temp_folder::temp_folder() { set_program_folder(dir_.path()); }
+
+temp_folder::~temp_folder() { set_program_folder({}); }
+
+void temp_folder::write(const QString& name, const QByteArray& content) const {
+    QFile f(file(name));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+}
+
+QByteArray temp_folder::read(const QString& name) const {
+    QFile f(file(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace tarvik::test

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tarvik::test {
+
+// A temporary program folder: set as the program's folder for the lifetime of the object.
+class temp_folder {
+public:
+    temp_folder();
+    ~temp_folder();
+    temp_folder(const temp_folder&) = delete;
+    temp_folder& operator=(const temp_folder&) = delete;
+
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    QString ini() const { return file(QStringLiteral("tarvik.ini")); }
+
+    void write(const QString& name, const QByteArray& content) const;
+    QByteArray read(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+} // namespace tarvik::test
