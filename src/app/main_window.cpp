@@ -1,0 +1,397 @@
+#include "app/main_window.h"
+
+#include "access/frm_login.h"
+#include "access/frm_zmena_hesla.h"
+#include "app/cell_grid.h"
+#include "config/backup.h"
+#include "config/config_file.h"
+#include "dialogs/frm_cis_stykace.h"
+#include "dialogs/frm_com.h"
+#include "dialogs/frm_zalozky.h"
+#include "platform/help_viewer.h"
+#include "platform/message_box.h"
+#include "platform/program_folder.h"
+#include "print/printout.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace tarvik {
+
+namespace {
+
+const QString bez_stykace = QStringLiteral("---");
+
+// Client area below the menu bar: 12555 x 9540 twips; the tabs start 240 twips down and the
+// status bar is the last 375 twips.
+constexpr int sirka_klienta = 12555 / 15;
+constexpr int vyska_klienta = 9540 / 15;
+constexpr int vyska_stavoveho_radku = 375 / 15;
+constexpr int horni_okraj_zalozek = 240 / 15;
+constexpr std::array<int, frm_main::pocet_panelu> sirky_panelu{2500 / 15, 1200 / 15, 2500 / 15,
+                                                                3500 / 15, 2500 / 15};
+
+// A panel shows text, not the line terminator of an awaited reply.
+QString bez_ridicich_znaku(QString text) {
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
+frm_main::frm_main(QWidget* rodic)
+    : QMainWindow(rodic, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      linka_(*this) {
+    setObjectName(QStringLiteral("frm_main"));
+    setWindowTitle(QStringLiteral("Tarvik"));
+    setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
+
+    auto* klient = new QWidget(this);
+    klient->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
+    SSTab2_ = new mrizka_chlivku(klient);
+    SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, 8895 / 15);
+    setCentralWidget(klient);
+
+    vytvor_menu();
+    vytvor_stavovy_radek();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(SSTab2_, &mrizka_chlivku::zmena_hodnoty, this,
+            [this] { linka_.restartuj_status_timer(); });
+    connect(SSTab2_, &mrizka_chlivku::kliknuti, this, &frm_main::Check1_Click);
+    connect(SSTab2_, &mrizka_chlivku::vyber_cisla, this, &frm_main::Text2_vyber);
+}
+
+frm_main::~frm_main() = default;
+
+void frm_main::vytvor_menu() {
+    auto akce = [this](QMenu* menu, const char* jmeno, const QString& popis, auto obsluha) {
+        QAction* a = menu->addAction(popis);
+        a->setObjectName(QLatin1String(jmeno));
+        connect(a, &QAction::triggered, this, obsluha);
+        return a;
+    };
+
+    menu_rezim_ = menuBar()->addMenu(QStringLiteral("&Režim"));
+    menu_rezim_->setObjectName(QStringLiteral("menu_rezim"));
+    menu_uzivatelsky_ = akce(menu_rezim_, "menu_uzivatelsky", QStringLiteral("&Uživatelský režim"),
+                             &frm_main::menu_uzivatelsky_Click);
+    menu_administratorsky_ =
+        akce(menu_rezim_, "menu_administratorsky", QStringLiteral("&Administrátorský režim"),
+             &frm_main::menu_administratorsky_Click);
+    menu_rezim_->addSeparator()->setObjectName(QStringLiteral("line1"));
+    menu_nacti_status_ =
+        akce(menu_rezim_, "menu_nacti_status", QStringLiteral("A&ktualizuj stav vypínačů"),
+             &frm_main::menu_nacti_status_Click);
+
+    menu_konfigurace_ = menuBar()->addMenu(QStringLiteral("&Konfigurace"));
+    menu_konfigurace_->setObjectName(QStringLiteral("menu_konfigurace"));
+    menu_zalozky_ = akce(menu_konfigurace_, "menu_zalozky", QStringLiteral("&Záložky"),
+                         &frm_main::menu_zalozky_Click);
+    menu_stykace_ = akce(menu_konfigurace_, "menu_stykace", QStringLiteral("&Názvy stykačů"),
+                         &frm_main::menu_stykace_Click);
+    menu_rs232_ = akce(menu_konfigurace_, "menu_rs232", QStringLiteral("Čí&slo COMu"),
+                       &frm_main::menu_rs232_Click);
+    menu_konfigurace_->addSeparator()->setObjectName(QStringLiteral("line2"));
+    menu_heslo_ = akce(menu_konfigurace_, "menu_heslo", QStringLiteral("&Administrátorské heslo"),
+                       &frm_main::menu_heslo_Click);
+    menu_konfigurace_->addSeparator()->setObjectName(QStringLiteral("line3"));
+    menu_save_ = akce(menu_konfigurace_, "menu_save", QStringLiteral("Záloha konfigurace na disketu"),
+                      &frm_main::menu_save_Click);
+    menu_load_ = akce(menu_konfigurace_, "menu_load", QStringLiteral("Obnova konfigurace z diskety"),
+                      &frm_main::menu_load_Click);
+
+    menu_tisk_ = menuBar()->addMenu(QStringLiteral("&Tisk"));
+    menu_tisk_->setObjectName(QStringLiteral("menu_tisk"));
+    menu_tisk_stykace_ = akce(menu_tisk_, "menu_tisk_stykace", QStringLiteral("&Tabulka stykačů"),
+                              &frm_main::menu_tisk_stykace_Click);
+
+    menu_help_ = menuBar()->addAction(QStringLiteral("&Help"));
+    menu_help_->setObjectName(QStringLiteral("menu_help"));
+    connect(menu_help_, &QAction::triggered, this, &frm_main::menu_help_Click);
+
+    // The window is created in user mode.
+    menu_uzivatelsky_->setEnabled(false);
+    for (QAction* a : {menu_zalozky_, menu_stykace_, menu_rs232_, menu_heslo_, menu_save_,
+                       menu_load_})
+        a->setEnabled(false);
+}
+
+void frm_main::vytvor_stavovy_radek() {
+    auto* radek = new QStatusBar(this);
+    radek->setObjectName(QStringLiteral("StatusBar1"));
+    radek->setSizeGripEnabled(false);
+    radek->setFixedHeight(vyska_stavoveho_radku);
+    for (int p = 0; p < pocet_panelu; ++p) {
+        auto* panel = new QLabel(radek);
+        panel->setObjectName(QStringLiteral("panel%1").arg(p + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setFixedWidth(sirky_panelu[static_cast<size_t>(p)]);
+        panel->setIndent(3);
+        radek->addWidget(panel);
+        panely_[static_cast<size_t>(p)] = panel;
+    }
+    panely_[4]->setText(text_verze);
+    setStatusBar(radek);
+}
+
+bool frm_main::Form_Load() {
+    cesta_ini_ = program_folder() + QStringLiteral("/tarvik.ini");
+    editace_stykacu_ = false;
+
+    if (!konfigurace_existuje(cesta_ini_)) {
+        zobraz_chybu(this, zprava_chybi_konfigurace);
+        if (!vytvor_konfiguracni_soubor(cesta_ini_))
+            zobraz_chybu(this, zprava_chyba_vytvoreni);
+    }
+    linka_.nuluj_stav_stykacu();
+    nastav_panel(1, QStringLiteral("uživatelský mód"));
+
+    if (!linka_.otevri_port(cesta_ini_)) {
+        Form_Unload();
+        return false;
+    }
+
+    inicializuj_zalozky();
+    inicializuj_chlivky();
+    obarvi_buttony();
+    chlivky_uzivatelsky_mod();
+    linka_.nacti_status();
+    linka_.status_timer().start();
+
+    // The last tab is selected at start; when it is hidden, the first tab shown.
+    int vybrana = mrizka_chlivku::pocet_zalozek - 1;
+    for (int z = 0; !SSTab2_->isTabVisible(vybrana) && z < mrizka_chlivku::pocet_zalozek; ++z)
+        vybrana = z;
+    if (SSTab2_->isTabVisible(vybrana))
+        SSTab2_->setCurrentIndex(vybrana);
+    return true;
+}
+
+void frm_main::zobraz_uprostred() {
+    adjustSize();
+    if (const QScreen* obrazovka = screen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(obrazovka->availableGeometry().center());
+        move(r.topLeft());
+    }
+    show();
+}
+
+void frm_main::Form_Unload() { linka_.zavri_port(); }
+
+void frm_main::closeEvent(QCloseEvent* udalost) {
+    Form_Unload();
+    udalost->accept();
+}
+
+// The window keeps its one size: a maximised window returns to it.
+void frm_main::changeEvent(QEvent* udalost) {
+    QMainWindow::changeEvent(udalost);
+    if (udalost->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+}
+
+QString frm_main::panel(int cislo) const { return panely_[static_cast<size_t>(cislo - 1)]->text(); }
+
+QAction* frm_main::polozka(const char* jmeno) const {
+    return findChild<QAction*>(QLatin1String(jmeno));
+}
+
+void frm_main::nastav_panel(int panel, const QString& text) {
+    if (panel < 1 || panel > pocet_panelu)
+        return;
+    panely_[static_cast<size_t>(panel - 1)]->setText(bez_ridicich_znaku(text));
+}
+
+// ---- tabs and cells ----
+
+void frm_main::inicializuj_zalozky() {
+    for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
+        const QString aktivni = cti_hodnotu(cesta_ini_, u"zalozky", QStringLiteral("aktivni%1").arg(t),
+                                            QStringLiteral("0"), kapacita::aktivni);
+        const bool zobrazena = aktivni.trimmed().startsWith(QLatin1Char('1'));
+        SSTab2_->setTabVisible(t - 1, zobrazena);
+        SSTab2_->setTabEnabled(t - 1, zobrazena);
+        if (zobrazena)
+            SSTab2_->setTabText(t - 1, cti_hodnotu(cesta_ini_, u"zalozky",
+                                                   QStringLiteral("nazev%1").arg(t), bez_stykace,
+                                                   kapacita::nazev));
+    }
+}
+
+void frm_main::inicializuj_chlivky() {
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+        const QString cislo = cti_hodnotu(cesta_ini_, u"chlivky", QStringLiteral("chlivek%1").arg(i),
+                                          QStringLiteral("0"), kapacita::chlivek);
+        const QString nazev = cti_hodnotu(cesta_ini_, u"stykace", QStringLiteral("stykac") + cislo,
+                                          bez_stykace, kapacita::stykac);
+        SSTab2_->nastav_chlivek(i, cislo, nazev);
+    }
+}
+
+void frm_main::obarvi_buttony() {
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
+        SSTab2_->obarvi(i);
+}
+
+void frm_main::chlivky_uzivatelsky_mod() {
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+        if (SSTab2_->Text2(i)->text() == bez_stykace) {
+            SSTab2_->Text1(i)->hide();
+            SSTab2_->Check1(i)->hide();
+        }
+        SSTab2_->Text2(i)->hide();
+    }
+}
+
+void frm_main::chlivky_administratorsky_mod() {
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+        SSTab2_->Text1(i)->show();
+        SSTab2_->Check1(i)->show();
+        SSTab2_->Text2(i)->show();
+    }
+}
+
+int frm_main::cislo_stykace(int i) const {
+    bool ok = false;
+    const QString text = SSTab2_->Text2(i)->text();
+    const int n = text.toInt(&ok);
+    // Only plain digits name a contactor; "+5", " 5" or "5 " come from a hand-edited file.
+    const bool jen_cislice =
+        !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; });
+    return ok && jen_cislice && n >= 0 && n < pocet_stykacu ? n : -1;
+}
+
+void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav) {
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+        const int n = cislo_stykace(i);
+        if (n >= 0)
+            SSTab2_->Check1(i)->setChecked(stav[static_cast<size_t>(n)]);
+    }
+}
+
+// ---- the switch lock and the modes ----
+
+void frm_main::zakaz_buttony() {
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
+        SSTab2_->Check1(i)->setEnabled(false);
+    menu_nacti_status_->setEnabled(false);
+    nastav_panel(4, QStringLiteral("tlačítka zakázána"));
+}
+
+// A cell without a valid contactor number is never enabled: it has nothing to switch.
+void frm_main::povol_buttony() {
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
+        SSTab2_->Check1(i)->setEnabled(cislo_stykace(i) >= 0);
+    menu_nacti_status_->setEnabled(true);
+    nastav_panel(4, QStringLiteral("tlačítka povolena"));
+}
+
+void frm_main::menu_uzivatelsky_mod() {
+    menu_administratorsky_->setEnabled(true);
+    for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_rs232_, menu_heslo_, menu_stykace_,
+                       menu_save_, menu_load_})
+        a->setEnabled(false);
+}
+
+void frm_main::menu_administratorsky_mod() {
+    menu_administratorsky_->setEnabled(false);
+    for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_rs232_, menu_heslo_, menu_stykace_,
+                       menu_load_, menu_save_})
+        a->setEnabled(true);
+}
+
+void frm_main::prihlaseni_prijato() {
+    zakaz_buttony();
+    linka_.status_timer().stop();
+    linka_.zastav_watchdog_timer();
+    nastav_panel(1, QStringLiteral("administrátorský mód"));
+    menu_administratorsky_mod();
+    chlivky_administratorsky_mod();
+}
+
+// ---- menu commands ----
+
+void frm_main::menu_uzivatelsky_Click() {
+    nastav_panel(1, QStringLiteral("uživatelský mód"));
+    menu_uzivatelsky_mod();
+    chlivky_uzivatelsky_mod();
+    linka_.status_timer().start();
+    linka_.nacti_status();
+}
+
+void frm_main::menu_administratorsky_Click() {
+    (new frm_login(cesta_ini_, [this] { prihlaseni_prijato(); }, this))->exec();
+}
+
+void frm_main::menu_nacti_status_Click() { linka_.nacti_status(); }
+
+void frm_main::menu_zalozky_Click() {
+    (new frm_zalozky(cesta_ini_, [this] { inicializuj_zalozky(); }, this))->exec();
+}
+
+void frm_main::menu_stykace_Click() {
+    editace_stykacu_ = true;
+    (new frm_cis_stykace(
+         cesta_ini_, true, vybrany_chlivek_,
+         [this](int i, const QString& cislo, const QString& nazev) {
+             SSTab2_->nastav_chlivek(i, cislo, nazev);
+         },
+         [this] { inicializuj_chlivky(); }, this))
+        ->exec();
+}
+
+void frm_main::prirad_stykac() {
+    editace_stykacu_ = false;
+    (new frm_cis_stykace(
+         cesta_ini_, false, vybrany_chlivek_,
+         [this](int i, const QString& cislo, const QString& nazev) {
+             SSTab2_->nastav_chlivek(i, cislo, nazev);
+         },
+         [this] { inicializuj_chlivky(); }, this))
+        ->exec();
+}
+
+void frm_main::menu_rs232_Click() {
+    (new frm_com(
+         cesta_ini_, [this](int cislo) { return linka_.prepni_port(cislo); },
+         [this](const QString& text) { nastav_panel(2, text); }, this))
+        ->exec();
+}
+
+void frm_main::menu_heslo_Click() { (new frm_zmena_hesla(cesta_ini_, this))->exec(); }
+
+void frm_main::menu_save_Click() { tarvik::menu_save_Click(this, cesta_ini_); }
+
+void frm_main::menu_load_Click() { tarvik::menu_load_Click(this, cesta_ini_); }
+
+void frm_main::menu_tisk_stykace_Click() { menu_tisk_stykace(this, cesta_ini_); }
+
+void frm_main::menu_help_Click() {
+    if (!zobraz_napovedu(this, program_folder() + QStringLiteral("/tarvik.hlp")))
+        zobraz_chybu(this, QStringLiteral("Chyba při otevírání help souboru."));
+}
+
+// ---- cell events ----
+
+// The operator ticked or cleared a switch. The change of colour and the restart of the polling
+// period happen on every change of value; the command goes out only for the operator's own click
+// and never while a status reply is being applied.
+void frm_main::Check1_Click(int i) {
+    if (linka_.nacitani_statusu() || cislo_stykace(i) < 0)
+        return;
+    linka_.posli_prikaz(SSTab2_->Text2(i)->text(), SSTab2_->Check1(i)->isChecked());
+}
+
+void frm_main::Text2_vyber(int i) {
+    vybrany_chlivek_ = i;
+    prirad_stykac();
+}
+
+} // namespace tarvik
