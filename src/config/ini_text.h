@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <optional>
+
+// The configuration file's text, read and changed as bytes, without any file access.
+//
+// Reading follows the profile-string rules the file has always been read by:
+// - A line ends with LF, optionally preceded by CR. A UTF-8 byte order mark before the first line
+//   is skipped.
+// - Blanks (space, tab, CR, vertical tab, form feed) around a line, around a key and around a
+//   value are not part of it.
+// - A line starting with ';' is a comment. A line "[name]" starts section "name"; text after the
+//   closing bracket is ignored; a line starting with '[' but without ']' is ignored.
+// - Any other line with a '=' is a key line: the key before the first '=', the value after it.
+//   Lines without '=' and key lines before the first section belong to no key.
+// - Section and key names are compared without regard to the case of the letters A to Z.
+// - Only the first section of a name is searched, and in it the first line of a key.
+// - A value is taken literally: quotes and ';' inside it are part of it.
+// Bytes of any value (NUL included) are accepted anywhere, and lines may be of any length.
+namespace tarvik::ini {
+
+// The value of `klic` in section `sekce`, or nothing when the section or the key is missing.
+std::optional<QByteArray> najdi_hodnotu(QByteArrayView text, QByteArrayView sekce,
+                                        QByteArrayView klic);
+
+// The text with `klic` in section `sekce` set to `hodnota`, every other byte kept:
+// - an existing key keeps its line, its blanks before the value and its line break; only the
+//   value from its first byte to the end of the line is replaced;
+// - a missing key gets the line "klic=hodnota" after the last key line of the section (or after
+//   the section's own line when it has no keys);
+// - a missing section gets the lines "[sekce]" and "klic=hodnota" at the end of the text, after
+//   a line break when the text does not end with one.
+// New lines end like the text's first line (CR LF or LF); CR LF when the text has no line break.
+// CR and LF in `hodnota` are left out, so a value can never split its line. Names that the
+// format cannot hold as given (empty, blanks at either end, CR or LF, ']' in a section, '=' in a
+// key, a key starting with '[' or ';') are refused: the result is then empty.
+std::optional<QByteArray> nastav_hodnotu(QByteArrayView text, QByteArrayView sekce,
+                                         QByteArrayView klic, QByteArrayView hodnota);
+
+} // namespace tarvik::ini
