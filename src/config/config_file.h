@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -40,6 +41,11 @@ QByteArray vychozi_konfigurace();
 // Writes the default file to `cesta`. Returns false when it could not be written whole; then no
 // half-written file is left behind.
 bool vytvor_konfiguracni_soubor(const QString& cesta);
+
+// Replaces the file at `cesta` with `obsah` as a whole: the bytes go to a temporary file in the
+// same folder, are synced to disk and then renamed into place, keeping the old file's
+// permissions. On failure the old file (or its absence) is left as it was.
+bool zapis_soubor_atomicky(const QString& cesta, QByteArrayView obsah);
 
 inline const QString zprava_chybi_konfigurace = QStringLiteral(
     "Konfigurační soubor nenalezen. Vytvořen nový s implicitními hodnotami. Pro správnou funkci "

@@ -1,0 +1,113 @@
+#include "config/config_file.h"
+
+#include "config/codepage.h"
+#include "config/ini_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace tarvik {
+
+namespace {
+
+// The file is about 10 kB. Anything far larger is not a configuration file: it is read as
+// missing and never rewritten, rather than loaded into memory whole.
+constexpr qint64 nejvetsi_soubor = 16 * 1024 * 1024;
+
+enum class obsah_souboru { precten, chybi, necitelny };
+
+obsah_souboru precti_soubor(const QString& cesta, QByteArray& obsah) {
+    QFile soubor(cesta);
+    if (!soubor.open(QIODevice::ReadOnly))
+        return soubor.exists() ? obsah_souboru::necitelny : obsah_souboru::chybi;
+    if (soubor.size() > nejvetsi_soubor)
+        return obsah_souboru::necitelny;
+    obsah = soubor.readAll();
+    return soubor.error() == QFileDevice::NoError ? obsah_souboru::precten
+                                                  : obsah_souboru::necitelny;
+}
+
+QString orizni_na_kapacitu(const QString& text, int kapacita) {
+    return text.left(std::max(kapacita - 1, 0));
+}
+
+} // namespace
+
+bool zapis_soubor_atomicky(const QString& cesta, QByteArrayView obsah) {
+    // QSaveFile writes a temporary file beside `cesta` with the permissions of the file it
+    // replaces, syncs it to disk on commit and only then renames it into place.
+    QSaveFile soubor(cesta);
+    if (!soubor.open(QIODevice::WriteOnly))
+        return false;
+    if (soubor.write(obsah.data(), obsah.size()) != obsah.size())
+        return false; // the temporary file goes with `soubor`
+    return soubor.commit();
+}
+
+QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
+                    const QString& vychozi, int kapacita) {
+    QByteArray obsah;
+    if (precti_soubor(cesta, obsah) != obsah_souboru::precten)
+        return orizni_na_kapacitu(vychozi, kapacita);
+    const auto hodnota = ini::najdi_hodnotu(obsah, na_cp1250(sekce), na_cp1250(klic));
+    if (!hodnota)
+        return orizni_na_kapacitu(vychozi, kapacita);
+    // One byte is one character in this code page, so the cut can come before decoding.
+    return z_cp1250(QByteArrayView(*hodnota).first(
+        std::min<qsizetype>(hodnota->size(), std::max(kapacita - 1, 0))));
+}
+
+bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
+                   const QString& hodnota) {
+    QByteArray obsah;
+    const auto stav = precti_soubor(cesta, obsah);
+    if (stav == obsah_souboru::necitelny)
+        return false; // a file that cannot be read whole must not be replaced by a part of it
+    const auto novy =
+        ini::nastav_hodnotu(obsah, na_cp1250(sekce), na_cp1250(klic), na_cp1250(hodnota));
+    if (!novy)
+        return false;
+    if (stav == obsah_souboru::precten && *novy == obsah)
+        return true;
+    return zapis_soubor_atomicky(cesta, *novy);
+}
+
+bool konfigurace_existuje(const QString& cesta) {
+    return QFileInfo(cesta).isFile();
+}
+
+QByteArray vychozi_konfigurace() {
+    QString text;
+    text.reserve(12 * 1024);
+    const auto radek = [&text](const QString& r) {
+        text += r;
+        text += QLatin1String("\r\n");
+    };
+    radek(QStringLiteral("[system]"));
+    radek(QStringLiteral("heslo=1596403827"));
+    radek(QStringLiteral("com=1"));
+    radek({});
+    radek(QStringLiteral("[zalozky]"));
+    for (int n = 1; n <= 5; ++n)
+        radek(QStringLiteral("nazev%1=záložka %1").arg(n));
+    for (int n = 1; n <= 5; ++n)
+        radek(QStringLiteral("aktivni%1=1").arg(n));
+    radek({});
+    radek(QStringLiteral("[stykace]"));
+    for (int n = 0; n <= 127; ++n)
+        radek(QStringLiteral("stykac%1=stykač %1").arg(n));
+    radek({});
+    radek(QStringLiteral("[chlivky]"));
+    for (int n = 0; n <= 319; ++n)
+        radek(QStringLiteral("chlivek%1=%2").arg(n).arg(n <= 127 ? n : 0));
+    radek({});
+    return na_cp1250(text);
+}
+
+bool vytvor_konfiguracni_soubor(const QString& cesta) {
+    return zapis_soubor_atomicky(cesta, vychozi_konfigurace());
+}
+
+} // namespace tarvik
