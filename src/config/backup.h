@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tarvik {
+
+// Copies the file at `zdroj` to `cil` byte for byte. The copy goes to a temporary file beside
+// `cil` and replaces `cil` only when it is complete and synced to disk, so a failure leaves `cil`
+// as it was. A missing or unreadable source is a failure.
+bool kopiruj_soubor(const QString& zdroj, const QString& cil);
+
+// Backup of the configuration file at `cesta_ini` to the diskette (cesta_zalohy()), with the
+// operator's messages.
+void menu_save_Click(QWidget* rodic, const QString& cesta_ini);
+
+// Restore of the configuration file at `cesta_ini` from the diskette. Nothing is reloaded: the
+// restored values take effect where the file is next read.
+void menu_load_Click(QWidget* rodic, const QString& cesta_ini);
+
+inline const QString zprava_vlozte_disketu =
+    QStringLiteral("Vložte disketu do disketové mechaniky.Potom stiskněte tlačítko OK.");
+inline const QString zprava_vlozte_disketu_s_konfiguraci =
+    QStringLiteral("Vložte disketu s konfiguračním souborem do disketové mechaniky.Potom "
+                   "stiskněte tlačítko OK.");
+inline const QString zprava_zaloha_zkopirovana = QStringLiteral("Soubor byl úspěšně zkopírován.");
+inline const QString zprava_obnova_zkopirovana = QStringLiteral("Soubor byl úspěšně zkopírován.  ");
+inline const QString zprava_chyba_kopirovani =
+    QStringLiteral("Při kopírování konfiguračního souboru nastala chyba. Zkontrolujte disketu a "
+                   "postup opakujte.");
+
+} // namespace tarvik
