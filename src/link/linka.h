@@ -1,17 +1,17 @@
 #pragma once
 
 #include "link/okno_linky.h"
+#include "link/packet_protocol.h"
+#include "link/serial_port.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
-
 #include <chrono>
+#include <optional>
 
 namespace tarvik {
-
-class seriovy_port;
 
 // The link to the switch controller: the serial port, the receiver, the two timers and the link
 // state. One command, one reply: a command arms the watchdog and locks the switches until its
@@ -50,8 +50,15 @@ public:
     // acknowledgement. Locks the switches and arms the watchdog first.
     void posli_prikaz(const QString& cislo, bool zapnout);
 
-    // Incoming bytes, in the order they arrived.
+    // Incoming bytes, in the order they arrived. Bytes that arrive while one of the link's
+    // message boxes is open wait, and are handled in order once it has been closed.
     void precti_data_z_portu(const QByteArray& data);
+    // A notification of the line: events pass silently, an error beeps and asks OK/Cancel
+    // (Cancel closes the port).
+    void com_port_OnComm(const udalost_linky& udalost);
+
+    // Reports a communication error, then sends a new status query.
+    void chyba_komunikace(const QString& detail);
 
     // Timer ticks (tests call these instead of waiting).
     void tik_status_timeru();
@@ -64,15 +71,25 @@ public:
     qint16 citac_statusu() const { return citac_statusu_; }
     QTimer& status_timer() { return status_timer_; }
     QTimer& watchdog_timer() { return watchdog_timer_; }
-    seriovy_port& com_port() { return *com_port_; }
+    seriovy_port& com_port() { return com_port_; }
+    const prijimac& prijem() const { return prijimac_; }
 
 private:
+    void zpracuj_cekajici();
+    void zpracuj_paket(const QByteArray& paket);
+    void zpracuj_r_paket(const QByteArray& paket);
+    void zpracuj_s_paket(const QByteArray& paket);
+    void ohlas_chybu_linky(const udalost_linky& udalost);
+    void nastav_ocekavanou_odpoved(const QByteArray& odpoved);
+
     okno_linky& okno_;
-    seriovy_port* com_port_;
+    seriovy_port com_port_;
     QTimer status_timer_;
     QTimer watchdog_timer_;
-    QByteArray prijimany_paket_;
-    bool prijem_paketu_ = false;
+    prijimac prijimac_;
+    bool zpracovava_pakety_ = false;
+    int otevrene_zpravy_ = 0;
+    std::optional<udalost_linky> odlozena_chyba_linky_;
     QByteArray ocekavana_odpoved_;
     bool nacitani_statusu_ = false;
     qint16 citac_statusu_ = 0;

@@ -1,0 +1,259 @@
+#include "link/linka.h"
+
+#include "config/config_file.h"
+#include "platform/message_box.h"
+
+#include <limits>
+
+namespace tarvik {
+
+namespace {
+const QString zprava_port_obsazen = QStringLiteral(
+    "Sériový port je již otevřen jiným programem. Zkontrolujte zda program není již spuštěn na "
+    "liště. Pokud nic nepomůže, zkuste restartovat počítač.");
+const QString zprava_chyba_portu = QStringLiteral("Chyba při otevírání sériového portu.");
+const QString titulek_chyby_linky = QStringLiteral("Cancel - Konec, Ok - ignoruj chybu");
+const QString chyba_komunikace_uvod = QStringLiteral("Chyba komunikace. Chyba - ");
+const QString detail_neznamy_typ = QStringLiteral("Neznámý typ paketu.");
+const QString detail_r_paket = QStringLiteral("Je očekáván R paket.");
+const QString detail_s_paket = QStringLiteral("Je očekáván S paket. Nebo špatný S-paket.");
+const QString detail_timeout = QStringLiteral("Timeout. Vypršel čas odezvy.");
+const QByteArray odpoved_statusu = QByteArrayLiteral("XS");
+
+// The numeric value of the leading digits of a text; 0 when it has none.
+int cislo_z_textu(const QString& text) {
+    int cislo = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9' || cislo > 100000)
+            break;
+        cislo = cislo * 10 + (c.unicode() - u'0');
+    }
+    return cislo;
+}
+
+// Counts the link's message boxes that are open, for as long as one is.
+class otevrena_zprava {
+public:
+    explicit otevrena_zprava(int& pocet) : pocet_(pocet) { ++pocet_; }
+    ~otevrena_zprava() { --pocet_; }
+    otevrena_zprava(const otevrena_zprava&) = delete;
+    otevrena_zprava& operator=(const otevrena_zprava&) = delete;
+
+private:
+    int& pocet_;
+};
+} // namespace
+
+linka::linka(okno_linky& okno, QObject* parent) : QObject(parent), okno_(okno) {
+    status_timer_.setInterval(perioda_statusu);
+    watchdog_timer_.setInterval(cas_odezvy);
+    connect(&status_timer_, &QTimer::timeout, this, &linka::tik_status_timeru);
+    connect(&watchdog_timer_, &QTimer::timeout, this, &linka::tik_watchdog_timeru);
+    connect(&com_port_, &seriovy_port::prijata_data, this, &linka::precti_data_z_portu);
+    connect(&com_port_, &seriovy_port::udalost, this, &linka::com_port_OnComm);
+}
+
+linka::~linka() {
+    status_timer_.stop();
+    watchdog_timer_.stop();
+    zavri_port();
+}
+
+bool linka::otevri_port(const QString& cesta_ini) {
+    prijimac_.vymaz();
+    const int cislo = cislo_z_textu(
+        cti_hodnotu(cesta_ini, u"system", u"com", QStringLiteral("1"), kapacita::com));
+    switch (com_port_.otevri(cislo)) {
+    case vysledek_otevreni::ok:
+        okno_.nastav_panel(2, QStringLiteral("COM%1").arg(cislo));
+        return true;
+    case vysledek_otevreni::obsazen:
+        zobraz_chybu(okno_.rodic_zprav(), zprava_port_obsazen);
+        return false;
+    case vysledek_otevreni::chyba:
+        break;
+    }
+    zobraz_chybu(okno_.rodic_zprav(), zprava_chyba_portu);
+    return false;
+}
+
+void linka::zavri_port() {
+    com_port_.zavri();
+}
+
+bool linka::port_otevren() const {
+    return com_port_.je_otevren();
+}
+
+bool linka::prepni_port(int cislo) {
+    prijimac_.vymaz();
+    return com_port_.otevri(cislo) == vysledek_otevreni::ok;
+}
+
+int linka::cislo_portu() const {
+    return com_port_.cislo();
+}
+
+void linka::nacti_status() {
+    okno_.zakaz_buttony();
+    spust_watchdog_timer();
+    nacitani_statusu_ = true;
+    nastav_ocekavanou_odpoved(odpoved_statusu);
+    com_port_.posli(dotaz_na_stav());
+}
+
+void linka::spust_watchdog_timer() {
+    watchdog_timer_.start(cas_odezvy);
+}
+void linka::zastav_watchdog_timer() {
+    watchdog_timer_.stop();
+}
+void linka::spust_status_timer() {
+    status_timer_.start(perioda_statusu);
+}
+void linka::zastav_status_timer() {
+    status_timer_.stop();
+}
+
+void linka::restartuj_status_timer() {
+    // Only a running period starts anew: a status reply applied in administrator mode (where
+    // polling is off) must not turn polling back on.
+    if (status_timer_.isActive())
+        status_timer_.start(perioda_statusu);
+}
+
+void linka::posli_prikaz(const QString& cislo, bool zapnout) {
+    okno_.zakaz_buttony();
+    spust_watchdog_timer();
+    const QString cislo3 = dopln_nuly(cislo);
+    com_port_.posli(prikaz_prepnuti(cislo3, zapnout));
+    nastav_ocekavanou_odpoved(potvrzeni_prepnuti(cislo3, zapnout));
+}
+
+void linka::nastav_ocekavanou_odpoved(const QByteArray& odpoved) {
+    ocekavana_odpoved_ = odpoved;
+    okno_.nastav_panel(3, text_odpovedi(ocekavana_odpoved_));
+}
+
+void linka::tik_status_timeru() {
+    if (citac_statusu_ < std::numeric_limits<qint16>::max())
+        ++citac_statusu_;
+    // While a message box of the link is open its own query follows when it is closed.
+    if (citac_statusu_ >= 1 && !watchdog_timer_.isActive() && otevrene_zpravy_ == 0) {
+        citac_statusu_ = 0;
+        nacti_status();
+    }
+}
+
+void linka::tik_watchdog_timeru() {
+    // The watchdog keeps running through its own message: one timeout is reported once.
+    if (otevrene_zpravy_ > 0)
+        return;
+    chyba_komunikace(detail_timeout);
+}
+
+void linka::chyba_komunikace(const QString& detail) {
+    {
+        const otevrena_zprava zprava(otevrene_zpravy_);
+        zobraz_chybu(okno_.rodic_zprav(), chyba_komunikace_uvod + detail);
+    }
+    nacti_status();
+    zpracuj_cekajici();
+}
+
+void linka::precti_data_z_portu(const QByteArray& data) {
+    prijimac_.pridej(data);
+    zpracuj_cekajici();
+}
+
+void linka::zpracuj_cekajici() {
+    // One loop consumes the waiting bytes; a call made while it runs (from inside a message box
+    // of a packet) or while another box of the link is open only leaves its bytes queued.
+    if (zpracovava_pakety_ || otevrene_zpravy_ > 0)
+        return;
+    zpracovava_pakety_ = true;
+    for (;;) {
+        if (odlozena_chyba_linky_) {
+            const udalost_linky u = *odlozena_chyba_linky_;
+            odlozena_chyba_linky_.reset();
+            ohlas_chybu_linky(u);
+            continue;
+        }
+        const std::optional<QByteArray> paket = prijimac_.dalsi_paket();
+        if (!paket)
+            break;
+        zpracuj_paket(*paket);
+    }
+    zpracovava_pakety_ = false;
+}
+
+void linka::zpracuj_paket(const QByteArray& paket) {
+    switch (typ(paket)) {
+    case typ_paketu::r:
+        zpracuj_r_paket(paket);
+        return;
+    case typ_paketu::s:
+        zpracuj_s_paket(paket);
+        return;
+    case typ_paketu::neznamy:
+        chyba_komunikace(detail_neznamy_typ);
+        return;
+    }
+}
+
+void linka::zpracuj_r_paket(const QByteArray& paket) {
+    zastav_watchdog_timer();
+    if (paket == ocekavana_odpoved_) {
+        okno_.povol_buttony();
+        nacti_status();
+    } else {
+        chyba_komunikace(detail_r_paket);
+    }
+}
+
+void linka::zpracuj_s_paket(const QByteArray& paket) {
+    zastav_watchdog_timer();
+    if (ocekavana_odpoved_ != odpoved_statusu || !zkontroluj_s_paket(paket)) {
+        chyba_komunikace(detail_s_paket);
+        return;
+    }
+    stav_stykacu_ = stavy_z_s_paketu(paket);
+    nastav_ocekavanou_odpoved({});
+    citac_statusu_ = 0;
+    okno_.zobraz_stav_stykacu(stav_stykacu_);
+    nacitani_statusu_ = false;
+    okno_.povol_buttony();
+}
+
+void linka::nuluj_stav_stykacu() {
+    stav_stykacu_.fill(false);
+}
+
+void linka::com_port_OnComm(const udalost_linky& udalost) {
+    if (udalost.skupina != skupina_udalosti::chyba)
+        return;
+    // One box at a time: an error raised while another box of the link is open is shown after
+    // it (the first one, if several come).
+    if (otevrene_zpravy_ > 0 || zpracovava_pakety_) {
+        if (!odlozena_chyba_linky_)
+            odlozena_chyba_linky_ = udalost;
+        return;
+    }
+    ohlas_chybu_linky(udalost);
+    zpracuj_cekajici();
+}
+
+void linka::ohlas_chybu_linky(const udalost_linky& udalost) {
+    pipni();
+    odpoved_zpravy odpoved;
+    {
+        const otevrena_zprava zprava(otevrene_zpravy_);
+        odpoved =
+            zobraz_zpravu(okno_.rodic_zprav(), {udalost.text, titulek_chyby_linky,
+                                                ikona_zpravy::zadna, tlacitka_zpravy::ok_storno});
+    }
+    if (odpoved == odpoved_zpravy::storno)
+        zavri_port();
+}
+
+} // namespace tarvik

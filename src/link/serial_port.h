@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+namespace tarvik {
+
+// What a notification of the line means to the program.
+enum class skupina_udalosti {
+    ignorovano, // nothing to do
+    data,       // received bytes are waiting
+    udalost,    // a line event: passed over silently
+    chyba       // a line error: the operator is asked whether to go on
+};
+
+struct udalost_linky {
+    skupina_udalosti skupina = skupina_udalosti::ignorovano;
+    QString text; // English text shown for an error; empty when there is none
+    bool operator==(const udalost_linky&) const = default;
+};
+
+// The event codes of the serial line (1 to 1010) with their texts and groups. Any code outside
+// the table is an error "Unknown error or event".
+udalost_linky klasifikuj_udalost(int kod);
+
+// What an error of the serial port facility means while the port is open. A vanished device
+// (adapter unplugged, pseudo-terminal hung up) is an error "Serial Device Lost"; the failures that
+// only opening reports, and timeouts of waits the program never makes, are ignored here.
+udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba);
+
+enum class vysledek_otevreni {
+    ok,
+    obsazen, // held by another program (or by another port object of this one)
+    chyba    // no such device, port number 0, refused, ...
+};
+
+// The serial port COM<n>, 9600 baud 8N1 without flow control. It only moves bytes: received
+// bytes are announced by prijata_data, line errors by udalost. A vanished device is reported
+// once, after the port has closed itself; writing to a closed port does nothing.
+class seriovy_port : public QObject {
+    Q_OBJECT
+public:
+    explicit seriovy_port(QObject* parent = nullptr);
+    ~seriovy_port() override;
+
+    // Opens COM<cislo> at cesta_serioveho_portu(cislo). An open port is closed first.
+    vysledek_otevreni otevri(int cislo);
+    void zavri();
+    bool je_otevren() const;
+    // The number last given to otevri (0 before).
+    int cislo() const { return cislo_; }
+    // The device path last opened or tried.
+    QString cesta() const { return port_.portName(); }
+
+    // Fire and forget: the bytes are queued for writing; on a closed port nothing happens.
+    void posli(const QByteArray& data);
+
+signals:
+    void prijata_data(const QByteArray& data);
+    void udalost(const tarvik::udalost_linky& u);
+
+private:
+    void cti();
+    void chyba_portu(QSerialPort::SerialPortError chyba);
+
+    QSerialPort port_;
+    int cislo_ = 0;
+};
+
+} // namespace tarvik
