@@ -1,0 +1,107 @@
+#include "dialogs/frm_zalozky.h"
+
+#include "config/config_file.h"
+#include "platform/message_box.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace tarvik {
+
+namespace {
+const QString sekce = QStringLiteral("zalozky");
+QString klic_nazev(int n) {
+    return QStringLiteral("nazev%1").arg(n);
+}
+QString klic_aktivni(int n) {
+    return QStringLiteral("aktivni%1").arg(n);
+}
+} // namespace
+
+frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicializuj_zalozky,
+                         QWidget* rodic)
+    : QDialog(rodic), cesta_ini_(cesta_ini), inicializuj_zalozky_(std::move(inicializuj_zalozky)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tarvik - úprava záložek"));
+
+    // One row per tab: the label above the caption field, the check box to the right.
+    auto* radky = new QGridLayout;
+    for (int i = 0; i < pocet_zalozek; ++i) {
+        auto* label = new QLabel(QStringLiteral("název %1. záložky:").arg(i + 1), this);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        Text1_[i] = new QLineEdit(this);
+        Text1_[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        Text1_[i]->setMaxLength(max_delka_nazvu);
+        label->setBuddy(Text1_[i]);
+        Check1_[i] = new QCheckBox(QStringLiteral("aktivuj záložku"), this);
+        Check1_[i]->setObjectName(QStringLiteral("Check1_%1").arg(i));
+        radky->addWidget(label, 2 * i, 0);
+        radky->addWidget(Text1_[i], 2 * i + 1, 0);
+        radky->addWidget(Check1_[i], 2 * i + 1, 1);
+    }
+
+    auto* cmd_uloz = new QPushButton(QStringLiteral("ulož"), this);
+    cmd_uloz->setObjectName(QStringLiteral("cmd_uloz"));
+    cmd_uloz->setDefault(true);
+    auto* cmd_storno = new QPushButton(QStringLiteral("storno"), this);
+    cmd_storno->setObjectName(QStringLiteral("cmd_storno"));
+    connect(cmd_uloz, &QPushButton::clicked, this, &frm_zalozky::cmd_uloz_click);
+    connect(cmd_storno, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* tlacitka = new QHBoxLayout;
+    tlacitka->addWidget(cmd_uloz);
+    tlacitka->addWidget(cmd_storno);
+    tlacitka->addStretch();
+
+    auto* hlavni = new QVBoxLayout(this);
+    hlavni->addLayout(radky);
+    hlavni->addLayout(tlacitka);
+    hlavni->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab order: the five check boxes, the five captions, then the buttons.
+    QList<QWidget*> poradi(Check1_.begin(), Check1_.end());
+    poradi.append(QList<QWidget*>(Text1_.begin(), Text1_.end()));
+    poradi << cmd_uloz << cmd_storno;
+    for (qsizetype i = 1; i < poradi.size(); ++i)
+        setTabOrder(poradi[i - 1], poradi[i]);
+    Check1_[0]->setFocus();
+
+    nacti();
+}
+
+void frm_zalozky::nacti() {
+    for (int i = 0; i < pocet_zalozek; ++i) {
+        const int n = i + 1;
+        Text1_[i]->setText(
+            cti_hodnotu(cesta_ini_, sekce, klic_nazev(n), QStringLiteral("---"), kapacita::nazev));
+        const QString aktivni =
+            cti_hodnotu(cesta_ini_, sekce, klic_aktivni(n), QStringLiteral("0"), kapacita::aktivni);
+        Check1_[i]->setChecked(aktivni.trimmed().startsWith(u'1'));
+    }
+}
+
+void frm_zalozky::cmd_uloz_click() {
+    const bool nektera_aktivni =
+        std::any_of(Check1_.begin(), Check1_.end(), [](QCheckBox* c) { return c->isChecked(); });
+    if (!nektera_aktivni) {
+        zobraz_chybu(this, QStringLiteral("Alespoň jedna záložka musí být aktivní."));
+        return;
+    }
+    for (int i = 0; i < pocet_zalozek; ++i) {
+        const int n = i + 1;
+        zapis_hodnotu(cesta_ini_, sekce, klic_nazev(n), Text1_[i]->text());
+        zapis_hodnotu(cesta_ini_, sekce, klic_aktivni(n),
+                      Check1_[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    if (inicializuj_zalozky_)
+        inicializuj_zalozky_();
+    accept();
+}
+
+} // namespace tarvik
