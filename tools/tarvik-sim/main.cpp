@@ -1,0 +1,213 @@
+// tarvik-sim: the switch controller on a pseudo-terminal, for running Tarvik without hardware.
+
+#include "tarvik-sim/simulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+
+using tarvik::sim::porucha;
+
+void hlas(const QString& text) {
+    std::fprintf(stderr, "tarvik-sim: %s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+bool cislo(const QString& text, qint64 od, qint64 do_vcetne, qint64* hodnota) {
+    bool ok = false;
+    const qint64 n = text.toLongLong(&ok);
+    if (!ok || n < od || n > do_vcetne)
+        return false;
+    *hodnota = n;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // SIGINT, SIGTERM and SIGHUP arrive through a signalfd read in the event loop. Blocked first,
+    // before any thread exists, so that every thread inherits the mask.
+    sigset_t signaly;
+    sigemptyset(&signaly);
+    sigaddset(&signaly, SIGINT);
+    sigaddset(&signaly, SIGTERM);
+    sigaddset(&signaly, SIGHUP);
+    sigprocmask(SIG_BLOCK, &signaly, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarvik-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulates Tarvik's switch controller on a pseudo-terminal and links it as\n"
+        "<folder>/dosdevices/com<port>, where Tarvik looks for serial port COM<port>.\n"
+        "Prints the device path on standard output, then answers until interrupted\n"
+        "(Ctrl+C, SIGTERM), and removes the link on the way out.\n"
+        "\n"
+        "Protocol: \"XA\\r\\n\" is answered with \"XS\", 128 states '0'/'1' (contactor k at\n"
+        "position k+3) and \"\\r\\n\"; \"XWnnn=v\\r\\n\" (nnn 000..127, v 0 or 1) switches\n"
+        "contactor nnn and is answered with \"XRnnn=v\\r\\n\". Anything else gets no reply.\n"
+        "\n"
+        "Fault modes (--fault):\n"
+        "  none        answer correctly\n"
+        "  silent      never answer (commands are not carried out)\n"
+        "  wrong-ack   acknowledge another contactor or value, switch nothing\n"
+        "  bad-status  status of 131 or 133 bytes, or with a state other than 0/1\n"
+        "  noise       noise bytes (never X or line feed) before and after replies\n"
+        "  split       every reply in 2-6 pieces, 1-30 ms apart\n"
+        "  merge       every reply in one write with a copy of itself or with noise\n"
+        "  delay       every reply delayed by --delay MS (default 1000)\n"
+        "  hangup      answer --hangup-after N packets, hang up on the next and exit\n"
+        "  random      a mix of the faults above on --fault-rate of the replies,\n"
+        "              reproducible with --seed; delays there add 100-3000 ms; hangs up\n"
+        "              only when --hangup-after is given"));
+    parser.addHelpOption();
+    const QCommandLineOption folder({QStringLiteral("f"), QStringLiteral("folder")},
+                                    QStringLiteral("Folder for dosdevices/com<port> (default: "
+                                                   "current folder)."),
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
+                                  QStringLiteral("Port number 1-9 (default 1)."),
+                                  QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption states(
+        {QStringLiteral("s"), QStringLiteral("states")},
+        QStringLiteral("Initial states of contactors 0, 1, 2, ...: up to 128 characters 0 or 1; "
+                       "the rest are off (default: all off)."),
+        QStringLiteral("BITS"));
+    const QCommandLineOption pace(QStringLiteral("pace"),
+                                  QStringLiteral("Send at the pace of 9600 baud 8N1 (about "
+                                                 "1.04 ms a byte) instead of at once."));
+    const QCommandLineOption fault(QStringLiteral("fault"),
+                                   QStringLiteral("Fault mode, see above (default none)."),
+                                   QStringLiteral("MODE"), QStringLiteral("none"));
+    const QCommandLineOption delay(
+        QStringLiteral("delay"),
+        QStringLiteral("Delay every reply by MS milliseconds (any fault mode)."),
+        QStringLiteral("MS"));
+    const QCommandLineOption hangup_after(
+        QStringLiteral("hangup-after"),
+        QStringLiteral("With hangup or random: hang up when N packets have been answered "
+                       "(default 0 with hangup: on the first packet)."),
+        QStringLiteral("N"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of the random choices (default 1)."),
+                                  QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption fault_rate(
+        QStringLiteral("fault-rate"),
+        QStringLiteral("With random: share of replies that misbehave, 0 to 1 (default 0.3)."),
+        QStringLiteral("R"), QStringLiteral("0.3"));
+    const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
+                                     QStringLiteral("Log every packet and reply on standard "
+                                                    "error."));
+    parser.addOptions(
+        {folder, port, states, pace, fault, delay, hangup_after, seed, fault_rate, verbose});
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        hlas(QStringLiteral("unexpected argument %1 (see --help)")
+                 .arg(parser.positionalArguments().constFirst()));
+        return 2;
+    }
+
+    tarvik::sim::nastaveni n;
+    n.slozka =
+        parser.isSet(folder) ? QDir(parser.value(folder)).absolutePath() : QDir::currentPath();
+    qint64 hodnota = 0;
+    if (!cislo(parser.value(port), 1, 9, &hodnota)) {
+        hlas(QStringLiteral("--port must be 1 to 9"));
+        return 2;
+    }
+    n.port = int(hodnota);
+    n.stavy = parser.value(states).toLatin1();
+    if (n.stavy.size() > 128 || n.stavy.count('0') + n.stavy.count('1') != n.stavy.size()) {
+        hlas(QStringLiteral("--states takes up to 128 characters 0 or 1"));
+        return 2;
+    }
+    n.tempo_9600 = parser.isSet(pace);
+    if (!tarvik::sim::porucha_z_nazvu(parser.value(fault), &n.rezim)) {
+        hlas(QStringLiteral("unknown --fault %1 (see --help)").arg(parser.value(fault)));
+        return 2;
+    }
+    if (parser.isSet(delay)) {
+        if (!cislo(parser.value(delay), 0, 3600000, &hodnota)) {
+            hlas(QStringLiteral("--delay must be 0 to 3600000 ms"));
+            return 2;
+        }
+        n.zpozdeni_ms = int(hodnota);
+    } else if (n.rezim == porucha::zpozdeni) {
+        n.zpozdeni_ms = 1000;
+    }
+    if (parser.isSet(hangup_after)) {
+        if (!cislo(parser.value(hangup_after), 0, INT_MAX, &hodnota)) {
+            hlas(QStringLiteral("--hangup-after must be a whole number from 0"));
+            return 2;
+        }
+        n.zaveseni_po = int(hodnota);
+    }
+    if (!cislo(parser.value(seed), 0, 0xFFFFFFFFll, &hodnota)) {
+        hlas(QStringLiteral("--seed must be 0 to 4294967295"));
+        return 2;
+    }
+    n.seme = quint32(hodnota);
+    bool ok = false;
+    n.podil_poruch = parser.value(fault_rate).toDouble(&ok);
+    if (!ok || !(n.podil_poruch >= 0.0 && n.podil_poruch <= 1.0)) {
+        hlas(QStringLiteral("--fault-rate must be 0 to 1"));
+        return 2;
+    }
+
+    tarvik::sim::simulator sim(n);
+    if (parser.isSet(verbose)) {
+        QObject::connect(&sim, &tarvik::sim::simulator::paket_prijat, [](const QByteArray& p) {
+            hlas(QStringLiteral("<- %1").arg(tarvik::sim::citelne(p)));
+        });
+        QObject::connect(&sim, &tarvik::sim::simulator::odpoved_pripravena,
+                         [](const QByteArray& bajty, porucha p) {
+                             const QString druh =
+                                 p == porucha::zadna
+                                     ? QString()
+                                     : QStringLiteral(" [%1]").arg(tarvik::sim::nazev_poruchy(p));
+                             hlas(bajty.isEmpty() ? QStringLiteral("-> (no reply)%1").arg(druh)
+                                                  : QStringLiteral("-> %1%2").arg(
+                                                        tarvik::sim::citelne(bajty), druh));
+                         });
+    }
+    QObject::connect(&sim, &tarvik::sim::simulator::zaveseno, &app, [&app] {
+        hlas(QStringLiteral("hung up"));
+        app.exit(0);
+    });
+
+    const int signal_fd = signalfd(-1, &signaly, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signal_fd < 0) {
+        hlas(QStringLiteral("cannot watch for signals"));
+        return 1;
+    }
+    QSocketNotifier signal_notifier(signal_fd, QSocketNotifier::Read);
+    QObject::connect(&signal_notifier, &QSocketNotifier::activated, &app, [signal_fd, &app] {
+        signalfd_siginfo info{};
+        while (read(signal_fd, &info, sizeof info) == ssize_t(sizeof info)) {
+        }
+        app.quit();
+    });
+
+    QString chyba;
+    if (!sim.spust(&chyba)) {
+        hlas(chyba);
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(sim.cesta_zarizeni()));
+    std::fflush(stdout);
+    hlas(QStringLiteral("%1 -> %2, states %3, fault %4")
+             .arg(sim.cesta_odkazu(), sim.cesta_zarizeni(), QString::fromLatin1(sim.stavy_text()),
+                  tarvik::sim::nazev_poruchy(n.rezim)));
+
+    const int vysledek = app.exec();
+    return vysledek; // the simulator's destructor removes the link
+}
