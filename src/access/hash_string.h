@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace tarvik {
+
+// The password hash stored in tarvik.ini (system/heslo, as decimal text).
+//
+// Each character stands for its Windows-1250 code (one byte per UTF-16 unit; a unit the code page
+// cannot represent counts as '?'). The text is padded to whole groups of four with the first
+// characters of "qe4t"; each group is read as a 32-bit number, first character most significant,
+// and the groups are XORed together. The empty text hashes to 0.
+//
+// A group can only be represented when its first character has a code below 128, so the result
+// is always 0 to 2147483647. There is no hash (nullopt) when a group starts with a code of 128 or
+// more (a Czech letter at position 1, 5, 9 ...), and for texts longer than
+// `nejdelsi_hashovany_text` characters; no stored hash can come from such a text.
+std::optional<qint32> HashString(QStringView s);
+
+inline constexpr qsizetype nejdelsi_hashovany_text = 32764;
+
+} // namespace tarvik
