@@ -29,11 +29,11 @@ QString nazev_stykace(const QString& cesta_ini, const QString& cislo) {
 }
 
 // Grid row r is row r - 1 of the table: grid row 0 is the table's header.
-constexpr int radek_tabulky(int radek_gridu) {
-    return radek_gridu - 1;
+constexpr int radek_tabulky(int r) {
+    return r - 1;
 }
-constexpr int radek_gridu(int radek_tabulky) {
-    return radek_tabulky + 1;
+constexpr int radek_gridu(int r) {
+    return r + 1;
 }
 } // namespace
 
@@ -49,7 +49,14 @@ frm_cis_stykace::frm_cis_stykace(
 
     MSHFlexGrid1_ = new QTableWidget(radek_tabulky(pocet_radku), 2, this);
     MSHFlexGrid1_->setObjectName(QStringLiteral("MSHFlexGrid1"));
-    MSHFlexGrid1_->setHorizontalHeaderLabels({QString(), QString()});
+    MSHFlexGrid1_->setAccessibleName(QStringLiteral("číselník stykačů"));
+    // The header row shows nothing; screen readers still get the columns' meaning.
+    const QStringList sloupce{QStringLiteral("číslo stykače"), QStringLiteral("název stykače")};
+    for (int s = 0; s < sloupce.size(); ++s) {
+        auto* hlavicka = new QTableWidgetItem(QString());
+        hlavicka->setData(Qt::AccessibleTextRole, sloupce[s]);
+        MSHFlexGrid1_->setHorizontalHeaderItem(s, hlavicka);
+    }
     MSHFlexGrid1_->horizontalHeader()->setSectionsClickable(false);
     MSHFlexGrid1_->horizontalHeader()->setHighlightSections(false);
     MSHFlexGrid1_->verticalHeader()->hide();
@@ -90,14 +97,14 @@ frm_cis_stykace::frm_cis_stykace(
 }
 
 void frm_cis_stykace::napln() {
-    const auto radek = [this](int radek_gridu, const QString& cislo, const QString& nazev) {
+    const auto radek = [this](int r, const QString& cislo, const QString& nazev) {
         const auto bunka = [](const QString& text) {
             auto* polozka = new QTableWidgetItem(text);
             polozka->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             return polozka;
         };
-        MSHFlexGrid1_->setItem(radek_tabulky(radek_gridu), 0, bunka(cislo));
-        MSHFlexGrid1_->setItem(radek_tabulky(radek_gridu), 1, bunka(nazev));
+        MSHFlexGrid1_->setItem(radek_tabulky(r), 0, bunka(cislo));
+        MSHFlexGrid1_->setItem(radek_tabulky(r), 1, bunka(nazev));
     };
     radek(radek_neprirazeno, cislo_neprirazeno, QStringLiteral("nepřiřazeno"));
     for (int k = 0; k < pocet_stykacu; ++k) {

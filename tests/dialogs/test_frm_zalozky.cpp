@@ -5,7 +5,6 @@
 #include "support/temp_folder.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -72,7 +71,7 @@ private slots:
     void zavreni_bez_ulozeni_data();
     void zavreni_bez_ulozeni();
     void enter_ulozi();
-    void rozlozeni_a_poradi();
+    void poradi_tabulatoru();
     void zavreny_dialog_zanikne();
 };
 
@@ -89,10 +88,7 @@ void test_frm_zalozky::nacte_nazvy_a_priznaky() {
         QCOMPARE(o->text(i)->text(), nazvy[i]);
         QCOMPARE(o->check(i)->isChecked(), aktivni[i]);
         QCOMPARE(o->text(i)->maxLength(), 11);
-        QCOMPARE(o->check(i)->text(), QStringLiteral("aktivuj záložku"));
     }
-    QCOMPARE(o->dialog->windowTitle(), QStringLiteral("Tarvik - úprava záložek"));
-    QCOMPARE(o->dialog->findChild<QLabel*>("Label3")->text(), QStringLiteral("název 3. záložky:"));
 }
 
 void test_frm_zalozky::aktivni_podle_prvniho_znaku_data() {
@@ -233,7 +229,7 @@ void test_frm_zalozky::enter_ulozi() {
     QVERIFY(radky(slozka.read("tarvik.ini")).contains("nazev3=Sklad!"));
 }
 
-void test_frm_zalozky::rozlozeni_a_poradi() {
+void test_frm_zalozky::poradi_tabulatoru() {
     temp_folder slozka;
     auto o = otevri_dialog(slozka);
     QCOMPARE(QApplication::focusWidget(), o->check(0));
@@ -247,17 +243,7 @@ void test_frm_zalozky::rozlozeni_a_poradi() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), dalsi);
     }
-    // The label stands above its field, the check box to its right; "ulož" left of "storno".
-    for (int i = 0; i < 5; ++i) {
-        const auto* label = o->dialog->findChild<QLabel*>(QStringLiteral("Label%1").arg(i + 1));
-        QVERIFY(label->geometry().bottom() <= o->text(i)->geometry().top());
-        QVERIFY(o->text(i)->geometry().right() < o->check(i)->geometry().left());
-        if (i > 0)
-            QVERIFY(o->text(i - 1)->geometry().bottom() < label->geometry().top());
-    }
     QVERIFY(o->tlacitko("cmd_uloz")->isDefault());
-    QVERIFY(o->tlacitko("cmd_uloz")->geometry().right() <
-            o->tlacitko("cmd_storno")->geometry().left());
 }
 
 void test_frm_zalozky::zavreny_dialog_zanikne() {
