@@ -66,9 +66,9 @@ int main(int argc, char* argv[]) {
         "  merge       every reply in one write with a copy of itself or with noise\n"
         "  delay       every reply delayed by --delay MS (default 1000)\n"
         "  hangup      answer --hangup-after N packets, hang up on the next and exit\n"
-        "  random      a mix of the faults above on --fault-rate of the replies,\n"
-        "              reproducible with --seed; delays there add 100-3000 ms; hangs up\n"
-        "              only when --hangup-after is given"));
+        "  random      silent to delay, mixed at random on --fault-rate of the replies,\n"
+        "              the same every run with the same --seed; a delay there adds\n"
+        "              100-3000 ms; hangs up only when --hangup-after is given"));
     parser.addHelpOption();
     const QCommandLineOption folder({QStringLiteral("f"), QStringLiteral("folder")},
                                     QStringLiteral("Folder for dosdevices/com<port> (default: "

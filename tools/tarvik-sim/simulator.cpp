@@ -20,9 +20,8 @@ namespace tarvik::sim {
 namespace {
 
 constexpr int pocet_stykacu = 128;
-constexpr qint64 bajtu_za_sekundu = 960; // 9600 baud, 8N1: ten bits a byte
-constexpr int hlidani_linky_ms = 50;     // how often a closed line is checked for a new reader
-constexpr int opakovani_zapisu_ms = 10;  // retry when the line's buffer is full
+constexpr qint64 bajtu_za_sekundu = 960;          // 9600 baud, 8N1: ten bits a byte
+constexpr int opakovani_zapisu_ms = 10;           // retry when the line's buffer is full
 constexpr qsizetype max_zaznam = 4 * 1024 * 1024; // the records keep this many newest bytes
 
 const QByteArray konec_radku = QByteArrayLiteral("\r\n");

@@ -54,6 +54,8 @@ struct nastaveni {
 
 // Longest packet the simulator collects; anything longer is noise.
 inline constexpr int max_delka_paketu = 1024;
+// How often a line that nobody has open is checked for a program opening it.
+inline constexpr int hlidani_linky_ms = 50;
 
 // A small deterministic generator (splitmix64): the same seed gives the same choices on every
 // machine and standard library.
@@ -88,8 +90,10 @@ public:
     void vymaz_zaznam();
     int zodpovezeno() const { return zodpovezeno_; } // packets answered so far (even wrongly)
     bool odesila() const;                            // a reply is still queued or being paced out
-    bool program_pripojen() const { return pripojen_; } // the device is open on the other side
-    void zaves();                                       // hang up now (close the master side)
+    // The device is open on the program's side, as last seen: a close shows at once, an open
+    // within hlidani_linky_ms (the line is checked that often while nobody has it open).
+    bool program_pripojen() const { return pripojen_; }
+    void zaves(); // hang up now (close the master side)
 
 Q_SIGNALS:
     void paket_prijat(const QByteArray& paket);   // each complete packet received ("X".."\n")
