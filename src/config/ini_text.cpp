@@ -86,7 +86,10 @@ radek rozeber(string_view text, pozice zacatek) {
     r.d = druh::klic;
     r.jmeno = orizni(text, {obsah.od, rovnitko});
     r.hodnota = orizni(text, {rovnitko + 1, obsah.po});
-    r.za_rovnitkem = r.hodnota.od;
+    r.za_rovnitkem = rovnitko + 1;
+    while (r.za_rovnitkem < r.konec_obsahu &&
+           mezery.find(text[r.za_rovnitkem]) != string_view::npos)
+        ++r.za_rovnitkem;
     return r;
 }
 
@@ -167,6 +170,9 @@ std::optional<QByteArray> nastav_hodnotu(QByteArrayView text, QByteArrayView sek
     for (const char c : hodnota)
         if (c != '\r' && c != '\n')
             ciste.append(c);
+    const string_view c = pohled(ciste);
+    const usek bez_mezer = orizni(c, {0, c.size()});
+    ciste = ciste.sliced(bez_mezer.od, bez_mezer.po - bez_mezer.od);
 
     const nalez n = hledej(t, s, k);
     const string_view zlom = zlom_radku(t);

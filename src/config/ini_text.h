@@ -33,9 +33,10 @@ std::optional<QByteArray> najdi_hodnotu(QByteArrayView text, QByteArrayView sekc
 // - a missing section gets the lines "[sekce]" and "klic=hodnota" at the end of the text, after
 //   a line break when the text does not end with one.
 // New lines end like the text's first line (CR LF or LF); CR LF when the text has no line break.
-// CR and LF in `hodnota` are left out, so a value can never split its line. Names that the
-// format cannot hold as given (empty, blanks at either end, CR or LF, ']' in a section, '=' in a
-// key, a key starting with '[' or ';') are refused: the result is then empty.
+// CR and LF in `hodnota` are left out, so a value can never split its line, and so are blanks at
+// either end of it, which no reader would see; writing the same value twice gives the same text.
+// Names that the format cannot hold as given (empty, blanks at either end, CR or LF, ']' in a
+// section, '=' in a key, a key starting with '[' or ';') are refused: the result is then empty.
 std::optional<QByteArray> nastav_hodnotu(QByteArrayView text, QByteArrayView sekce,
                                          QByteArrayView klic, QByteArrayView hodnota);
 
