@@ -34,6 +34,18 @@ const nahrada_pisma* najdi_nahradu(const QString& nazev) {
 
 } // namespace
 
+qreal prumerna_sirka_znaku(const QFontMetricsF& metriky) {
+    // How often each letter a to z occurs in a thousand letters of ordinary text, and the blank.
+    static constexpr std::array<int, 26> cetnosti{64, 14, 27, 35, 100, 20, 14, 42, 63,
+                                                  3,  6,  35, 20, 56,  56, 17, 4,  49,
+                                                  56, 71, 31, 10, 18,  3,  18, 2};
+    constexpr int cetnost_mezery = 166;
+    qreal soucet = cetnost_mezery * metriky.horizontalAdvance(QLatin1Char(' '));
+    for (std::size_t i = 0; i < cetnosti.size(); ++i)
+        soucet += cetnosti[i] * metriky.horizontalAdvance(QLatin1Char(char('a' + i)));
+    return soucet / 1000;
+}
+
 QString text_cisla(int cislo) {
     // Widened first, so that the smallest int keeps its digits.
     const qint64 hodnota = cislo;
@@ -123,7 +135,7 @@ bool tiskova_plocha_qpainter::tiskni_radek(const std::vector<polozka_tisku>& pol
                                  ? text_cisla(std::get<int>(polozka.obsah))
                                  : std::get<QString>(polozka.obsah);
         const qreal zacatek_sloupce =
-            (std::max(polozka.sloupec, 1) - 1) * metriky.averageCharWidth();
+            (std::max(polozka.sloupec, 1) - 1) * prumerna_sirka_znaku(metriky);
         // Text already printed past the column is never overprinted.
         x_ = std::max(x_, zacatek_sloupce);
         radek_.push_back({x_, pismo_, text});

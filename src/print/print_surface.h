@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
 #include <QStringList>
@@ -44,14 +45,21 @@ public:
 // A number as a printed item: a blank in place of the plus sign, the digits, a trailing blank.
 QString text_cisla(int cislo);
 
+// The average character width of a font, the width of one tab column: the width of the letters a
+// to z and the blank weighted by how often they occur in text. Unlike the average stored in a font
+// file, whose definition has changed over the years, this gives the same width for faces with
+// the same letter widths.
+qreal prumerna_sirka_znaku(const QFontMetricsF& metriky);
+
 // The faces to ask for in place of `nazev`: the Central European faces give way to the faces of
 // the same family installed here (a face that is installed comes first).
 QStringList rodiny_pisma(const QString& nazev);
 
 // The print surface over a QPainter on a paged device (a QPrinter, or a QPdfWriter in tests).
-// Tab column c starts (c - 1) average character widths of the font in force from the left edge of
-// the printable area; a line is as high as the tallest font used on it, and items on one line share
-// one baseline. A line that would not fit below the previous one starts a new page.
+// Tab column c starts (c - 1) average character widths (prumerna_sirka_znaku) of the font in force
+// from the left edge of the printable area; a line is as high as the tallest font used on it, and
+// items on one line share one baseline. A line that would not fit below the previous one starts a
+// new page.
 class tiskova_plocha_qpainter final : public tiskova_plocha {
 public:
     explicit tiskova_plocha_qpainter(QPagedPaintDevice& zarizeni);

@@ -47,6 +47,8 @@ private slots:
     void cislo_s_mezerami();
     void nahradni_pisma_data();
     void nahradni_pisma();
+    void sirka_sloupce_jako_u_arialu_data();
+    void sirka_sloupce_jako_u_arialu();
     void sloupce_podle_prumerne_sirky_data();
     void sloupce_podle_prumerne_sirky();
     void otevreny_radek_pokracuje_dalsim_tiskem();
@@ -103,6 +105,30 @@ void tst_print_surface::nahradni_pisma() {
              qPrintable(QFontInfo(f).family()));
 }
 
+void tst_print_surface::sirka_sloupce_jako_u_arialu_data() {
+    QTest::addColumn<bool>("tucne");
+    QTest::addColumn<double>("jednotek");
+    // Arial's average character width in units of 2048 to the em: the table's columns have always
+    // been this wide.
+    QTest::newRow("obycejne") << false << 904.0;
+    QTest::newRow("tucne") << true << 983.0;
+}
+
+// Faces with Arial's letter widths give Arial's column width, whatever their font files state as
+// their average width.
+void tst_print_surface::sirka_sloupce_jako_u_arialu() {
+    QFETCH(bool, tucne);
+    QFETCH(double, jednotek);
+    const QFont f = pismo(QStringLiteral("Arial CE"), 2048 * 72.0 / rozliseni, tucne);
+    const QString rodina = QFontInfo(f).family();
+    if (rodina != QLatin1String("Arial") && rodina != QLatin1String("Liberation Sans"))
+        QSKIP("no face with Arial's letter widths is installed");
+    QPdfWriter pdf(slozka_.filePath(QStringLiteral("sirka.pdf")));
+    pdf.setResolution(rozliseni);
+    const qreal sirka = prumerna_sirka_znaku(QFontMetricsF(f, &pdf));
+    QVERIFY2(qAbs(sirka - jednotek) < jednotek * 0.005, qPrintable(QString::number(sirka)));
+}
+
 void tst_print_surface::sloupce_podle_prumerne_sirky_data() {
     QTest::addColumn<QString>("nazev");
     QTest::addColumn<qreal>("body");
@@ -135,7 +161,7 @@ void tst_print_surface::sloupce_podle_prumerne_sirky() {
         QVERIFY(plocha.ukonci_dokument());
     }
     const QFontMetricsF metriky(pismo(nazev, body, tucne), &pdf);
-    const double sirka = na_body(metriky.averageCharWidth());
+    const double sirka = na_body(prumerna_sirka_znaku(metriky));
     const double levy_okraj = pdf.pageLayout().paintRect(QPageLayout::Point).left();
     const auto slova = test::pdf_slova(soubor);
     const auto ocekavane = [&](const QString& text, double x) {
