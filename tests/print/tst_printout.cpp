@@ -6,10 +6,14 @@
 #include "support/message_recorder.h"
 #include "support/temp_folder.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPageSize>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QTest>
+#include <QTimer>
 #include <map>
 
 using namespace tarvik;
@@ -86,6 +90,7 @@ private slots:
     void stranka_pdf_data();
     void stranka_pdf();
     void zruseny_dialog_nic_netiskne();
+    void zruseny_tiskovy_dialog();
     void nedostupna_tiskarna_nic_nehlasi();
 
 private:
@@ -328,6 +333,29 @@ void tst_printout::zruseny_dialog_nic_netiskne() {
     QVERIFY(dialog_zobrazen);
     QVERIFY(!QFile::exists(soubor));
     QVERIFY(zpravy_->zpravy.isEmpty());
+}
+
+// The real print dialog, closed with its cancel button as soon as it is shown.
+void tst_printout::zruseny_tiskovy_dialog() {
+    slozka_->write(QStringLiteral("tarvik.ini"), konfigurace_s_nazvy());
+    QWidget okno;
+    bool rozsah_nabidnut = true;
+    bool dialog_zobrazen = false;
+    QTimer::singleShot(0, this, [&] {
+        QWidget* modalni = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QPrintDialog*>(modalni)) {
+            dialog_zobrazen = true;
+            rozsah_nabidnut = dialog->testOption(QAbstractPrintDialog::PrintPageRange);
+            dialog->reject();
+        } else if (modalni) {
+            modalni->close();
+        }
+    });
+    menu_tisk_stykace(&okno, slozka_->ini());
+    QVERIFY(dialog_zobrazen);
+    QVERIFY(!rozsah_nabidnut);
+    QVERIFY(zpravy_->zpravy.isEmpty());
+    QCOMPARE(QDir(slozka_->path()).entryList(QDir::Files), QStringList{"tarvik.ini"});
 }
 
 // A printer that cannot be opened after the dialog ends the command quietly.
