@@ -10,7 +10,11 @@ using std::string_view;
 using pozice = string_view::size_type;
 
 constexpr string_view bom = "\xEF\xBB\xBF";
-constexpr string_view mezery = " \t\r\v\f";
+
+// The blanks around lines, names and values: space, tab, CR, vertical tab and form feed.
+constexpr bool je_mezera(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 string_view pohled(QByteArrayView v) {
     return {v.data(), static_cast<pozice>(v.size())};
@@ -24,9 +28,9 @@ struct usek {
 };
 
 usek orizni(string_view text, usek u) {
-    while (u.od < u.po && mezery.find(text[u.od]) != string_view::npos)
+    while (u.od < u.po && je_mezera(text[u.od]))
         ++u.od;
-    while (u.po > u.od && mezery.find(text[u.po - 1]) != string_view::npos)
+    while (u.po > u.od && je_mezera(text[u.po - 1]))
         --u.po;
     return u;
 }
@@ -87,8 +91,7 @@ radek rozeber(string_view text, pozice zacatek) {
     r.jmeno = orizni(text, {obsah.od, rovnitko});
     r.hodnota = orizni(text, {rovnitko + 1, obsah.po});
     r.za_rovnitkem = rovnitko + 1;
-    while (r.za_rovnitkem < r.konec_obsahu &&
-           mezery.find(text[r.za_rovnitkem]) != string_view::npos)
+    while (r.za_rovnitkem < r.konec_obsahu && je_mezera(text[r.za_rovnitkem]))
         ++r.za_rovnitkem;
     return r;
 }
@@ -126,8 +129,7 @@ nalez hledej(string_view text, string_view sekce, string_view klic) {
 }
 
 bool plati_jmeno(string_view jmeno, string_view zakazane) {
-    return !jmeno.empty() && mezery.find(jmeno.front()) == string_view::npos &&
-           mezery.find(jmeno.back()) == string_view::npos &&
+    return !jmeno.empty() && !je_mezera(jmeno.front()) && !je_mezera(jmeno.back()) &&
            jmeno.find_first_of(zakazane) == string_view::npos;
 }
 

@@ -102,6 +102,12 @@ void tst_ini_text::sets_value_data() {
     QTest::newRow("line breaks in the value are left out")
         << QByteArray("[s]\r\nk=1\r\nj=2\r\n") << QByteArray("s") << QByteArray("k")
         << QByteArray("a\r\n[x]\nb\r") << QByteArray("[s]\r\nk=a[x]b\r\nj=2\r\n");
+    QTest::newRow("blanks around the value are left out")
+        << QByteArray("[s]\r\nk=  \r\n") << QByteArray("s") << QByteArray("k")
+        << QByteArray(" \tx y ") << QByteArray("[s]\r\nk=  x y\r\n");
+    QTest::newRow("blank value written to a blank value")
+        << QByteArray("[s]\r\nk = \r\n") << QByteArray("s") << QByteArray("k") << QByteArray("  ")
+        << QByteArray("[s]\r\nk = \r\n");
     QTest::newRow("same value leaves the text as it was")
         << soubor << QByteArray("system") << QByteArray("com") << QByteArray("1") << soubor;
 }
@@ -118,7 +124,7 @@ void tst_ini_text::sets_value() {
     QCOMPARE(*vysledek, po);
 
     QByteArray ocekavana = hodnota;
-    ocekavana.replace('\r', "").replace('\n', "");
+    ocekavana = ocekavana.replace('\r', "").replace('\n', "").trimmed();
     QCOMPARE(ini::najdi_hodnotu(*vysledek, sekce, klic), std::optional(ocekavana));
 }
 
