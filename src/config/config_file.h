@@ -7,6 +7,9 @@
 
 namespace tarvik {
 
+// The controller drives contactors 0 to 127.
+inline constexpr int pocet_stykacu = 128;
+
 // Capacities of the values as the program reads them: characters including the terminating NUL,
 // so a value is seen cut to capacity - 1 characters.
 namespace kapacita {
@@ -28,7 +31,9 @@ QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
 // Writes one value: replaces the key's value in place, adds the key at the end of its section, or
 // adds the section at the end of the file; creates a missing file. Every other byte of the file is
 // kept. The new content replaces the file atomically, so a failed write leaves the old file as it
-// was. Returns false on failure (the program does not report it).
+// was. Blanks at either end of the value, which no reader sees, are not written, nor are CR and
+// LF inside it, which would split its line. Returns false on failure (the program does not report
+// it); a file that exists but cannot be read whole is never rewritten.
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                    const QString& hodnota);
 

@@ -80,6 +80,7 @@ private slots:
     void write_keeps_permissions();
     void failed_write_leaves_file_unchanged_data();
     void failed_write_leaves_file_unchanged();
+    void oversized_file_is_left_alone();
     void killed_writer_never_leaves_a_damaged_file();
     void creates_default_file();
     void failed_default_file_leaves_nothing();
@@ -357,6 +358,17 @@ void tst_config_file::failed_write_leaves_file_unchanged() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), puvodni);
     QCOMPARE(soubory_ve_slozce(slozka.path()).size(), 1);
+}
+
+// Something of many megabytes is not a configuration file: it reads as missing and a write
+// refuses to replace it rather than load it whole.
+void tst_config_file::oversized_file_is_left_alone() {
+    test::temp_folder slozka;
+    const QByteArray obrovsky = "[system]\r\ncom=3\r\n" + QByteArray(32 * 1024 * 1024, ';');
+    slozka.write("tarvik.ini", obrovsky);
+    QCOMPARE(cti_hodnotu(slozka.ini(), u"system", u"com", "1", kapacita::com), "1");
+    QVERIFY(!zapis_hodnotu(slozka.ini(), u"system", u"com", "2"));
+    QCOMPARE(slozka.read("tarvik.ini"), obrovsky);
 }
 
 void tst_config_file::killed_writer_never_leaves_a_damaged_file() {
