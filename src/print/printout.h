@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/config_file.h"
+
 #include <QString>
 #include <functional>
 
@@ -9,8 +11,6 @@ class QWidget;
 namespace tarvik {
 
 class tiskova_plocha;
-
-inline constexpr int pocet_stykacu = 128;
 
 // The one-page table of contactor names: a title, 64 rows of two contactors each (r and r + 64)
 // with their names from the configuration file at `cesta_ini`, and the date of printing. Stops at
