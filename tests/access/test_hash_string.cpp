@@ -5,7 +5,7 @@
 using tarvik::HashString;
 using namespace Qt::StringLiterals;
 
-class tst_hash_string : public QObject {
+class test_hash_string : public QObject {
     Q_OBJECT
 
 private slots:
@@ -20,7 +20,7 @@ private slots:
 
 // Expected values worked out by hand: each group is its four Windows-1250 codes read as one
 // big-endian number, the groups XORed.
-void tst_hash_string::hodnota_data() {
+void test_hash_string::hodnota_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint32>("hash");
 
@@ -45,13 +45,13 @@ void tst_hash_string::hodnota_data() {
     QTest::newRow("vychozi heslo z 5 znaku") << u"oVUG0"_s << 1596403827;
 }
 
-void tst_hash_string::hodnota() {
+void test_hash_string::hodnota() {
     QFETCH(QString, text);
     QFETCH(qint32, hash);
     QCOMPARE(HashString(text), std::optional<qint32>(hash));
 }
 
-void tst_hash_string::vypln_jako_pripojene_znaky_data() {
+void test_hash_string::vypln_jako_pripojene_znaky_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("s_vyplni");
 
@@ -63,7 +63,7 @@ void tst_hash_string::vypln_jako_pripojene_znaky_data() {
     QTest::newRow("7 znaku s cestinou") << u"Hřeslo1"_s << u"Hřeslo1q"_s;
 }
 
-void tst_hash_string::vypln_jako_pripojene_znaky() {
+void test_hash_string::vypln_jako_pripojene_znaky() {
     QFETCH(QString, text);
     QFETCH(QString, s_vyplni);
     QVERIFY(HashString(text).has_value());
@@ -71,7 +71,7 @@ void tst_hash_string::vypln_jako_pripojene_znaky() {
 }
 
 // A group whose first character has a code of 128 or more has no 31-bit value.
-void tst_hash_string::bez_hodnoty_data() {
+void test_hash_string::bez_hodnoty_data() {
     QTest::addColumn<QString>("text");
 
     QTest::newRow("c s hackem samotne") << u"č"_s;
@@ -82,12 +82,12 @@ void tst_hash_string::bez_hodnoty_data() {
     QTest::newRow("nezlomitelna mezera na 5. miste") << u"ahoj\u00a0"_s;
 }
 
-void tst_hash_string::bez_hodnoty() {
+void test_hash_string::bez_hodnoty() {
     QFETCH(QString, text);
     QCOMPARE(HashString(text), std::nullopt);
 }
 
-void tst_hash_string::nejdelsi_text() {
+void test_hash_string::nejdelsi_text() {
     const QString nejdelsi(tarvik::nejdelsi_hashovany_text, u'a');
     // 8191 groups "aaaa": an odd number of equal groups leaves one.
     QCOMPARE(HashString(nejdelsi), std::optional<qint32>(0x61616161));
@@ -95,5 +95,5 @@ void tst_hash_string::nejdelsi_text() {
     QCOMPARE(HashString(QString(100000, u'a')), std::nullopt);
 }
 
-QTEST_APPLESS_MAIN(tst_hash_string)
-#include "tst_hash_string.moc"
+QTEST_APPLESS_MAIN(test_hash_string)
+#include "test_hash_string.moc"

@@ -1,0 +1,93 @@
+#include "access/frm_login.h"
+
+#include "access/graficke_tlacitko.h"
+#include "access/hash_string.h"
+#include "access/rozvrzeni.h"
+#include "config/config_file.h"
+#include "platform/message_box.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace tarvik {
+
+using rozvrzeni::misto;
+using rozvrzeni::px;
+
+namespace {
+
+// The stored hash as a number, or nothing when the text is not a plain decimal number that a
+// hash can be.
+std::optional<qint64> ulozeny_hash(const QString& text) {
+    if (text.isEmpty() ||
+        !std::all_of(text.cbegin(), text.cend(), [](QChar z) { return z >= u'0' && z <= u'9'; }))
+        return std::nullopt;
+    bool cislo = false;
+    const qint64 hodnota = text.toLongLong(&cislo, 10);
+    if (!cislo || hodnota > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return hodnota;
+}
+
+} // namespace
+
+bool heslo_prijato(const QString& ulozene, const QString& zadane) {
+    if (zadane == hlavni_heslo)
+        return true;
+    const auto ocekavany = ulozeny_hash(ulozene);
+    const auto hash = HashString(zadane);
+    return ocekavany && hash && *ocekavany == *hash;
+}
+
+frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QWidget* rodic)
+    : QDialog(rodic), cesta_ini_(cesta_ini), prijato_(std::move(prijato)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tarvik - login"));
+    setFixedSize(px(3750), px(1995));
+
+    auto* lblLabels = rozvrzeni::popisek(QStringLiteral("lblLabels"), QStringLiteral("&Heslo:"),
+                                         misto(105, 240, 720, 270), this);
+
+    txtPassword_ = new QLineEdit(this);
+    txtPassword_->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword_->setGeometry(misto(1080, 120, 2325, 345));
+    txtPassword_->setEchoMode(QLineEdit::Password);
+    txtPassword_->setMaxLength(nejdelsi_heslo);
+    lblLabels->setBuddy(txtPassword_);
+
+    auto* cmdOK = new graficke_tlacitko(ikona_ok(), QStringLiteral("ok"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(misto(360, 840, 1380, 870));
+    cmdOK->setDefault(true);
+
+    auto* cmdCancel = new graficke_tlacitko(ikona_storno(), QStringLiteral("storno"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(misto(2040, 840, 1380, 870));
+
+    connect(cmdOK, &QPushButton::clicked, this, &frm_login::cmdOK_Click);
+    // Esc rejects the dialog as this button does.
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    setTabOrder(txtPassword_, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    txtPassword_->setFocus();
+}
+
+void frm_login::cmdOK_Click() {
+    const QString ulozene =
+        cti_hodnotu(cesta_ini_, u"system", u"heslo", QStringLiteral("0"), kapacita::heslo);
+    if (heslo_prijato(ulozene, txtPassword_->text())) {
+        if (prijato_)
+            prijato_();
+        accept();
+        return;
+    }
+    zobraz_zpravu(this, {zprava_spatne_heslo, titulek_spatne_heslo, ikona_zpravy::kriticka,
+                         tlacitka_zpravy::ok});
+    reject();
+}
+
+} // namespace tarvik
