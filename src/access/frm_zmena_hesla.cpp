@@ -1,0 +1,81 @@
+#include "access/frm_zmena_hesla.h"
+
+#include "access/graficke_tlacitko.h"
+#include "access/hash_string.h"
+#include "access/rozvrzeni.h"
+#include "config/config_file.h"
+#include "platform/message_box.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace tarvik {
+
+using rozvrzeni::misto;
+using rozvrzeni::px;
+
+namespace {
+
+QLineEdit* pole_hesla(const QString& nazev, const QRect& kde, QWidget* rodic) {
+    auto* pole = new QLineEdit(rodic);
+    pole->setObjectName(nazev);
+    pole->setGeometry(kde);
+    pole->setEchoMode(QLineEdit::Password);
+    pole->setMaxLength(frm_zmena_hesla::nejdelsi_heslo);
+    return pole;
+}
+
+} // namespace
+
+frm_zmena_hesla::frm_zmena_hesla(const QString& cesta_ini, QWidget* rodic)
+    : QDialog(rodic), cesta_ini_(cesta_ini) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tarvik - změna hesla"));
+    setFixedSize(px(3885), px(3195));
+
+    rozvrzeni::popisek(QStringLiteral("Label1"), QStringLiteral("nové heslo:"),
+                       misto(720, 240, 1215, 255), this);
+    nove_heslo_ = pole_hesla(QStringLiteral("nove_heslo"), misto(720, 480, 2295, 285), this);
+
+    rozvrzeni::popisek(QStringLiteral("Label2"), QStringLiteral("nové heslo znovu:"),
+                       misto(720, 960, 1575, 255), this);
+    nove_heslo_znovu_ =
+        pole_hesla(QStringLiteral("nove_heslo_znovu"), misto(720, 1200, 2295, 285), this);
+
+    auto* but_ok = new graficke_tlacitko(ikona_ok(), QStringLiteral("ok"), this);
+    but_ok->setObjectName(QStringLiteral("but_ok"));
+    but_ok->setGeometry(misto(240, 2040, 1455, 855));
+    but_ok->setDefault(true);
+
+    auto* but_storno = new graficke_tlacitko(ikona_storno(), QStringLiteral("storno"), this);
+    but_storno->setObjectName(QStringLiteral("but_storno"));
+    but_storno->setGeometry(misto(2160, 2040, 1455, 855));
+
+    connect(but_ok, &QPushButton::clicked, this, &frm_zmena_hesla::but_ok_Click);
+    // Esc rejects the dialog as this button does.
+    connect(but_storno, &QPushButton::clicked, this, &QDialog::reject);
+
+    setTabOrder(nove_heslo_, nove_heslo_znovu_);
+    setTabOrder(nove_heslo_znovu_, but_ok);
+    setTabOrder(but_ok, but_storno);
+    nove_heslo_->setFocus();
+}
+
+void frm_zmena_hesla::but_ok_Click() {
+    const QString heslo = nove_heslo_->text();
+    if (heslo != nove_heslo_znovu_->text()) {
+        zobraz_chybu(this, zprava_hesla_se_lisi);
+        reject();
+        return;
+    }
+    const auto hash = HashString(heslo);
+    if (!hash) {
+        zobraz_chybu(this, zprava_heslo_nelze_pouzit);
+        reject();
+        return;
+    }
+    zapis_hodnotu(cesta_ini_, u"system", u"heslo", QString::number(*hash));
+    accept();
+}
+
+} // namespace tarvik
