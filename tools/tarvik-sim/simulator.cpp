@@ -352,14 +352,14 @@ void simulator::zpracuj_paket(const QByteArray& paket) {
     if (p == porucha::nahodne) {
         p = porucha::zadna;
         if (nahoda_.podil() < n_.podil_poruch) {
-            // Only faults that fit this command, so that every chosen fault shows.
-            static constexpr porucha pro_status[] = {porucha::mlci,      porucha::spatny_s_paket,
-                                                     porucha::sum,       porucha::deleni,
-                                                     porucha::slucovani, porucha::zpozdeni};
-            static constexpr porucha pro_sepnuti[] = {porucha::mlci,      porucha::spatne_potvrzeni,
-                                                      porucha::sum,       porucha::deleni,
-                                                      porucha::slucovani, porucha::zpozdeni};
-            p = (je_status ? pro_status : pro_sepnuti)[nahoda_.v_rozsahu(0, 5)];
+            // Only faults that fit the command, so that every fault chosen shows: a status
+            // query gets a bad S packet where a switch command gets a wrong acknowledgement.
+            static constexpr std::array<porucha, 6> mozne = {
+                porucha::mlci,   porucha::spatne_potvrzeni, porucha::sum,
+                porucha::deleni, porucha::slucovani,        porucha::zpozdeni};
+            p = mozne[std::size_t(nahoda_.v_rozsahu(0, int(mozne.size()) - 1))];
+            if (je_status && p == porucha::spatne_potvrzeni)
+                p = porucha::spatny_s_paket;
         }
     }
 
