@@ -51,18 +51,16 @@ bool stejne_jmeno(string_view a, string_view b) {
 enum class druh { jiny, sekce, klic };
 
 struct radek {
-    pozice zacatek = 0;      // first byte of the line
     pozice konec_obsahu = 0; // where its line break starts (or the end of the text)
     pozice konec = 0;        // first byte of the next line
     druh d = druh::jiny;
-    usek jmeno;          // section or key name, trimmed
-    usek hodnota;        // value, trimmed
-    pozice za_rovnitkem; // first byte of the value, blanks after '=' skipped
+    usek jmeno;              // section or key name, trimmed
+    usek hodnota;            // value, trimmed
+    pozice za_rovnitkem = 0; // first byte of the value, blanks after '=' skipped
 };
 
 radek rozeber(string_view text, pozice zacatek) {
     radek r;
-    r.zacatek = zacatek;
     const pozice lf = text.find('\n', zacatek);
     if (lf == string_view::npos) {
         r.konec_obsahu = r.konec = text.size();
