@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/config_file.h"
+
 #include <QString>
 
 #include <array>
@@ -8,7 +10,6 @@ class QWidget;
 
 namespace tarvik {
 
-inline constexpr int pocet_stykacu = 128;
 using stavy_stykacu = std::array<bool, pocet_stykacu>;
 
 // What the link needs of the window that shows it: the switch lock, the status panels and the

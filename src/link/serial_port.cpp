@@ -83,11 +83,11 @@ seriovy_port::~seriovy_port() {
 vysledek_otevreni seriovy_port::otevri(int cislo) {
     zavri();
     cislo_ = cislo;
-    if (cislo < 1) {
-        port_.setPortName(QString());
+    cesta_.clear();
+    if (cislo < 1)
         return vysledek_otevreni::chyba;
-    }
-    port_.setPortName(cesta_serioveho_portu(cislo));
+    cesta_ = cesta_serioveho_portu(cislo);
+    port_.setPortName(cesta_);
     port_.setBaudRate(QSerialPort::Baud9600);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);

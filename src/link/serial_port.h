@@ -52,7 +52,7 @@ public:
     // The number last given to otevri (0 before).
     int cislo() const { return cislo_; }
     // The device path last opened or tried.
-    QString cesta() const { return port_.portName(); }
+    QString cesta() const { return cesta_; }
 
     // Fire and forget: the bytes are queued for writing; on a closed port nothing happens.
     void posli(const QByteArray& data);
@@ -67,6 +67,7 @@ private:
 
     QSerialPort port_;
     int cislo_ = 0;
+    QString cesta_;
 };
 
 } // namespace tarvik
