@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace tarvik;
 using namespace tarvik::test;
@@ -66,6 +67,7 @@ private slots:
     void storno_a_esc_nic_nemeni_data();
     void storno_a_esc_nic_nemeni();
     void enter_na_stornu_je_storno();
+    void exec_jako_hlavni_okno();
     void ovladaci_prvky();
 };
 
@@ -222,6 +224,23 @@ void test_frm_login::enter_na_stornu_je_storno() {
     QVERIFY(zpravy.zpravy.isEmpty());
 }
 
+// The main window opens the login with (new frm_login(...))->exec(): it is gone when exec returns.
+void test_frm_login::exec_jako_hlavni_okno() {
+    temp_folder slozka;
+    slozka.write(u"tarvik.ini"_s, ini_s_heslem("0"));
+    message_recorder zpravy;
+    int volani = 0;
+    QPointer<frm_login> dialog = new frm_login(slozka.ini(), [&volani] { ++volani; });
+    QTimer::singleShot(0, dialog, [dialog] {
+        dialog->findChild<QLineEdit*>(u"txtPassword"_s)->setText(u"kovar"_s);
+        dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
+    });
+    QCOMPARE(dialog->exec(), int(QDialog::Accepted));
+    QVERIFY(dialog.isNull());
+    QCOMPARE(volani, 1);
+    QVERIFY(zpravy.zpravy.isEmpty());
+}
+
 void test_frm_login::ovladaci_prvky() {
     temp_folder slozka;
     frm_login dialog(slozka.ini(), {});
@@ -244,8 +263,8 @@ void test_frm_login::ovladaci_prvky() {
     QCOMPARE(cmdOK->geometry(), QRect(24, 56, 92, 58));
     QCOMPARE(cmdCancel->text(), u"storno"_s);
     QCOMPARE(cmdCancel->geometry(), QRect(136, 56, 92, 58));
-    QVERIFY(!cmdOK->icon().isNull());
-    QVERIFY(!cmdCancel->icon().isNull());
+    QVERIFY(!cmdOK->icon().pixmap(32, 32).isNull());
+    QVERIFY(!cmdCancel->icon().pixmap(32, 32).isNull());
     QCOMPARE(cmdOK->iconSize(), QSize(32, 32));
 
     QVERIFY(otevri(&dialog));
