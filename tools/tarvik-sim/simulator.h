@@ -34,9 +34,10 @@ enum class porucha {
     sum,              // noise bytes (never "X" or line feed) around the reply
     deleni,           // the reply goes out in random pieces with small gaps
     slucovani,        // the reply goes out in one write merged with a duplicate of itself or noise
-    zpozdeni,         // the reply is delayed by zpozdeni_ms
-    zaveseni,         // hangs up when packet zaveseni_po + 1 arrives
-    nahodne           // a seeded random mix of the above, decided per reply
+    zpozdeni,         // the reply is delayed by zpozdeni_ms (in nahodne: 100..3000 ms more)
+    zaveseni,         // hangs up when a packet arrives after zaveseni_po answered ones
+    nahodne           // mlci..zpozdeni at random, decided per reply from the seed; hangs up only
+                      // when zaveseni_po > 0
 };
 Q_ENUM_NS(porucha)
 
@@ -75,7 +76,8 @@ class simulator : public QObject {
 public:
     explicit simulator(nastaveni n, QObject* parent = nullptr);
     ~simulator() override;                // closes the pty, removes the dosdevices link it made
-    bool spust(QString* chyba = nullptr); // opens the pty, makes <slozka>/dosdevices/com<port>
+    bool spust(QString* chyba = nullptr); // opens the pty, makes <slozka>/dosdevices/com<port>;
+                                          // again after zaves(): a new device, the link moved
     bool bezi() const { return master_ >= 0; }
     QString cesta_zarizeni() const; // the pty slave device path
     QString cesta_odkazu() const;   // <slozka>/dosdevices/com<port>
@@ -85,8 +87,9 @@ public:
     void nastav_rezim(porucha p);
     porucha rezim() const { return n_.rezim; }
     void nastav_zpozdeni(int ms) { n_.zpozdeni_ms = ms; }
-    QByteArray prijato() const;  // every byte received from the program, in order
-    QByteArray odeslano() const; // every byte sent to the program, in order
+    // Every byte received from / sent to the program, in order (the newest 4 MiB of each).
+    QByteArray prijato() const;
+    QByteArray odeslano() const;
     void vymaz_zaznam();
     int zodpovezeno() const { return zodpovezeno_; } // packets answered so far (even wrongly)
     bool odesila() const;                            // a reply is still queued or being paced out
@@ -98,9 +101,8 @@ public:
 Q_SIGNALS:
     void paket_prijat(const QByteArray& paket);   // each complete packet received ("X".."\n")
     void odeslano_bajty(const QByteArray& bajty); // each write to the line, as written
-    void odpoved_pripravena(const QByteArray& bajty,
-                            tarvik::sim::porucha p); // all bytes of one
-                                                     // reply as queued (empty when silent)
+    // All bytes of one reply as queued, and the fault applied to it (empty when silent).
+    void odpoved_pripravena(const QByteArray& bajty, tarvik::sim::porucha p);
     void zaveseno();
 
 private:
