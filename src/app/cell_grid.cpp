@@ -13,9 +13,15 @@ constexpr int sirka_sloupce = 3000; // twips between the columns of a tab
 constexpr int vyska_radku = 480;    // twips between the rows
 constexpr int radku = 16;
 
-int sloupec(int i) { return (i % mrizka_chlivku::na_zalozku) / radku; }
-int radek(int i) { return i % radku; }
-int horni_okraj(int i) { return z_twipu(840 + vyska_radku * radek(i)); }
+int sloupec(int i) {
+    return (i % mrizka_chlivku::na_zalozku) / radku;
+}
+int radek(int i) {
+    return i % radku;
+}
+int horni_okraj(int i) {
+    return z_twipu(840 + vyska_radku * radek(i));
+}
 
 QFont pismo_nazvu() {
     QFont f;
@@ -32,18 +38,15 @@ const QColor zelena(0, 255, 0);
 } // namespace
 
 QRect mrizka_chlivku::misto_check1(int i) {
-    return {z_twipu(360 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375),
-            z_twipu(375)};
+    return {z_twipu(360 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375), z_twipu(375)};
 }
 
 QRect mrizka_chlivku::misto_text1(int i) {
-    return {z_twipu(840 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(1935),
-            z_twipu(285)};
+    return {z_twipu(840 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(1935), z_twipu(285)};
 }
 
 QRect mrizka_chlivku::misto_text2(int i) {
-    return {z_twipu(2760 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375),
-            z_twipu(285)};
+    return {z_twipu(2760 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375), z_twipu(285)};
 }
 
 mrizka_chlivku::mrizka_chlivku(QWidget* rodic) : QTabWidget(rodic) {
@@ -98,9 +101,9 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     c.cislo->setText(cislo);
     c.nazev->setText(nazev);
     c.check->setAccessibleName(nazev);
-    c.check->setAccessibleDescription(
-        cislo == QLatin1String("---") ? QStringLiteral("bez stykače")
-                                      : QStringLiteral("stykač číslo %1").arg(cislo));
+    c.check->setAccessibleDescription(cislo == QLatin1String("---")
+                                          ? QStringLiteral("bez stykače")
+                                          : QStringLiteral("stykač číslo %1").arg(cislo));
 }
 
 void mrizka_chlivku::obarvi(int i) {

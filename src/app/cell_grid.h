@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabWidget>
-
 #include <array>
 
 namespace tarvik {
@@ -60,6 +59,8 @@ private:
 };
 
 // Twips to pixels at 15 twips a pixel.
-constexpr int z_twipu(int twipy) { return twipy / 15; }
+constexpr int z_twipu(int twipy) {
+    return twipy / 15;
+}
 
 } // namespace tarvik

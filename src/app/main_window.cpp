@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -32,7 +33,7 @@ constexpr int vyska_klienta = 9540 / 15;
 constexpr int vyska_stavoveho_radku = 375 / 15;
 constexpr int horni_okraj_zalozek = 240 / 15;
 constexpr std::array<int, frm_main::pocet_panelu> sirky_panelu{2500 / 15, 1200 / 15, 2500 / 15,
-                                                                3500 / 15, 2500 / 15};
+                                                               3500 / 15, 2500 / 15};
 
 // A panel shows text, not the line terminator of an awaited reply.
 QString bez_ridicich_znaku(QString text) {
@@ -101,10 +102,10 @@ void frm_main::vytvor_menu() {
     menu_heslo_ = akce(menu_konfigurace_, "menu_heslo", QStringLiteral("&Administrátorské heslo"),
                        &frm_main::menu_heslo_Click);
     menu_konfigurace_->addSeparator()->setObjectName(QStringLiteral("line3"));
-    menu_save_ = akce(menu_konfigurace_, "menu_save", QStringLiteral("Záloha konfigurace na disketu"),
-                      &frm_main::menu_save_Click);
-    menu_load_ = akce(menu_konfigurace_, "menu_load", QStringLiteral("Obnova konfigurace z diskety"),
-                      &frm_main::menu_load_Click);
+    menu_save_ = akce(menu_konfigurace_, "menu_save",
+                      QStringLiteral("Záloha konfigurace na disketu"), &frm_main::menu_save_Click);
+    menu_load_ = akce(menu_konfigurace_, "menu_load",
+                      QStringLiteral("Obnova konfigurace z diskety"), &frm_main::menu_load_Click);
 
     menu_tisk_ = menuBar()->addMenu(QStringLiteral("&Tisk"));
     menu_tisk_->setObjectName(QStringLiteral("menu_tisk"));
@@ -117,8 +118,8 @@ void frm_main::vytvor_menu() {
 
     // The window is created in user mode.
     menu_uzivatelsky_->setEnabled(false);
-    for (QAction* a : {menu_zalozky_, menu_stykace_, menu_rs232_, menu_heslo_, menu_save_,
-                       menu_load_})
+    for (QAction* a :
+         {menu_zalozky_, menu_stykace_, menu_rs232_, menu_heslo_, menu_save_, menu_load_})
         a->setEnabled(false);
 }
 
@@ -183,7 +184,9 @@ void frm_main::zobraz_uprostred() {
     show();
 }
 
-void frm_main::Form_Unload() { linka_.zavri_port(); }
+void frm_main::Form_Unload() {
+    linka_.zavri_port();
+}
 
 void frm_main::closeEvent(QCloseEvent* udalost) {
     Form_Unload();
@@ -197,7 +200,9 @@ void frm_main::changeEvent(QEvent* udalost) {
         setWindowState(windowState() & ~Qt::WindowMaximized);
 }
 
-QString frm_main::panel(int cislo) const { return panely_[static_cast<size_t>(cislo - 1)]->text(); }
+QString frm_main::panel(int cislo) const {
+    return panely_[static_cast<size_t>(cislo - 1)]->text();
+}
 
 QAction* frm_main::polozka(const char* jmeno) const {
     return findChild<QAction*>(QLatin1String(jmeno));
@@ -213,8 +218,9 @@ void frm_main::nastav_panel(int panel, const QString& text) {
 
 void frm_main::inicializuj_zalozky() {
     for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
-        const QString aktivni = cti_hodnotu(cesta_ini_, u"zalozky", QStringLiteral("aktivni%1").arg(t),
-                                            QStringLiteral("0"), kapacita::aktivni);
+        const QString aktivni =
+            cti_hodnotu(cesta_ini_, u"zalozky", QStringLiteral("aktivni%1").arg(t),
+                        QStringLiteral("0"), kapacita::aktivni);
         const bool zobrazena = aktivni.trimmed().startsWith(QLatin1Char('1'));
         SSTab2_->setTabVisible(t - 1, zobrazena);
         SSTab2_->setTabEnabled(t - 1, zobrazena);
@@ -227,8 +233,9 @@ void frm_main::inicializuj_zalozky() {
 
 void frm_main::inicializuj_chlivky() {
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        const QString cislo = cti_hodnotu(cesta_ini_, u"chlivky", QStringLiteral("chlivek%1").arg(i),
-                                          QStringLiteral("0"), kapacita::chlivek);
+        const QString cislo =
+            cti_hodnotu(cesta_ini_, u"chlivky", QStringLiteral("chlivek%1").arg(i),
+                        QStringLiteral("0"), kapacita::chlivek);
         const QString nazev = cti_hodnotu(cesta_ini_, u"stykace", QStringLiteral("stykac") + cislo,
                                           bez_stykace, kapacita::stykac);
         SSTab2_->nastav_chlivek(i, cislo, nazev);
@@ -263,8 +270,9 @@ int frm_main::cislo_stykace(int i) const {
     const QString text = SSTab2_->Text2(i)->text();
     const int n = text.toInt(&ok);
     // Only plain digits name a contactor; "+5", " 5" or "5 " come from a hand-edited file.
-    const bool jen_cislice =
-        !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; });
+    const bool jen_cislice = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.isDigit() && c.unicode() < 128;
+    });
     return ok && jen_cislice && n >= 0 && n < pocet_stykacu ? n : -1;
 }
 
@@ -327,13 +335,19 @@ void frm_main::menu_uzivatelsky_Click() {
 }
 
 void frm_main::menu_administratorsky_Click() {
-    (new frm_login(cesta_ini_, [this] { prihlaseni_prijato(); }, this))->exec();
+    (new frm_login(
+         cesta_ini_, [this] { prihlaseni_prijato(); }, this))
+        ->exec();
 }
 
-void frm_main::menu_nacti_status_Click() { linka_.nacti_status(); }
+void frm_main::menu_nacti_status_Click() {
+    linka_.nacti_status();
+}
 
 void frm_main::menu_zalozky_Click() {
-    (new frm_zalozky(cesta_ini_, [this] { inicializuj_zalozky(); }, this))->exec();
+    (new frm_zalozky(
+         cesta_ini_, [this] { inicializuj_zalozky(); }, this))
+        ->exec();
 }
 
 void frm_main::menu_stykace_Click() {
@@ -365,13 +379,21 @@ void frm_main::menu_rs232_Click() {
         ->exec();
 }
 
-void frm_main::menu_heslo_Click() { (new frm_zmena_hesla(cesta_ini_, this))->exec(); }
+void frm_main::menu_heslo_Click() {
+    (new frm_zmena_hesla(cesta_ini_, this))->exec();
+}
 
-void frm_main::menu_save_Click() { tarvik::menu_save_Click(this, cesta_ini_); }
+void frm_main::menu_save_Click() {
+    tarvik::menu_save_Click(this, cesta_ini_);
+}
 
-void frm_main::menu_load_Click() { tarvik::menu_load_Click(this, cesta_ini_); }
+void frm_main::menu_load_Click() {
+    tarvik::menu_load_Click(this, cesta_ini_);
+}
 
-void frm_main::menu_tisk_stykace_Click() { menu_tisk_stykace(this, cesta_ini_); }
+void frm_main::menu_tisk_stykace_Click() {
+    menu_tisk_stykace(this, cesta_ini_);
+}
 
 void frm_main::menu_help_Click() {
     if (!zobraz_napovedu(this, program_folder() + QStringLiteral("/tarvik.hlp")))

@@ -18,7 +18,6 @@ int& posledni_radek() {
 }
 
 namespace {
-constexpr int pocet_stykacu = 128;
 // Rows visible below the header; a chosen row further down is brought back into view.
 constexpr int viditelne_radky = 16;
 const QString cislo_neprirazeno = QStringLiteral("---");

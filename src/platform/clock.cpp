@@ -9,8 +9,12 @@ QDate& fixed_date() {
 }
 } // namespace
 
-QDate dnesni_datum() { return fixed_date().isValid() ? fixed_date() : QDate::currentDate(); }
+QDate dnesni_datum() {
+    return fixed_date().isValid() ? fixed_date() : QDate::currentDate();
+}
 
-void nastav_dnesni_datum(const QDate& datum) { fixed_date() = datum; }
+void nastav_dnesni_datum(const QDate& datum) {
+    fixed_date() = datum;
+}
 
 } // namespace tarvik

@@ -36,7 +36,7 @@ bool zobraz_napovedu(QWidget* rodic, const QString& cesta) {
     okno->setSearchPaths({QFileInfo(cesta).absolutePath()});
     okno->setHtml(QString::fromUtf8(obsah));
     okno->setWindowTitle(okno->documentTitle().isEmpty() ? QStringLiteral("Tarvik - nápověda")
-                                                        : okno->documentTitle());
+                                                         : okno->documentTitle());
     okno->scrollToAnchor(QStringLiteral("obsah"));
     okno->show();
     okno->raise();
@@ -44,6 +44,8 @@ bool zobraz_napovedu(QWidget* rodic, const QString& cesta) {
     return true;
 }
 
-QWidget* okno_napovedy() { return prohlizec(); }
+QWidget* okno_napovedy() {
+    return prohlizec();
+}
 
 } // namespace tarvik

@@ -17,7 +17,8 @@ odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
     if (odpovidac())
         return odpovidac()(z);
 
-    const auto ikona = z.ikona == ikona_zpravy::kriticka ? QMessageBox::Critical : QMessageBox::NoIcon;
+    const auto ikona =
+        z.ikona == ikona_zpravy::kriticka ? QMessageBox::Critical : QMessageBox::NoIcon;
     const auto tlacitka = z.tlacitka == tlacitka_zpravy::ok_storno
                               ? QMessageBox::Ok | QMessageBox::Cancel
                               : QMessageBox::StandardButtons(QMessageBox::Ok);
@@ -26,7 +27,7 @@ odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setDefaultButton(QMessageBox::Ok);
     box->setEscapeButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel
-                                                                   : QMessageBox::Ok);
+                                                                  : QMessageBox::Ok);
     const int vysledek = box->exec();
     delete box.data();
     return vysledek == QMessageBox::Cancel ? odpoved_zpravy::storno : odpoved_zpravy::ok;
@@ -40,8 +41,12 @@ void zobraz_info(QWidget* rodic, const QString& text) {
     zobraz_zpravu(rodic, {text, titulek_info, ikona_zpravy::zadna, tlacitka_zpravy::ok});
 }
 
-void pipni() { QApplication::beep(); }
+void pipni() {
+    QApplication::beep();
+}
 
-void nastav_odpovidac_zprav(odpovidac_zprav o) { odpovidac() = std::move(o); }
+void nastav_odpovidac_zprav(odpovidac_zprav o) {
+    odpovidac() = std::move(o);
+}
 
 } // namespace tarvik

@@ -17,6 +17,8 @@ QString program_folder() {
     return QCoreApplication::applicationDirPath();
 }
 
-void set_program_folder(const QString& folder) { override_folder() = folder; }
+void set_program_folder(const QString& folder) {
+    override_folder() = folder;
+}
 
 } // namespace tarvik

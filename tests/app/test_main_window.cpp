@@ -7,15 +7,15 @@
 #include "platform/help_viewer.h"
 #include "support/message_recorder.h"
 #include "support/temp_folder.h"
-
-#include "simulator.h"
+#include "tarvik-sim/simulator.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QMenuBar>
 #include <QSerialPort>
 #include <QStatusBar>
 #include <QTest>
-
 #include <memory>
 
 using namespace tarvik;
@@ -51,8 +51,8 @@ struct prostredi {
 
     // Waits until the first status reply has been applied.
     bool klid() {
-        return QTest::qWaitFor([&] { return okno->panel(4) == QStringLiteral("tlačítka povolena"); },
-                               5000);
+        return QTest::qWaitFor(
+            [&] { return okno->panel(4) == QStringLiteral("tlačítka povolena"); }, 5000);
     }
 };
 
@@ -66,7 +66,9 @@ QByteArray vychozi_se_zmenami(const QList<std::pair<QByteArray, QByteArray>>& zm
     return ini;
 }
 
-bool skryty(QWidget* w) { return w->isHidden(); }
+bool skryty(QWidget* w) {
+    return w->isHidden();
+}
 
 } // namespace
 
@@ -121,6 +123,10 @@ void test_main_window::prvni_start_zapise_vychozi_soubor() {
 
 void test_main_window::start_bez_zarizeni_skonci() {
     prostredi p(nullptr, false);
+    // COM1 is linked to a device that is not there (an unplugged adapter).
+    QVERIFY(QDir(p.slozka.path()).mkdir(QStringLiteral("dosdevices")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/tarvik-no-such-device"),
+                        p.slozka.file(QStringLiteral("dosdevices/com1"))));
     QVERIFY(!p.okno->Form_Load());
     QCOMPARE(p.zpravy.texty(), (QStringList{zprava_chybi_konfigurace, chybi_port}));
     QVERIFY(!p.okno->isVisible());
@@ -173,15 +179,16 @@ void test_main_window::chlivky_lezi_na_svych_mistech_data() {
     // Twips / 15: Check1 at 360 + 3000c, Text1 at 840 + 3000c, Text2 at 2760 + 3000c, rows at
     // 840 + 480r.
     QTest::newRow("first") << 0 << 0 << QPoint(24, 56) << QPoint(56, 56) << QPoint(184, 56);
-    QTest::newRow("bottom of column 0") << 15 << 0 << QPoint(24, 536) << QPoint(56, 536)
-                                        << QPoint(184, 536);
-    QTest::newRow("top of column 1") << 16 << 0 << QPoint(224, 56) << QPoint(256, 56)
-                                     << QPoint(384, 56);
-    QTest::newRow("last of tab 0") << 63 << 0 << QPoint(624, 536) << QPoint(656, 536)
-                                   << QPoint(784, 536);
-    QTest::newRow("first of tab 1") << 64 << 1 << QPoint(24, 56) << QPoint(56, 56)
-                                    << QPoint(184, 56);
-    QTest::newRow("200") << 200 << 3 << QPoint(224, 184) << QPoint(256, 184) << QPoint(384, 184);
+    QTest::newRow("bottom of column 0")
+        << 15 << 0 << QPoint(24, 536) << QPoint(56, 536) << QPoint(184, 536);
+    QTest::newRow("top of column 1")
+        << 16 << 0 << QPoint(224, 56) << QPoint(256, 56) << QPoint(384, 56);
+    QTest::newRow("last of tab 0")
+        << 63 << 0 << QPoint(624, 536) << QPoint(656, 536) << QPoint(784, 536);
+    QTest::newRow("first of tab 1")
+        << 64 << 1 << QPoint(24, 56) << QPoint(56, 56) << QPoint(184, 56);
+    QTest::newRow("101") << 101 << 1 << QPoint(424, 216) << QPoint(456, 216) << QPoint(584, 216);
+    QTest::newRow("200") << 200 << 3 << QPoint(24, 312) << QPoint(56, 312) << QPoint(184, 312);
     QTest::newRow("last") << 319 << 4 << QPoint(624, 536) << QPoint(656, 536) << QPoint(784, 536);
 }
 
@@ -222,8 +229,8 @@ void test_main_window::zalozky_podle_konfigurace_data() {
         << QByteArray("[zalozky]\r\nnazev1=123456789012345\r\naktivni1=1\r\naktivni2=1\r\n"
                       "aktivni3=1\r\naktivni4=1\r\naktivni5=1\r\n")
         << vse
-        << QStringList{QStringLiteral("12345678901"), QStringLiteral("---"),
-                       QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---")}
+        << QStringList{QStringLiteral("12345678901"), QStringLiteral("---"), QStringLiteral("---"),
+                       QStringLiteral("---"), QStringLiteral("---")}
         << 4;
     QTest::newRow("empty and missing aktivni hide, blanks and '1x' show")
         << QByteArray("[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
@@ -238,12 +245,12 @@ void test_main_window::zalozky_podle_konfigurace_data() {
         << QStringList{QStringLiteral("Tab 0"), QStringLiteral("---"), QStringLiteral("---"),
                        QStringLiteral("Tab 3"), QStringLiteral("Tab 4")}
         << 1;
-    QTest::newRow("no tab active") << QByteArray("[zalozky]\r\naktivni1=0\r\n")
-                                   << QList<bool>{false, false, false, false, false}
-                                   << QStringList{QStringLiteral("Tab 0"), QStringLiteral("Tab 1"),
-                                                  QStringLiteral("Tab 2"), QStringLiteral("Tab 3"),
-                                                  QStringLiteral("Tab 4")}
-                                   << -1;
+    QTest::newRow("no tab active")
+        << QByteArray("[zalozky]\r\naktivni1=0\r\n")
+        << QList<bool>{false, false, false, false, false}
+        << QStringList{QStringLiteral("Tab 0"), QStringLiteral("Tab 1"), QStringLiteral("Tab 2"),
+                       QStringLiteral("Tab 3"), QStringLiteral("Tab 4")}
+        << -1;
 }
 
 void test_main_window::zalozky_podle_konfigurace() {
@@ -266,8 +273,8 @@ void test_main_window::zalozky_podle_konfigurace() {
 }
 
 void test_main_window::viditelnost_podle_rezimu() {
-    const QByteArray ini = vychozi_se_zmenami({{"chlivek5=5\r\n", "chlivek5=---\r\n"},
-                                               {"chlivek6=6\r\n", "chlivek6=99\r\n"}});
+    const QByteArray ini = vychozi_se_zmenami(
+        {{"chlivek5=5\r\n", "chlivek5=---\r\n"}, {"chlivek6=6\r\n", "chlivek6=99\r\n"}});
     prostredi p(&ini);
     QVERIFY(p.okno->Form_Load());
     mrizka_chlivku& m = p.okno->SSTab2();

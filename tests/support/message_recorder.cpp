@@ -15,7 +15,9 @@ message_recorder::message_recorder() {
     });
 }
 
-message_recorder::~message_recorder() { nastav_odpovidac_zprav({}); }
+message_recorder::~message_recorder() {
+    nastav_odpovidac_zprav({});
+}
 
 QStringList message_recorder::texty() const {
     QStringList t;

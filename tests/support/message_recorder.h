@@ -3,7 +3,6 @@
 #include "platform/message_box.h"
 
 #include <QList>
-
 #include <deque>
 #include <functional>
 

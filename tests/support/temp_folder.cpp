@@ -6,9 +6,13 @@
 
 namespace tarvik::test {
 
-temp_folder::temp_folder() { set_program_folder(dir_.path()); }
+temp_folder::temp_folder() {
+    set_program_folder(dir_.path());
+}
 
-temp_folder::~temp_folder() { set_program_folder({}); }
+temp_folder::~temp_folder() {
+    set_program_folder({});
+}
 
 void temp_folder::write(const QString& name, const QByteArray& content) const {
     QFile f(file(name));
