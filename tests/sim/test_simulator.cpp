@@ -466,6 +466,13 @@ void test_simulator::porucha_zaveseni() {
     QVERIFY(!QFileInfo::exists(sim->cesta_zarizeni())); // the device is gone with the master
     sim->zaves();                                       // a second time does nothing
     QCOMPARE(zaveseno.count(), 1);
+
+    if (po < 0) { // back on a new device, through the same link
+        QVERIFY(sim->spust());
+        linka znovu;
+        QVERIFY(znovu.otevri(sim->cesta_odkazu()));
+        QCOMPARE(znovu.dotaz(sim, "XA\r\n"), s_paket(""));
+    }
 }
 
 void test_simulator::nahodne_opakovatelne_ze_semene() {

@@ -181,6 +181,7 @@ bool simulator::spust(QString* chyba) {
     connect(cteni_, &QSocketNotifier::activated, this, &simulator::cti);
     cteni_->setEnabled(false);
     pripojen_ = false;
+    zodpovezeno_ = 0; // a new line: hang-ups count afresh
     hlidac_->start();
     return true;
 }
