@@ -69,6 +69,7 @@ mrizka_chlivku::mrizka_chlivku(QWidget* rodic) : QTabWidget(rodic) {
         c.check = new QCheckBox(stranka);
         c.check->setObjectName(QStringLiteral("Check1_%1").arg(i));
         c.check->setAutoFillBackground(true);
+        c.check->setBackgroundRole(QPalette::Window);
         c.check->setFocusPolicy(Qt::StrongFocus);
 
         c.nazev = new QLineEdit(stranka);
