@@ -1,15 +1,14 @@
 #pragma once
 
+#include "platform/twips.h"
+
 #include <QLabel>
 #include <QRect>
 
 // Places of the controls of the access dialogs, designed in twips.
 namespace tarvik::rozvrzeni {
 
-// 15 twips make a pixel (at 96 dots per inch).
-constexpr int px(int twipy) {
-    return twipy / 15;
-}
+constexpr int px(int twipy) { return z_twipu(twipy); }
 
 inline QRect misto(int vlevo, int nahore, int sirka, int vyska) {
     return {px(vlevo), px(nahore), px(sirka), px(vyska)};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/twips.h"
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -58,9 +60,5 @@ private:
     std::array<QWidget*, pocet_zalozek> stranky_{};
 };
 
-// Twips to pixels at 15 twips a pixel.
-constexpr int z_twipu(int twipy) {
-    return twipy / 15;
-}
 
 } // namespace tarvik

@@ -2,7 +2,7 @@
 
 #include "config/config_file.h"
 #include "dialogs/frm_nazev_stykace.h"
-#include "dialogs/twipy.h"
+#include "platform/twips.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -68,8 +68,8 @@ frm_cis_stykace::frm_cis_stykace(
     MSHFlexGrid1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MSHFlexGrid1_->setTabKeyNavigation(false);
     MSHFlexGrid1_->setWordWrap(false);
-    MSHFlexGrid1_->setColumnWidth(0, twipy_na_pixely(800));
-    MSHFlexGrid1_->setColumnWidth(1, twipy_na_pixely(2000));
+    MSHFlexGrid1_->setColumnWidth(0, z_twipu(800));
+    MSHFlexGrid1_->setColumnWidth(1, z_twipu(2000));
     napln();
 
     connect(MSHFlexGrid1_, &QTableWidget::cellDoubleClicked, this, [this](int radek, int) {
