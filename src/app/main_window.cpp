@@ -352,19 +352,17 @@ void frm_main::menu_zalozky_Click() {
 
 void frm_main::menu_stykace_Click() {
     editace_stykacu_ = true;
-    (new frm_cis_stykace(
-         cesta_ini_, true, vybrany_chlivek_,
-         [this](int i, const QString& cislo, const QString& nazev) {
-             SSTab2_->nastav_chlivek(i, cislo, nazev);
-         },
-         [this] { inicializuj_chlivky(); }, this))
-        ->exec();
+    otevri_katalog();
 }
 
 void frm_main::prirad_stykac() {
     editace_stykacu_ = false;
+    otevri_katalog();
+}
+
+void frm_main::otevri_katalog() {
     (new frm_cis_stykace(
-         cesta_ini_, false, vybrany_chlivek_,
+         cesta_ini_, editace_stykacu_, vybrany_chlivek_,
          [this](int i, const QString& cislo, const QString& nazev) {
              SSTab2_->nastav_chlivek(i, cislo, nazev);
          },

@@ -79,6 +79,7 @@ private:
     void vytvor_stavovy_radek();
     void obarvi_buttony();
     void prirad_stykac();
+    void otevri_katalog();
     void menu_uzivatelsky_mod();
     void Form_Unload();
     // The contactor number of cell i, or -1 when the cell has no valid contactor.
