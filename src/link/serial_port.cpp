@@ -114,8 +114,15 @@ bool seriovy_port::je_otevren() const {
 }
 
 void seriovy_port::posli(const QByteArray& data) {
-    if (port_.isOpen())
-        port_.write(data);
+    if (!port_.isOpen())
+        return;
+    const qint64 cekalo = port_.bytesToWrite();
+    port_.write(data);
+    // Out to the device now, without blocking, rather than after the window has repainted.
+    port_.flush();
+    const qint64 vyslo = cekalo + data.size() - port_.bytesToWrite();
+    if (vyslo > 0)
+        emit zapsano(vyslo);
 }
 
 void seriovy_port::cti() {

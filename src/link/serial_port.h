@@ -59,6 +59,9 @@ public:
 
 signals:
     void prijata_data(const QByteArray& data);
+    // Bytes that posli has just handed to the device (the line itself may still be sending
+    // them); what the device could not take yet goes out from the event loop.
+    void zapsano(qint64 bajtu);
     void udalost(const tarvik::udalost_linky& u);
 
 private:

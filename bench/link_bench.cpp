@@ -1,0 +1,259 @@
+// Speed of the link against the controller simulator paced at 9600 baud: one whole switching
+// cycle, the program's own latencies, and what the link costs while the line is idle.
+// How to run and the figures: docs/performance.md.
+
+#include "link/linka.h"
+#include "platform/program_folder.h"
+#include "tarvik-sim/simulator.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <ctime>
+#include <functional>
+
+using namespace tarvik;
+
+namespace {
+
+constexpr int pocet_chlivku = 320;
+
+// A stand-in for the main window: 320 switches, each on contactor i mod 128, recoloured on every
+// change as the real cells are.
+class okno_s_chlivky : public okno_linky {
+public:
+    okno_s_chlivky() {
+        for (int i = 0; i < pocet_chlivku; ++i) {
+            auto* box = new QCheckBox(&plocha_);
+            box->setGeometry(25 + 200 * ((i % 64) / 16), 56 + 32 * (i % 16), 25, 25);
+            box->setAutoFillBackground(true);
+            obarvi(box);
+            QObject::connect(box, &QCheckBox::toggled, box, [box] { obarvi(box); });
+            chlivky_[i] = box;
+        }
+        plocha_.resize(845, 685);
+        plocha_.show();
+    }
+
+    void zakaz_buttony() override {
+        const auto zacatek = std::chrono::steady_clock::now();
+        for (auto* box : chlivky_)
+            box->setEnabled(false);
+        zamceno = true;
+        zamykani_us +=
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - zacatek)
+                .count();
+    }
+    void povol_buttony() override {
+        for (auto* box : chlivky_)
+            box->setEnabled(true);
+        zamceno = false;
+    }
+    void nastav_panel(int, const QString&) override {}
+    void zobraz_stav_stykacu(const stavy_stykacu& stav) override {
+        for (int i = 0; i < pocet_chlivku; ++i)
+            chlivky_[i]->setChecked(stav[i % pocet_stykacu]);
+        zobrazeno = std::chrono::steady_clock::now();
+    }
+    QWidget* rodic_zprav() override { return &plocha_; }
+
+    bool zamceno = false;
+    double zamykani_us = 0; // time spent locking the switches
+    std::chrono::steady_clock::time_point zobrazeno;
+
+private:
+    static void obarvi(QCheckBox* box) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Window, box->isChecked() ? Qt::green : Qt::red);
+        box->setPalette(p);
+    }
+
+    QWidget plocha_;
+    std::array<QCheckBox*, pocet_chlivku> chlivky_{};
+};
+
+bool cekej(const std::function<bool()>& podminka, int limit_ms = 10000) {
+    QElapsedTimer hodiny;
+    hodiny.start();
+    QTimer buzeni; // never sleep past the limit
+    buzeni.start(limit_ms);
+    while (!podminka()) {
+        if (hodiny.elapsed() > limit_ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// The simulator on COM1 of a temporary program folder, and the link opened on it.
+struct sestava {
+    QTemporaryDir slozka;
+    sim::simulator simulator;
+    okno_s_chlivky okno;
+    linka l{okno};
+    bool pripraveno = false;
+
+    sestava() : simulator(nastaveni(slozka.path())) {
+        set_program_folder(slozka.path());
+        pripraveno = simulator.spust() && l.otevri_port(slozka.filePath("tarvik.ini"));
+        if (pripraveno) {
+            l.nacti_status();
+            pripraveno = cekej([this] { return !okno.zamceno; });
+        }
+    }
+    static sim::nastaveni nastaveni(const QString& slozka) {
+        sim::nastaveni n;
+        n.slozka = slozka;
+        n.port = 1;
+        n.tempo_9600 = true;
+        return n;
+    }
+    bool cekej_na_klid() {
+        return cekej([this] { return l.ocekavana_odpoved().isEmpty() && !okno.zamceno; });
+    }
+};
+
+// Bytes of one switching cycle on the line: command 9, acknowledgement 9, query 4, status 132;
+// 10 bit times each at 9600 baud.
+constexpr int bajtu_cyklu = 9 + 9 + 4 + 132;
+constexpr double cas_linky_s = bajtu_cyklu * 10.0 / 9600.0;
+
+void BM_cyklus_prepnuti(benchmark::State& state) {
+    sestava s;
+    if (!s.pripraveno) {
+        state.SkipWithError("simulator or port not ready");
+        return;
+    }
+    int cislo = 0;
+    double celkem_s = 0;
+    for (auto _ : state) {
+        const auto zacatek = std::chrono::steady_clock::now();
+        s.l.posli_prikaz(QString::number(cislo % pocet_stykacu), cislo % 2 == 0);
+        if (!s.cekej_na_klid()) {
+            state.SkipWithError("cycle did not finish");
+            return;
+        }
+        const std::chrono::duration<double> trvani = std::chrono::steady_clock::now() - zacatek;
+        state.SetIterationTime(trvani.count());
+        celkem_s += trvani.count();
+        ++cislo;
+    }
+    state.counters["line_ms"] = cas_linky_s * 1000.0;
+    state.counters["ratio_to_line"] = celkem_s / double(state.iterations()) / cas_linky_s;
+}
+BENCHMARK(BM_cyklus_prepnuti)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+
+// From posli_prikaz to the command's bytes being written to the device (the program's own part),
+// and on to the controller's side having read the whole command (adds the pseudo-terminal).
+void BM_prikaz_na_linku(benchmark::State& state) {
+    sestava s;
+    if (!s.pripraveno) {
+        state.SkipWithError("simulator or port not ready");
+        return;
+    }
+    using hodiny = std::chrono::steady_clock;
+    hodiny::time_point zapsano, prijato;
+    QObject::connect(&s.l.com_port(), &seriovy_port::zapsano, [&] {
+        if (zapsano == hodiny::time_point{})
+            zapsano = hodiny::now();
+    });
+    QObject::connect(&s.simulator, &sim::simulator::paket_prijat, [&](const QByteArray& p) {
+        if (p.startsWith("XW"))
+            prijato = hodiny::now();
+    });
+    int cislo = 0;
+    double na_druhe_strane_us = 0;
+    double zamykani_us = 0;
+    for (auto _ : state) {
+        zapsano = prijato = {};
+        s.okno.zamykani_us = 0;
+        const auto zacatek = hodiny::now();
+        s.l.posli_prikaz(QString::number(cislo++ % pocet_stykacu), true);
+        if (!cekej([&] { return prijato != hodiny::time_point{}; })) {
+            state.SkipWithError("command not received");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(zapsano - zacatek).count());
+        zamykani_us += s.okno.zamykani_us;
+        na_druhe_strane_us += std::chrono::duration<double, std::micro>(prijato - zacatek).count();
+        state.PauseTiming();
+        s.cekej_na_klid();
+        state.ResumeTiming();
+    }
+    state.counters["to_controller_us"] = na_druhe_strane_us / double(state.iterations());
+    state.counters["locking_us"] = zamykani_us / double(state.iterations());
+}
+BENCHMARK(BM_prikaz_na_linku)->UseManualTime()->Iterations(30)->Unit(benchmark::kMicrosecond);
+
+// From the controller's write of the last byte of an S packet to the 320 switches being set.
+void BM_s_paket_na_chlivky(benchmark::State& state) {
+    sestava s;
+    if (!s.pripraveno) {
+        state.SkipWithError("simulator or port not ready");
+        return;
+    }
+    std::chrono::steady_clock::time_point posledni_bajt;
+    QObject::connect(&s.simulator, &sim::simulator::odeslano_bajty, [&](const QByteArray& b) {
+        if (b.endsWith('\n'))
+            posledni_bajt = std::chrono::steady_clock::now();
+    });
+    int cislo = 0;
+    for (auto _ : state) {
+        // Every query finds the states changed, so that every switch-setting pass has work.
+        s.simulator.nastav_stav(cislo % pocet_stykacu, cislo % 3 != 0);
+        ++cislo;
+        s.l.nacti_status();
+        if (!s.cekej_na_klid()) {
+            state.SkipWithError("status reply not handled");
+            return;
+        }
+        state.SetIterationTime(
+            std::chrono::duration<double>(s.okno.zobrazeno - posledni_bajt).count());
+    }
+}
+BENCHMARK(BM_s_paket_na_chlivky)->UseManualTime()->Iterations(30)->Unit(benchmark::kMicrosecond);
+
+// The idle line between two polls: wake-ups of the event loop and CPU time used.
+void BM_klid_mezi_dotazy(benchmark::State& state) {
+    sestava s;
+    if (!s.pripraveno) {
+        state.SkipWithError("simulator or port not ready");
+        return;
+    }
+    s.l.spust_status_timer();
+    auto* dispecer = QAbstractEventDispatcher::instance();
+    for (auto _ : state) {
+        int probuzeni = 0;
+        const auto spojeni =
+            QObject::connect(dispecer, &QAbstractEventDispatcher::awake, [&] { ++probuzeni; });
+        const std::clock_t cpu_zacatek = std::clock();
+        QEventLoop smycka;
+        QTimer::singleShot(3000, &smycka, &QEventLoop::quit);
+        smycka.exec();
+        const double cpu_ms = 1000.0 * double(std::clock() - cpu_zacatek) / CLOCKS_PER_SEC;
+        QObject::disconnect(spojeni);
+        // One wake-up is the end of the measurement itself.
+        state.counters["wakeups"] = probuzeni - 1;
+        state.counters["cpu_ms_per_3s"] = cpu_ms;
+    }
+}
+BENCHMARK(BM_klid_mezi_dotazy)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
