@@ -95,7 +95,6 @@ private slots:
     void chyby_vedou_k_novemu_dotazu_data();
     void chyby_vedou_k_novemu_dotazu();
     void neznamy_typ_paketu();
-    void chybejici_zarizeni();
     void port_uz_otevren();
     void zmizele_zarizeni();
     void storno_zavre_port();
@@ -205,20 +204,6 @@ void test_linka_e2e::neznamy_typ_paketu() {
                                             uvod + "Je očekáván S paket. Nebo špatný S-paket."}));
     QCOMPARE(s.sim->prijato(), QByteArray("XA\r\nXA\r\nXA\r\n"));
     QVERIFY(s.stavy_jako_simulator());
-}
-
-void test_linka_e2e::chybejici_zarizeni() {
-    test::temp_folder slozka;
-    slozka.write(QStringLiteral("tarvik.ini"), "[system]\r\ncom=7\r\n");
-    QDir(slozka.path()).mkdir(QStringLiteral("dosdevices"));
-    QFile::link(slozka.file(QStringLiteral("odpojeno")),
-                slozka.file(QStringLiteral("dosdevices/com7")));
-    message_recorder zpravy;
-    fake_okno okno;
-    linka l(okno);
-    QVERIFY(!l.otevri_port(slozka.ini()));
-    QCOMPARE(zpravy.texty(), QStringList{"Chyba při otevírání sériového portu."});
-    QCOMPARE(okno.panely[2], QString());
 }
 
 void test_linka_e2e::port_uz_otevren() {

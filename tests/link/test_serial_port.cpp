@@ -45,7 +45,6 @@ private slots:
     void dva_porty_na_jednom_zarizeni();
     void port_drzeny_jinym_procesem();
     void zmizele_zarizeni_hlaseno_jednou();
-    void zapis_na_zavreny_port();
 };
 
 void test_serial_port::klasifikuj_udalost_data() {
@@ -204,14 +203,6 @@ void test_serial_port::zmizele_zarizeni_hlaseno_jednou() {
     port.posli("XA\r\n"); // nothing happens
     nech_bezet_udalosti();
     QCOMPARE(udalosti.size(), 1);
-}
-
-void test_serial_port::zapis_na_zavreny_port() {
-    seriovy_port port;
-    port.posli("XA\r\n");
-    port.zavri();
-    port.posli("XW005=1\r\n");
-    QVERIFY(!port.je_otevren());
 }
 
 // Holding role for port_drzeny_jinym_procesem: opens the device the way the program does and
