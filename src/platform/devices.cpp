@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 namespace tarvik {
 
@@ -29,7 +30,12 @@ QString cesta_zalohy() {
 #ifdef Q_OS_WIN
     return QStringLiteral("a:/tarvik.ini");
 #else
-    return QStringLiteral("/media/floppy/tarvik.ini");
+    // An empty mount point is no medium: a copy there would land on the local disk and be
+    // reported as a backup.
+    const QString mechanika = QStringLiteral("/media/floppy");
+    if (QStorageInfo(mechanika).rootPath() != mechanika)
+        return {};
+    return mechanika + QStringLiteral("/tarvik.ini");
 #endif
 }
 

@@ -10,7 +10,7 @@ namespace tarvik {
 QString cesta_serioveho_portu(int cislo);
 
 // Where the diskette backup of the configuration lives: <program folder>/dosdevices/a:/tarvik.ini
-// when dosdevices/a: exists, else the system's removable medium.
+// when dosdevices/a: exists, else the system's removable medium; empty when there is none.
 QString cesta_zalohy();
 
 } // namespace tarvik
