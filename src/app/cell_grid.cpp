@@ -101,10 +101,10 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     const chlivek& c = chlivky_[static_cast<size_t>(i)];
     c.cislo->setText(cislo);
     c.nazev->setText(nazev);
-    c.check->setAccessibleName(nazev);
-    c.check->setAccessibleDescription(cislo == QLatin1String("---")
-                                          ? QStringLiteral("bez stykače")
-                                          : QStringLiteral("stykač číslo %1").arg(cislo));
+    // A screen reader announces the switch by its contactor's name and number.
+    c.check->setAccessibleName(cislo == QLatin1String("---")
+                                   ? QStringLiteral("%1, bez stykače").arg(nazev)
+                                   : QStringLiteral("%1, stykač číslo %2").arg(nazev, cislo));
 }
 
 void mrizka_chlivku::obarvi(int i) {

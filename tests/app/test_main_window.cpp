@@ -116,7 +116,8 @@ void test_main_window::prvni_start_zapise_vychozi_soubor() {
         const int stykac = i < 128 ? i : 0;
         QCOMPARE(m.Text2(i)->text(), QString::number(stykac));
         QCOMPARE(m.Text1(i)->text(), QStringLiteral("stykač %1").arg(stykac));
-        QCOMPARE(m.Check1(i)->accessibleName(), QStringLiteral("stykač %1").arg(stykac));
+        QCOMPARE(m.Check1(i)->accessibleName(),
+                 QStringLiteral("stykač %1, stykač číslo %1").arg(stykac));
     }
 }
 
