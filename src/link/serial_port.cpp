@@ -94,6 +94,8 @@ vysledek_otevreni seriovy_port::otevri(int cislo) {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (port_.open(QIODevice::ReadWrite)) {
+        // Bytes left on the line from before are no reply to anything this program sent.
+        port_.clear();
         port_.clearError();
         return vysledek_otevreni::ok;
     }
