@@ -95,6 +95,17 @@ void test_administrace::prihlaseni_zastavi_linku() {
     QVERIFY(!p.okno.SSTab2().Text2(0)->isHidden());
     QTest::qWait(100);
     QCOMPARE(p.com1->prijato(), QByteArray());
+
+    // A status reply that was still on its way is applied, and leaves polling off.
+    p.okno.menu_uzivatelsky_Click();
+    QVERIFY(v_klidu(p.okno));
+    p.com1->nastav_zpozdeni(300);
+    p.com1->nastav_stav(3, true);
+    p.okno.menu_nacti_status_Click();
+    p.prihlas(QStringLiteral("kovar"));
+    QVERIFY(QTest::qWaitFor([&] { return !p.okno.spojeni().nacitani_statusu(); }, 5000));
+    QVERIFY(p.okno.SSTab2().Check1(3)->isChecked());
+    QVERIFY(!p.okno.spojeni().status_timer().isActive());
 }
 
 void test_administrace::prirazeni_stykace_z_chlivku() {
