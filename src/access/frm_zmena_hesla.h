@@ -30,8 +30,8 @@ private:
 };
 
 inline const QString zprava_hesla_se_lisi = QStringLiteral("Heslo nebylo zadáno dvakrát stejně.");
-inline const QString zprava_heslo_nelze_pouzit =
-    QStringLiteral("Toto heslo nelze použít. Na 1., 5., 9., 13. a 17. místě hesla nesmí být "
-                   "písmeno s diakritikou ani jiný zvláštní znak. Heslo nebylo změněno.");
+inline const QString zprava_heslo_nelze_pouzit = QStringLiteral(
+    "Toto heslo nelze použít. Na 1., 5., 9., 13. a 17. místě hesla nesmí být "
+    "písmeno s diakritikou ani jiný znak mimo základní sadu ASCII. Heslo nebylo změněno.");
 
 } // namespace tarvik

@@ -8,7 +8,9 @@
 // Places of the controls of the access dialogs, designed in twips.
 namespace tarvik::rozvrzeni {
 
-constexpr int px(int twipy) { return z_twipu(twipy); }
+constexpr int px(int twipy) {
+    return z_twipu(twipy);
+}
 
 inline QRect misto(int vlevo, int nahore, int sirka, int vyska) {
     return {px(vlevo), px(nahore), px(sirka), px(vyska)};

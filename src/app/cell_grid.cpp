@@ -1,5 +1,7 @@
 #include "app/cell_grid.h"
 
+#include "config/config_file.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPalette>
@@ -102,7 +104,7 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     c.cislo->setText(cislo);
     c.nazev->setText(nazev);
     // A screen reader announces the switch by its contactor's name and number.
-    c.check->setAccessibleName(cislo == QLatin1String("---")
+    c.check->setAccessibleName(cislo == neprirazeno
                                    ? QStringLiteral("%1, bez stykače").arg(nazev)
                                    : QStringLiteral("%1, stykač číslo %2").arg(nazev, cislo));
 }

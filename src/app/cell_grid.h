@@ -60,5 +60,4 @@ private:
     std::array<QWidget*, pocet_zalozek> stranky_{};
 };
 
-
 } // namespace tarvik

@@ -24,8 +24,6 @@ namespace tarvik {
 
 namespace {
 
-const QString bez_stykace = QStringLiteral("---");
-
 // Client area below the menu bar: 12555 x 9540 twips; the tabs start 240 twips down and the
 // status bar is the last 375 twips.
 constexpr int sirka_klienta = 12555 / 15;
@@ -142,7 +140,7 @@ void frm_main::vytvor_stavovy_radek() {
 }
 
 bool frm_main::Form_Load() {
-    cesta_ini_ = program_folder() + QStringLiteral("/tarvik.ini");
+    cesta_ini_ = slozka_programu() + QStringLiteral("/tarvik.ini");
     editace_stykacu_ = false;
 
     if (!konfigurace_existuje(cesta_ini_)) {
@@ -218,15 +216,12 @@ void frm_main::nastav_panel(int panel, const QString& text) {
 
 void frm_main::inicializuj_zalozky() {
     for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
-        const QString aktivni =
-            cti_hodnotu(cesta_ini_, u"zalozky", QStringLiteral("aktivni%1").arg(t),
-                        QStringLiteral("0"), kapacita::aktivni);
-        const bool zobrazena = aktivni.trimmed().startsWith(QLatin1Char('1'));
+        const bool zobrazena = zalozka_aktivni(cesta_ini_, t);
         SSTab2_->setTabVisible(t - 1, zobrazena);
         SSTab2_->setTabEnabled(t - 1, zobrazena);
         if (zobrazena)
             SSTab2_->setTabText(t - 1, cti_hodnotu(cesta_ini_, u"zalozky",
-                                                   QStringLiteral("nazev%1").arg(t), bez_stykace,
+                                                   QStringLiteral("nazev%1").arg(t), neprirazeno,
                                                    kapacita::nazev));
     }
 }
@@ -236,9 +231,7 @@ void frm_main::inicializuj_chlivky() {
         const QString cislo =
             cti_hodnotu(cesta_ini_, u"chlivky", QStringLiteral("chlivek%1").arg(i),
                         QStringLiteral("0"), kapacita::chlivek);
-        const QString nazev = cti_hodnotu(cesta_ini_, u"stykace", QStringLiteral("stykac") + cislo,
-                                          bez_stykace, kapacita::stykac);
-        SSTab2_->nastav_chlivek(i, cislo, nazev);
+        SSTab2_->nastav_chlivek(i, cislo, cti_nazev_stykace(cesta_ini_, cislo));
     }
 }
 
@@ -249,7 +242,7 @@ void frm_main::obarvi_buttony() {
 
 void frm_main::chlivky_uzivatelsky_mod() {
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        if (SSTab2_->Text2(i)->text() == bez_stykace) {
+        if (SSTab2_->Text2(i)->text() == neprirazeno) {
             SSTab2_->Text1(i)->hide();
             SSTab2_->Check1(i)->hide();
         }
@@ -382,11 +375,11 @@ void frm_main::menu_heslo_Click() {
 }
 
 void frm_main::menu_save_Click() {
-    tarvik::menu_save_Click(this, cesta_ini_);
+    zalohuj_konfiguraci(this, cesta_ini_);
 }
 
 void frm_main::menu_load_Click() {
-    tarvik::menu_load_Click(this, cesta_ini_);
+    obnov_konfiguraci(this, cesta_ini_);
 }
 
 void frm_main::menu_tisk_stykace_Click() {
@@ -394,7 +387,7 @@ void frm_main::menu_tisk_stykace_Click() {
 }
 
 void frm_main::menu_help_Click() {
-    if (!zobraz_napovedu(this, program_folder() + QStringLiteral("/tarvik.hlp")))
+    if (!zobraz_napovedu(this, slozka_programu() + QStringLiteral("/tarvik.hlp")))
         zobraz_chybu(this, QStringLiteral("Chyba při otevírání help souboru."));
 }
 

@@ -13,11 +13,11 @@ bool kopiruj_soubor(const QString& zdroj, const QString& cil);
 
 // Backup of the configuration file at `cesta_ini` to the diskette (cesta_zalohy()), with the
 // operator's messages.
-void menu_save_Click(QWidget* rodic, const QString& cesta_ini);
+void zalohuj_konfiguraci(QWidget* rodic, const QString& cesta_ini);
 
 // Restore of the configuration file at `cesta_ini` from the diskette. Nothing is reloaded: the
 // restored values take effect where the file is next read.
-void menu_load_Click(QWidget* rodic, const QString& cesta_ini);
+void obnov_konfiguraci(QWidget* rodic, const QString& cesta_ini);
 
 inline const QString zprava_vlozte_disketu =
     QStringLiteral("Vložte disketu do disketové mechaniky.Potom stiskněte tlačítko OK.");

@@ -12,17 +12,13 @@ namespace tarvik {
 
 namespace {
 
-// The file is about 10 kB. Anything far larger is not a configuration file: it is read as
-// missing and never rewritten, rather than loaded into memory whole.
-constexpr qint64 nejvetsi_soubor = 16 * 1024 * 1024;
-
 enum class obsah_souboru { precten, chybi, necitelny };
 
 obsah_souboru precti_soubor(const QString& cesta, QByteArray& obsah) {
     QFile soubor(cesta);
     if (!soubor.open(QIODevice::ReadOnly))
         return soubor.exists() ? obsah_souboru::necitelny : obsah_souboru::chybi;
-    if (soubor.size() > nejvetsi_soubor)
+    if (soubor.size() > nejvetsi_konfigurace)
         return obsah_souboru::necitelny;
     obsah = soubor.readAll();
     return soubor.error() == QFileDevice::NoError ? obsah_souboru::precten
@@ -38,12 +34,21 @@ QString orizni_na_kapacitu(const QString& text, int kapacita) {
 bool zapis_soubor_atomicky(const QString& cesta, QByteArrayView obsah) {
     // QSaveFile writes a temporary file beside `cesta` with the permissions of the file it
     // replaces, syncs it to disk on commit and only then renames it into place.
+    const bool novy = !QFileInfo::exists(cesta);
     QSaveFile soubor(cesta);
     if (!soubor.open(QIODevice::WriteOnly))
         return false;
     if (soubor.write(obsah.data(), obsah.size()) != obsah.size())
         return false; // the temporary file goes with `soubor`
-    return soubor.commit();
+    if (!soubor.commit())
+        return false;
+    // The operators share the program's folder through its group: a new file is theirs to write
+    // as well, or the next operator's settings would be refused without a word.
+    const QFileInfo slozka(QFileInfo(cesta).absolutePath());
+    if (novy && slozka.permission(QFileDevice::WriteGroup))
+        QFile::setPermissions(cesta, QFile::permissions(cesta) | QFileDevice::ReadGroup |
+                                         QFileDevice::WriteGroup);
+    return true;
 }
 
 QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
@@ -54,9 +59,23 @@ QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
     const auto hodnota = ini::najdi_hodnotu(obsah, na_cp1250(sekce), na_cp1250(klic));
     if (!hodnota)
         return orizni_na_kapacitu(vychozi, kapacita);
-    // One byte is one character in this code page, so the cut can come before decoding.
-    return z_cp1250(QByteArrayView(*hodnota).first(
-        std::min<qsizetype>(hodnota->size(), std::max(kapacita - 1, 0))));
+    // A value is a C string to the program: a NUL byte in a damaged file ends it. One byte is one
+    // character in this code page, so the cut can come before decoding.
+    const qsizetype konec = hodnota->contains('\0') ? hodnota->indexOf('\0') : hodnota->size();
+    return z_cp1250(
+        QByteArrayView(*hodnota).first(std::min<qsizetype>(konec, std::max(kapacita - 1, 0))));
+}
+
+QString cti_nazev_stykace(const QString& cesta, QStringView cislo) {
+    return cti_hodnotu(cesta, u"stykace", QStringLiteral("stykac%1").arg(cislo), neprirazeno,
+                       kapacita::stykac);
+}
+
+bool zalozka_aktivni(const QString& cesta, int zalozka) {
+    return cti_hodnotu(cesta, u"zalozky", QStringLiteral("aktivni%1").arg(zalozka),
+                       QStringLiteral("0"), kapacita::aktivni)
+        .trimmed()
+        .startsWith(QLatin1Char('1'));
 }
 
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,

@@ -7,6 +7,10 @@
 
 namespace tarvik {
 
+// The file is about 10 kB. Anything far larger is not a configuration file: it is read as missing
+// and never rewritten or copied, rather than loaded into memory whole.
+inline constexpr qint64 nejvetsi_konfigurace = 16 * 1024 * 1024;
+
 // The controller drives contactors 0 to 127.
 inline constexpr int pocet_stykacu = 128;
 
@@ -23,10 +27,20 @@ inline constexpr int stykac = 21;
 
 // Reads one value of the configuration file at `cesta`: the value of `klic` in section `sekce`
 // cut to kapacita - 1 characters, or `vychozi` when the file, the section or the key is missing.
-// A key present with an empty value reads as empty. Never fails: an unreadable file reads as
-// missing.
+// A key present with an empty value reads as empty; a NUL byte ends a value. Never fails: an
+// unreadable file reads as missing.
 QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                     const QString& vychozi, int kapacita);
+
+// The unassigned marker: the number of a cell without a contactor, and the name of any contactor
+// the file does not name.
+inline const QString neprirazeno = QStringLiteral("---");
+
+// The name of the contactor whose number is the text `cislo` ("---" when the file has none).
+QString cti_nazev_stykace(const QString& cesta, QStringView cislo);
+
+// Whether tab `zalozka` (1 to 5) is shown: its `aktivni` value, trimmed, begins with "1".
+bool zalozka_aktivni(const QString& cesta, int zalozka);
 
 // Writes one value: replaces the key's value in place, adds the key at the end of its section, or
 // adds the section at the end of the file; creates a missing file. Every other byte of the file is

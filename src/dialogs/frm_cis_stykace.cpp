@@ -20,12 +20,6 @@ int& posledni_radek() {
 namespace {
 // Rows visible below the header; a chosen row further down is brought back into view.
 constexpr int viditelne_radky = 16;
-const QString cislo_neprirazeno = QStringLiteral("---");
-
-QString nazev_stykace(const QString& cesta_ini, const QString& cislo) {
-    return cti_hodnotu(cesta_ini, QStringLiteral("stykace"), QStringLiteral("stykac") + cislo,
-                       QStringLiteral("---"), kapacita::stykac);
-}
 
 // Grid row r is row r - 1 of the table: grid row 0 is the table's header.
 constexpr int radek_tabulky(int r) {
@@ -105,10 +99,10 @@ void frm_cis_stykace::napln() {
         MSHFlexGrid1_->setItem(radek_tabulky(r), 0, bunka(cislo));
         MSHFlexGrid1_->setItem(radek_tabulky(r), 1, bunka(nazev));
     };
-    radek(radek_neprirazeno, cislo_neprirazeno, QStringLiteral("nepřiřazeno"));
+    radek(radek_neprirazeno, neprirazeno, QStringLiteral("nepřiřazeno"));
     for (int k = 0; k < pocet_stykacu; ++k) {
         const QString cislo = QString::number(k);
-        radek(k + 2, cislo, nazev_stykace(cesta_ini_, cislo));
+        radek(k + 2, cislo, cti_nazev_stykace(cesta_ini_, cislo));
     }
 }
 
@@ -159,7 +153,7 @@ void frm_cis_stykace::vyber_stykac() {
 
 void frm_cis_stykace::prirad(int radek) {
     const QString cislo = MSHFlexGrid1_->item(radek_tabulky(radek), 0)->text();
-    const QString nazev = nazev_stykace(cesta_ini_, cislo);
+    const QString nazev = cti_nazev_stykace(cesta_ini_, cislo);
     if (nastav_chlivek_)
         nastav_chlivek_(vybrany_chlivek_, cislo, nazev);
     zapis_hodnotu(cesta_ini_, QStringLiteral("chlivky"),

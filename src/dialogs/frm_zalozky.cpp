@@ -79,10 +79,8 @@ void frm_zalozky::nacti() {
     for (int i = 0; i < pocet_zalozek; ++i) {
         const int n = i + 1;
         Text1_[i]->setText(
-            cti_hodnotu(cesta_ini_, sekce, klic_nazev(n), QStringLiteral("---"), kapacita::nazev));
-        const QString aktivni =
-            cti_hodnotu(cesta_ini_, sekce, klic_aktivni(n), QStringLiteral("0"), kapacita::aktivni);
-        Check1_[i]->setChecked(aktivni.trimmed().startsWith(u'1'));
+            cti_hodnotu(cesta_ini_, sekce, klic_nazev(n), neprirazeno, kapacita::nazev));
+        Check1_[i]->setChecked(zalozka_aktivni(cesta_ini_, n));
     }
 }
 

@@ -3,7 +3,6 @@
 #include "config/config_file.h"
 
 #include <QString>
-
 #include <array>
 
 class QWidget;

@@ -3,18 +3,18 @@
 namespace tarvik {
 
 namespace {
-QDate& fixed_date() {
+QDate& pevne_datum() {
     static QDate date;
     return date;
 }
 } // namespace
 
 QDate dnesni_datum() {
-    return fixed_date().isValid() ? fixed_date() : QDate::currentDate();
+    return pevne_datum().isValid() ? pevne_datum() : QDate::currentDate();
 }
 
 void nastav_dnesni_datum(const QDate& datum) {
-    fixed_date() = datum;
+    pevne_datum() = datum;
 }
 
 } // namespace tarvik

@@ -9,7 +9,7 @@
 namespace tarvik {
 
 QString cesta_serioveho_portu(int cislo) {
-    const QString odkaz = program_folder() + QStringLiteral("/dosdevices/com%1").arg(cislo);
+    const QString odkaz = slozka_programu() + QStringLiteral("/dosdevices/com%1").arg(cislo);
     const QFileInfo info(odkaz);
     if (info.exists() || info.isSymLink()) {
         const QString cil = info.canonicalFilePath();
@@ -22,20 +22,29 @@ QString cesta_serioveho_portu(int cislo) {
 #endif
 }
 
+namespace {
+// Whether a medium is mounted at `slozka` (the folder is the root of a mounted file system).
+bool je_pripojeno(const QString& slozka) {
+    return !slozka.isEmpty() && QStorageInfo(slozka).rootPath() == slozka;
+}
+} // namespace
+
 QString cesta_zalohy() {
-    const QString disketa = program_folder() + QStringLiteral("/dosdevices/a:");
+    const QString disketa = slozka_programu() + QStringLiteral("/dosdevices/a:");
     const QFileInfo info(disketa);
-    if (info.exists() || info.isSymLink())
+    // A link names the mount point of the removable medium. An empty mount point is no medium: a
+    // copy there would land on the local disk and be reported as a backup.
+    if (info.isSymLink()) {
+        const QString cil = info.canonicalFilePath();
+        return je_pripojeno(cil) ? cil + QStringLiteral("/tarvik.ini") : QString();
+    }
+    if (info.isDir())
         return disketa + QStringLiteral("/tarvik.ini");
 #ifdef Q_OS_WIN
     return QStringLiteral("a:/tarvik.ini");
 #else
-    // An empty mount point is no medium: a copy there would land on the local disk and be
-    // reported as a backup.
-    const QString mechanika = QStringLiteral("/media/floppy");
-    if (QStorageInfo(mechanika).rootPath() != mechanika)
-        return {};
-    return mechanika + QStringLiteral("/tarvik.ini");
+    const QString mechanika = QFileInfo(QStringLiteral("/media/floppy")).canonicalFilePath();
+    return je_pripojeno(mechanika) ? mechanika + QStringLiteral("/tarvik.ini") : QString();
 #endif
 }
 

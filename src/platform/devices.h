@@ -9,8 +9,10 @@ namespace tarvik {
 // own name for the port.
 QString cesta_serioveho_portu(int cislo);
 
-// Where the diskette backup of the configuration lives: <program folder>/dosdevices/a:/tarvik.ini
-// when dosdevices/a: exists, else the system's removable medium; empty when there is none.
+// Where the diskette backup of the configuration lives: tarvik.ini in the folder
+// <program folder>/dosdevices/a:, which is either a link to the mount point of the removable
+// medium or a folder of its own; without it, on the system's removable medium. Empty when a
+// mount point has nothing mounted.
 QString cesta_zalohy();
 
 } // namespace tarvik

@@ -22,9 +22,9 @@ odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
     const auto tlacitka = z.tlacitka == tlacitka_zpravy::ok_storno
                               ? QMessageBox::Ok | QMessageBox::Cancel
                               : QMessageBox::StandardButtons(QMessageBox::Ok);
-    // The box may outlive its parent's wish to close; a QPointer keeps the nested loop safe.
+    // The parent may be destroyed while the box's own event loop runs, and the box with it: the
+    // QPointer then becomes null instead of dangling.
     QPointer<QMessageBox> box = new QMessageBox(ikona, z.titulek, z.text, tlacitka, rodic);
-    box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setDefaultButton(QMessageBox::Ok);
     box->setEscapeButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel
                                                                   : QMessageBox::Ok);

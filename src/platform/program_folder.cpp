@@ -5,20 +5,20 @@
 namespace tarvik {
 
 namespace {
-QString& override_folder() {
-    static QString folder;
-    return folder;
+QString& nahradni_slozka() {
+    static QString slozka;
+    return slozka;
 }
 } // namespace
 
-QString program_folder() {
-    if (!override_folder().isEmpty())
-        return override_folder();
+QString slozka_programu() {
+    if (!nahradni_slozka().isEmpty())
+        return nahradni_slozka();
     return QCoreApplication::applicationDirPath();
 }
 
-void set_program_folder(const QString& folder) {
-    override_folder() = folder;
+void nastav_slozku_programu(const QString& slozka) {
+    nahradni_slozka() = slozka;
 }
 
 } // namespace tarvik

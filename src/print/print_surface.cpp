@@ -81,7 +81,6 @@ bool tiskova_plocha_qpainter::zacni() {
     if (otevreno_ || !painter_.begin(&zarizeni_))
         return false;
     otevreno_ = true;
-    pocet_stran_ = 1;
     return v_poradku();
 }
 
@@ -151,7 +150,6 @@ bool tiskova_plocha_qpainter::vytiskni_otevreny_radek() {
     if (y_ > 0 && y_ + vyska_radku > zarizeni_.height()) {
         if (!zarizeni_.newPage())
             return false;
-        ++pocet_stran_;
         y_ = 0;
     }
     const qreal ucari = y_ + nad_ucarim_;

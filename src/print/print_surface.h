@@ -79,8 +79,6 @@ public:
                       konec_radku konec = konec_radku::ukoncit) override;
     bool ukonci_dokument() override;
 
-    int pocet_stran() const { return pocet_stran_; }
-
 private:
     struct text_na_radku {
         qreal x;
@@ -97,7 +95,6 @@ private:
     QPainter painter_;
     QFont pismo_;
     bool otevreno_ = false;
-    int pocet_stran_ = 0;
 
     // The open line: its texts, the print position after them and the tallest font used on it.
     std::vector<text_na_radku> radek_;

@@ -19,12 +19,7 @@ constexpr qreal velikost_tabulky = 9;
 constexpr int prazdnych_radku = 3;
 
 QString nazev_stykace(const QString& cesta_ini, int cislo) {
-    QString nazev = cti_hodnotu(cesta_ini, u"stykace", QStringLiteral("stykac%1").arg(cislo),
-                                QStringLiteral("---"), kapacita::stykac);
-    // A NUL byte in a damaged file ends the name, as it always has.
-    if (const qsizetype nul = nazev.indexOf(QChar(u'\0')); nul >= 0)
-        nazev.truncate(nul);
-    return nazev;
+    return cti_nazev_stykace(cesta_ini, QString::number(cislo));
 }
 
 bool prazdne_radky(tiskova_plocha& plocha) {

@@ -73,6 +73,7 @@ private slots:
     void writes_change_only_their_value_data();
     void writes_change_only_their_value();
     void failed_write_leaves_the_file();
+    void writes_keep_permissions_and_share_new_files();
     void killed_writer_never_leaves_a_damaged_file();
     void backup_and_restore_data();
     void backup_and_restore();
@@ -181,6 +182,20 @@ void tst_config::failed_write_leaves_the_file() {
     QCOMPARE(soubory(slozka.path()).size(), 2);
 }
 
+void tst_config::writes_keep_permissions_and_share_new_files() {
+    test::temp_folder slozka;
+    const auto skupina = QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+    const auto vlastnik = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QFile::setPermissions(slozka.path(),
+                          QFile::permissions(slozka.path()) | skupina | QFileDevice::ExeGroup);
+    QVERIFY(vytvor_konfiguracni_soubor(slozka.ini()));
+    QVERIFY((QFile::permissions(slozka.ini()) & skupina) == skupina);
+
+    QFile::setPermissions(slozka.ini(), vlastnik);
+    QVERIFY(zapis_hodnotu(slozka.ini(), u"system", u"com", "2"));
+    QCOMPARE(QFile::permissions(slozka.ini()) & (skupina | vlastnik), vlastnik);
+}
+
 void tst_config::killed_writer_never_leaves_a_damaged_file() {
     test::temp_folder slozka;
     slozka.write("tarvik.ini", vychozi_konfigurace());
@@ -225,7 +240,7 @@ void tst_config::backup_and_restore() {
     if (chybi == "file")
         QVERIFY(QFile::remove(slozka.file(obnova ? zaloha : "tarvik.ini")));
 
-    obnova ? menu_load_Click(nullptr, slozka.ini()) : menu_save_Click(nullptr, slozka.ini());
+    obnova ? obnov_konfiguraci(nullptr, slozka.ini()) : zalohuj_konfiguraci(nullptr, slozka.ini());
     QStringList zaznam;
     for (const zprava& z : zpravy.zpravy)
         zaznam << z.titulek + " | " + z.text;

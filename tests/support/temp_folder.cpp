@@ -7,11 +7,11 @@
 namespace tarvik::test {
 
 temp_folder::temp_folder() {
-    set_program_folder(dir_.path());
+    nastav_slozku_programu(dir_.path());
 }
 
 temp_folder::~temp_folder() {
-    set_program_folder({});
+    nastav_slozku_programu({});
 }
 
 void temp_folder::write(const QString& name, const QByteArray& content) const {
