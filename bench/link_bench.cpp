@@ -101,7 +101,7 @@ struct sestava {
     bool pripraveno = false;
 
     sestava() : simulator(nastaveni(slozka.path())) {
-        set_program_folder(slozka.path());
+        nastav_slozku_programu(slozka.path());
         pripraveno = simulator.spust() && l.otevri_port(slozka.filePath("tarvik.ini"));
         if (pripraveno) {
             l.nacti_status();
