@@ -33,13 +33,6 @@ constexpr int horni_okraj_zalozek = 240 / 15;
 constexpr std::array<int, frm_main::pocet_panelu> sirky_panelu{2500 / 15, 1200 / 15, 2500 / 15,
                                                                3500 / 15, 2500 / 15};
 
-// A panel shows text, not the line terminator of an awaited reply.
-QString bez_ridicich_znaku(QString text) {
-    text.remove(QLatin1Char('\r'));
-    text.remove(QLatin1Char('\n'));
-    return text;
-}
-
 } // namespace
 
 frm_main::frm_main(QWidget* rodic)
@@ -161,14 +154,16 @@ bool frm_main::Form_Load() {
     obarvi_buttony();
     chlivky_uzivatelsky_mod();
     linka_.nacti_status();
-    linka_.status_timer().start();
+    linka_.spust_status_timer();
 
     // The last tab is selected at start; when it is hidden, the first tab shown.
-    int vybrana = mrizka_chlivku::pocet_zalozek - 1;
-    for (int z = 0; !SSTab2_->isTabVisible(vybrana) && z < mrizka_chlivku::pocet_zalozek; ++z)
-        vybrana = z;
-    if (SSTab2_->isTabVisible(vybrana))
-        SSTab2_->setCurrentIndex(vybrana);
+    const int posledni = mrizka_chlivku::pocet_zalozek - 1;
+    for (int z : {posledni, 0, 1, 2, 3}) {
+        if (SSTab2_->isTabVisible(z)) {
+            SSTab2_->setCurrentIndex(z);
+            break;
+        }
+    }
     return true;
 }
 
@@ -182,7 +177,11 @@ void frm_main::zobraz_uprostred() {
     show();
 }
 
+// Nothing is saved: every change was written when it was made. The timers stop with the port, so
+// that no tick reports on a window that is going away.
 void frm_main::Form_Unload() {
+    linka_.zastav_status_timer();
+    linka_.zastav_watchdog_timer();
     linka_.zavri_port();
 }
 
@@ -209,7 +208,7 @@ QAction* frm_main::polozka(const char* jmeno) const {
 void frm_main::nastav_panel(int panel, const QString& text) {
     if (panel < 1 || panel > pocet_panelu)
         return;
-    panely_[static_cast<size_t>(panel - 1)]->setText(bez_ridicich_znaku(text));
+    panely_[static_cast<size_t>(panel - 1)]->setText(text);
 }
 
 // ---- tabs and cells ----
@@ -310,7 +309,7 @@ void frm_main::menu_administratorsky_mod() {
 
 void frm_main::prihlaseni_prijato() {
     zakaz_buttony();
-    linka_.status_timer().stop();
+    linka_.zastav_status_timer();
     linka_.zastav_watchdog_timer();
     nastav_panel(1, QStringLiteral("administrátorský mód"));
     menu_administratorsky_mod();
@@ -323,7 +322,7 @@ void frm_main::menu_uzivatelsky_Click() {
     nastav_panel(1, QStringLiteral("uživatelský mód"));
     menu_uzivatelsky_mod();
     chlivky_uzivatelsky_mod();
-    linka_.status_timer().start();
+    linka_.spust_status_timer();
     linka_.nacti_status();
 }
 

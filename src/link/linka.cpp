@@ -50,7 +50,10 @@ linka::linka(okno_linky& okno, QObject* parent) : QObject(parent), okno_(okno) {
     connect(&status_timer_, &QTimer::timeout, this, &linka::tik_status_timeru);
     connect(&watchdog_timer_, &QTimer::timeout, this, &linka::tik_watchdog_timeru);
     connect(&com_port_, &seriovy_port::prijata_data, this, &linka::precti_data_z_portu);
-    connect(&com_port_, &seriovy_port::udalost, this, &linka::com_port_OnComm);
+    // A line error may come up in the middle of sending a command; it is reported after the
+    // command has been sent and its reply set up.
+    connect(&com_port_, &seriovy_port::udalost, this, &linka::com_port_OnComm,
+            Qt::QueuedConnection);
 }
 
 linka::~linka() {
@@ -88,10 +91,6 @@ bool linka::port_otevren() const {
 bool linka::prepni_port(int cislo) {
     prijimac_.vymaz();
     return com_port_.otevri(cislo) == vysledek_otevreni::ok;
-}
-
-int linka::cislo_portu() const {
-    return com_port_.cislo();
 }
 
 void linka::nacti_status() {

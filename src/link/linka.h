@@ -35,7 +35,6 @@ public:
     // For the port dialog: closes the open port and opens COM<cislo>. Returns false when it cannot
     // be opened (the port then stays closed). Does not touch the configuration or the panels.
     bool prepni_port(int cislo);
-    int cislo_portu() const;
 
     // Status query: locks the switches, arms the watchdog, awaits "XS", sends "XA".
     void nacti_status();

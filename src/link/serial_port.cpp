@@ -1,5 +1,6 @@
 #include "link/serial_port.h"
 
+#include "link/packet_protocol.h"
 #include "platform/devices.h"
 
 namespace tarvik {
@@ -82,17 +83,16 @@ seriovy_port::~seriovy_port() {
 
 vysledek_otevreni seriovy_port::otevri(int cislo) {
     zavri();
-    cislo_ = cislo;
-    cesta_.clear();
     if (cislo < 1)
         return vysledek_otevreni::chyba;
-    cesta_ = cesta_serioveho_portu(cislo);
-    port_.setPortName(cesta_);
+    port_.setPortName(cesta_serioveho_portu(cislo));
     port_.setBaudRate(QSerialPort::Baud9600);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
+    // While a message box holds up the reading, the port keeps no more than the receiver would.
+    port_.setReadBufferSize(prijimac::nejvetsi_fronta);
     if (port_.open(QIODevice::ReadWrite)) {
         // Bytes left on the line from before are no reply to anything this program sent.
         port_.clear();
@@ -128,11 +128,10 @@ void seriovy_port::posli(const QByteArray& data) {
 }
 
 void seriovy_port::cti() {
-    if (!port_.isOpen())
-        return;
-    const QByteArray data = port_.readAll();
-    if (!data.isEmpty())
-        emit prijata_data(data);
+    // The handling of the data may open a message box, and the port does not report new data
+    // while it is still reporting these: whatever came meanwhile is read here once it returns.
+    while (port_.isOpen() && port_.bytesAvailable() > 0)
+        emit prijata_data(port_.readAll());
 }
 
 void seriovy_port::chyba_portu(QSerialPort::SerialPortError chyba) {

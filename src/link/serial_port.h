@@ -49,10 +49,6 @@ public:
     vysledek_otevreni otevri(int cislo);
     void zavri();
     bool je_otevren() const;
-    // The number last given to otevri (0 before).
-    int cislo() const { return cislo_; }
-    // The device path last opened or tried.
-    QString cesta() const { return cesta_; }
 
     // Fire and forget: the bytes are queued for writing; on a closed port nothing happens.
     void posli(const QByteArray& data);
@@ -60,7 +56,8 @@ public:
 signals:
     void prijata_data(const QByteArray& data);
     // Bytes that posli has just handed to the device (the line itself may still be sending
-    // them); what the device could not take yet goes out from the event loop.
+    // them); what the device could not take yet goes out from the event loop. The benchmarks
+    // time the way to the line by it.
     void zapsano(qint64 bajtu);
     void udalost(const tarvik::udalost_linky& u);
 
@@ -69,8 +66,6 @@ private:
     void chyba_portu(QSerialPort::SerialPortError chyba);
 
     QSerialPort port_;
-    int cislo_ = 0;
-    QString cesta_;
 };
 
 } // namespace tarvik

@@ -99,11 +99,13 @@ void test_administrace::prihlaseni_zastavi_linku() {
     // A status reply that was still on its way is applied, and leaves polling off.
     p.okno.menu_uzivatelsky_Click();
     QVERIFY(v_klidu(p.okno));
-    p.com1->nastav_zpozdeni(300);
-    p.com1->nastav_stav(3, true);
+    p.com1->nastav_rezim(sim::porucha::mlci);
     p.okno.menu_nacti_status_Click();
     p.prihlas(QStringLiteral("kovar"));
-    QVERIFY(QTest::qWaitFor([&] { return !p.okno.spojeni().nacitani_statusu(); }, 5000));
+    QByteArray stav = "XS" + QByteArray(128, '0') + "\r\n";
+    stav[2 + 3] = '1';
+    p.okno.spojeni().precti_data_z_portu(stav);
+    QVERIFY(!p.okno.spojeni().nacitani_statusu());
     QVERIFY(p.okno.SSTab2().Check1(3)->isChecked());
     QVERIFY(!p.okno.spojeni().status_timer().isActive());
 }

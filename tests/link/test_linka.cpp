@@ -109,6 +109,7 @@ private slots:
     void otevreni_portu();
     void na_lince_data();
     void na_lince();
+    void odpoved_behem_zpravy_se_precte();
     void chyby_linky_data();
     void chyby_linky();
     void nahodne_poruchy();
@@ -287,6 +288,25 @@ void test_linka::na_lince() {
         QCOMPARE(m.titulek, QStringLiteral("Tarvik - chyba"));
     QCOMPARE(s.sim->prijato(), na_lince);
     QCOMPARE(zapnute(s.l.stav_stykacu()), zapnute(s.sim->stavy()));
+}
+
+// A reply that reaches the port while a packet's message box is open is read when the box
+// closes, even when nothing more comes after it.
+void test_linka::odpoved_behem_zpravy_se_precte() {
+    sestava s;
+    QVERIFY(s.otevri());
+    s.l.nacti_status();
+    QVERIFY(s.cekej_na_klid());
+    s.sim->nastav_rezim(porucha::spatne_potvrzeni);
+    s.behem_zpravy = [&] {
+        s.sim->nastav_rezim(porucha::zadna);
+        s.l.com_port().posli("XA\r\n");
+        QVERIFY(s.sim.cekej_na_klid(4 + 9 + 4)); // its S packet is on the line now
+        s.sim->nastav_rezim(porucha::mlci);      // and nothing answers the query after the box
+    };
+    s.l.posli_prikaz(QStringLiteral("5"), true);
+    QVERIFY(s.cekej_na_klid(3000));
+    QCOMPARE(s.zpravy.texty(), QStringList{"Chyba komunikace. Chyba - " + cekam_r});
 }
 
 void test_linka::chyby_linky_data() {
