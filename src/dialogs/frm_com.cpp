@@ -36,7 +36,7 @@ frm_com::frm_com(const QString& cesta_ini, std::function<bool(int cislo)> prepni
     bt_ok->setDefault(true);
     auto* bt_storno = new QPushButton(QStringLiteral("storno"), this);
     bt_storno->setObjectName(QStringLiteral("bt_storno"));
-    connect(bt_ok, &QPushButton::clicked, this, &frm_com::bt_ok_click);
+    connect(bt_ok, &QPushButton::clicked, this, &frm_com::bt_ok_Click);
     connect(bt_storno, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* tlacitka = new QHBoxLayout;
@@ -56,7 +56,7 @@ frm_com::frm_com(const QString& cesta_ini, std::function<bool(int cislo)> prepni
     bt_ok->setFocus();
 }
 
-void frm_com::bt_ok_click() {
+void frm_com::bt_ok_Click() {
     const int port = Option1_->checkedId() + 1;
     if (!prepni_port_ || !prepni_port_(port)) {
         zobraz_chybu(this,

@@ -23,7 +23,7 @@ public:
             std::function<void(const QString& text)> nastav_panel2, QWidget* rodic = nullptr);
 
 private:
-    void bt_ok_click();
+    void bt_ok_Click();
 
     QString cesta_ini_;
     std::function<bool(int)> prepni_port_;

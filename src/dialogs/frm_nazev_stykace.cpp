@@ -45,7 +45,7 @@ frm_nazev_stykace::frm_nazev_stykace(const QString& cesta_ini, const QString& ci
     Command1->setDefault(true);
     auto* Command2 = new QPushButton(QStringLiteral("storno"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
-    connect(Command1, &QPushButton::clicked, this, &frm_nazev_stykace::command1_click);
+    connect(Command1, &QPushButton::clicked, this, &frm_nazev_stykace::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
 
     // The narrow number at the left, the name to its right, each under its label.
@@ -81,7 +81,7 @@ bool frm_nazev_stykace::eventFilter(QObject* objekt, QEvent* udalost) {
     return QDialog::eventFilter(objekt, udalost);
 }
 
-void frm_nazev_stykace::command1_click() {
+void frm_nazev_stykace::Command1_Click() {
     const QString nazev = Text1_->text();
     zapis_hodnotu(cesta_ini_, QStringLiteral("stykace"), QStringLiteral("stykac") + cislo_, nazev);
     emit nazev_ulozen(nazev);

@@ -27,7 +27,7 @@ protected:
     bool eventFilter(QObject* objekt, QEvent* udalost) override;
 
 private:
-    void command1_click();
+    void Command1_Click();
 
     QString cesta_ini_;
     QString cislo_;

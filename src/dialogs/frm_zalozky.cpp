@@ -51,7 +51,7 @@ frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicial
     cmd_uloz->setDefault(true);
     auto* cmd_storno = new QPushButton(QStringLiteral("storno"), this);
     cmd_storno->setObjectName(QStringLiteral("cmd_storno"));
-    connect(cmd_uloz, &QPushButton::clicked, this, &frm_zalozky::cmd_uloz_click);
+    connect(cmd_uloz, &QPushButton::clicked, this, &frm_zalozky::cmd_uloz_Click);
     connect(cmd_storno, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* tlacitka = new QHBoxLayout;
@@ -84,7 +84,7 @@ void frm_zalozky::nacti() {
     }
 }
 
-void frm_zalozky::cmd_uloz_click() {
+void frm_zalozky::cmd_uloz_Click() {
     const bool nektera_aktivni =
         std::any_of(Check1_.begin(), Check1_.end(), [](QCheckBox* c) { return c->isChecked(); });
     if (!nektera_aktivni) {

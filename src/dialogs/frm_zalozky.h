@@ -26,7 +26,7 @@ public:
 
 private:
     void nacti();
-    void cmd_uloz_click();
+    void cmd_uloz_Click();
 
     QString cesta_ini_;
     std::function<void()> inicializuj_zalozky_;
