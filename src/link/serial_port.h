@@ -39,6 +39,12 @@ enum class vysledek_otevreni {
 // The serial port COM<n>, 9600 baud 8N1 without flow control. It only moves bytes: received
 // bytes are announced by prijata_data, line errors by udalost. A vanished device is reported
 // once, after the port has closed itself; writing to a closed port does nothing.
+//
+// What the port relies on: another program holding the device is seen through QSerialPort's lock
+// file, which is named after the device path (so the dosdevices link is resolved before opening,
+// and root is refused too); a device that goes away (an unplugged adapter, a hung-up
+// pseudo-terminal) makes QSerialPort report ReadError or ResourceError again and again until the
+// port is closed.
 class seriovy_port : public QObject {
     Q_OBJECT
 public:
