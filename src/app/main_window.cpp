@@ -185,8 +185,11 @@ void frm_main::Form_Unload() {
     linka_.zavri_port();
 }
 
+// Closing the main window ends the program, the help window with it.
 void frm_main::closeEvent(QCloseEvent* udalost) {
     Form_Unload();
+    if (QWidget* napoveda = okno_napovedy())
+        napoveda->close();
     udalost->accept();
 }
 

@@ -372,8 +372,9 @@ void test_main_window::napoveda_a_zavreni() {
     QCOMPARE(p.zpravy.zpravy.size(), 1);
     QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
 
-    // Closing closes the port (another program can open it) and writes nothing.
+    // Closing closes the port (another program can open it) and the help, and writes nothing.
     p.okno->close();
+    QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
     QVERIFY(!p.okno->spojeni().port_otevren());
     QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), vychozi_konfigurace());
     QSerialPort jiny(p.simulator->cesta_zarizeni());
