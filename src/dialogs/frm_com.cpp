@@ -1,6 +1,7 @@
 #include "dialogs/frm_com.h"
 
 #include "config/config_file.h"
+#include "dialogs/tlacitka.h"
 #include "platform/message_box.h"
 
 #include <QButtonGroup>
@@ -31,18 +32,10 @@ frm_com::frm_com(const QString& cesta_ini, std::function<bool(int cislo)> prepni
     }
     Option1_->button(0)->setChecked(true);
 
-    auto* bt_ok = new QPushButton(QStringLiteral("ok"), this);
-    bt_ok->setObjectName(QStringLiteral("bt_ok"));
-    bt_ok->setDefault(true);
-    auto* bt_storno = new QPushButton(QStringLiteral("storno"), this);
-    bt_storno->setObjectName(QStringLiteral("bt_storno"));
-    connect(bt_ok, &QPushButton::clicked, this, &frm_com::bt_ok_Click);
-    connect(bt_storno, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* tlacitka = new QHBoxLayout;
-    tlacitka->addStretch();
-    tlacitka->addWidget(bt_ok);
-    tlacitka->addWidget(bt_storno);
+    const auto [bt_ok, bt_storno, tlacitka] =
+        vytvor_tlacitka(this, QStringLiteral("bt_ok"), QStringLiteral("ok"),
+                        QStringLiteral("bt_storno"), [this] { bt_ok_Click(); });
+    tlacitka->insertStretch(0);
     auto* hlavni = new QVBoxLayout(this);
     hlavni->addWidget(Frame1);
     hlavni->addLayout(tlacitka);

@@ -1,6 +1,7 @@
 #include "dialogs/frm_nazev_stykace.h"
 
 #include "config/config_file.h"
+#include "dialogs/tlacitka.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -40,13 +41,9 @@ frm_nazev_stykace::frm_nazev_stykace(const QString& cesta_ini, const QString& ci
     Text1_->installEventFilter(this);
     Label2->setBuddy(Text1_);
 
-    auto* Command1 = new QPushButton(QStringLiteral("ulož"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    auto* Command2 = new QPushButton(QStringLiteral("storno"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    connect(Command1, &QPushButton::clicked, this, &frm_nazev_stykace::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    const auto [Command1, Command2, tlacitka] =
+        vytvor_tlacitka(this, QStringLiteral("Command1"), QStringLiteral("ulož"),
+                        QStringLiteral("Command2"), [this] { Command1_Click(); });
 
     // The narrow number at the left, the name to its right, each under its label.
     auto* pole = new QGridLayout;
@@ -54,9 +51,6 @@ frm_nazev_stykace::frm_nazev_stykace(const QString& cesta_ini, const QString& ci
     pole->addWidget(Text2, 1, 0);
     pole->addWidget(Label2, 0, 1);
     pole->addWidget(Text1_, 1, 1);
-    auto* tlacitka = new QHBoxLayout;
-    tlacitka->addWidget(Command1);
-    tlacitka->addWidget(Command2);
     tlacitka->addStretch();
     auto* hlavni = new QVBoxLayout(this);
     hlavni->addLayout(pole);

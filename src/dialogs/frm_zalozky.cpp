@@ -1,6 +1,7 @@
 #include "dialogs/frm_zalozky.h"
 
 #include "config/config_file.h"
+#include "dialogs/tlacitka.h"
 #include "platform/message_box.h"
 
 #include <QCheckBox>
@@ -46,17 +47,9 @@ frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicial
         radky->addWidget(Check1_[i], 2 * i + 1, 1);
     }
 
-    auto* cmd_uloz = new QPushButton(QStringLiteral("ulož"), this);
-    cmd_uloz->setObjectName(QStringLiteral("cmd_uloz"));
-    cmd_uloz->setDefault(true);
-    auto* cmd_storno = new QPushButton(QStringLiteral("storno"), this);
-    cmd_storno->setObjectName(QStringLiteral("cmd_storno"));
-    connect(cmd_uloz, &QPushButton::clicked, this, &frm_zalozky::cmd_uloz_Click);
-    connect(cmd_storno, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* tlacitka = new QHBoxLayout;
-    tlacitka->addWidget(cmd_uloz);
-    tlacitka->addWidget(cmd_storno);
+    const auto [cmd_uloz, cmd_storno, tlacitka] =
+        vytvor_tlacitka(this, QStringLiteral("cmd_uloz"), QStringLiteral("ulož"),
+                        QStringLiteral("cmd_storno"), [this] { cmd_uloz_Click(); });
     tlacitka->addStretch();
 
     auto* hlavni = new QVBoxLayout(this);
