@@ -217,23 +217,23 @@ void frm_main::nastav_panel(int panel, const QString& text) {
 // ---- tabs and cells ----
 
 void frm_main::inicializuj_zalozky() {
+    const cteni_konfigurace konfigurace(cesta_ini_);
     for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
-        const bool zobrazena = zalozka_aktivni(cesta_ini_, t);
+        const bool zobrazena = konfigurace.zalozka_aktivni(t);
         SSTab2_->setTabVisible(t - 1, zobrazena);
         SSTab2_->setTabEnabled(t - 1, zobrazena);
         if (zobrazena)
-            SSTab2_->setTabText(t - 1, cti_hodnotu(cesta_ini_, u"zalozky",
-                                                   QStringLiteral("nazev%1").arg(t), neprirazeno,
-                                                   kapacita::nazev));
+            SSTab2_->setTabText(t - 1, konfigurace.cti(u"zalozky", QStringLiteral("nazev%1").arg(t),
+                                                       neprirazeno, kapacita::nazev));
     }
 }
 
 void frm_main::inicializuj_chlivky() {
+    const cteni_konfigurace konfigurace(cesta_ini_);
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        const QString cislo =
-            cti_hodnotu(cesta_ini_, u"chlivky", QStringLiteral("chlivek%1").arg(i),
-                        QStringLiteral("0"), kapacita::chlivek);
-        SSTab2_->nastav_chlivek(i, cislo, cti_nazev_stykace(cesta_ini_, cislo));
+        const QString cislo = konfigurace.cti(u"chlivky", QStringLiteral("chlivek%1").arg(i),
+                                              QStringLiteral("0"), kapacita::chlivek);
+        SSTab2_->nastav_chlivek(i, cislo, konfigurace.nazev_stykace(cislo));
     }
 }
 

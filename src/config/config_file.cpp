@@ -51,12 +51,16 @@ bool zapis_soubor_atomicky(const QString& cesta, QByteArrayView obsah) {
     return true;
 }
 
-QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
-                    const QString& vychozi, int kapacita) {
+cteni_konfigurace::cteni_konfigurace(const QString& cesta) {
     QByteArray obsah;
-    if (precti_soubor(cesta, obsah) != obsah_souboru::precten)
-        return orizni_na_kapacitu(vychozi, kapacita);
-    const auto hodnota = ini::najdi_hodnotu(obsah, na_cp1250(sekce), na_cp1250(klic));
+    if (precti_soubor(cesta, obsah) == obsah_souboru::precten)
+        obsah_ = std::move(obsah);
+}
+
+QString cteni_konfigurace::cti(QStringView sekce, QStringView klic, const QString& vychozi,
+                               int kapacita) const {
+    const auto hodnota =
+        obsah_ ? ini::najdi_hodnotu(*obsah_, na_cp1250(sekce), na_cp1250(klic)) : std::nullopt;
     if (!hodnota)
         return orizni_na_kapacitu(vychozi, kapacita);
     // A value is a C string to the program: a NUL byte in a damaged file ends it. One byte is one
@@ -66,16 +70,24 @@ QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
         QByteArrayView(*hodnota).first(std::min<qsizetype>(konec, std::max(kapacita - 1, 0))));
 }
 
-QString cti_nazev_stykace(const QString& cesta, QStringView cislo) {
-    return cti_hodnotu(cesta, u"stykace", QStringLiteral("stykac%1").arg(cislo), neprirazeno,
-                       kapacita::stykac);
+QString cteni_konfigurace::nazev_stykace(QStringView cislo) const {
+    return cti(u"stykace", QStringLiteral("stykac%1").arg(cislo), neprirazeno, kapacita::stykac);
 }
 
-bool zalozka_aktivni(const QString& cesta, int zalozka) {
-    return cti_hodnotu(cesta, u"zalozky", QStringLiteral("aktivni%1").arg(zalozka),
-                       QStringLiteral("0"), kapacita::aktivni)
+bool cteni_konfigurace::zalozka_aktivni(int zalozka) const {
+    return cti(u"zalozky", QStringLiteral("aktivni%1").arg(zalozka), QStringLiteral("0"),
+               kapacita::aktivni)
         .trimmed()
         .startsWith(QLatin1Char('1'));
+}
+
+QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
+                    const QString& vychozi, int kapacita) {
+    return cteni_konfigurace(cesta).cti(sekce, klic, vychozi, kapacita);
+}
+
+QString cti_nazev_stykace(const QString& cesta, QStringView cislo) {
+    return cteni_konfigurace(cesta).nazev_stykace(cislo);
 }
 
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,

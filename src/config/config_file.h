@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <optional>
 
 namespace tarvik {
 
@@ -25,22 +26,34 @@ inline constexpr int chlivek = 4;
 inline constexpr int stykac = 21;
 } // namespace kapacita
 
-// Reads one value of the configuration file at `cesta`: the value of `klic` in section `sekce`
-// cut to kapacita - 1 characters, or `vychozi` when the file, the section or the key is missing.
-// A key present with an empty value reads as empty; a NUL byte ends a value. Never fails: an
-// unreadable file reads as missing.
-QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
-                    const QString& vychozi, int kapacita);
-
 // The unassigned marker: the number of a cell without a contactor, and the name of any contactor
 // the file does not name.
 inline const QString neprirazeno = QStringLiteral("---");
 
-// The name of the contactor whose number is the text `cislo` ("---" when the file has none).
-QString cti_nazev_stykace(const QString& cesta, QStringView cislo);
+// The configuration file at `cesta` as it is now, read once: an operation that reads many values
+// (the cells, the catalogue, the printout) asks them all of one reading. Reading never fails: an
+// unreadable file reads as missing.
+class cteni_konfigurace {
+public:
+    explicit cteni_konfigurace(const QString& cesta);
 
-// Whether tab `zalozka` (1 to 5) is shown: its `aktivni` value, trimmed, begins with "1".
-bool zalozka_aktivni(const QString& cesta, int zalozka);
+    // The value of `klic` in section `sekce` cut to kapacita - 1 characters, or `vychozi` when the
+    // file, the section or the key is missing. A key present with an empty value reads as empty;
+    // a NUL byte ends a value.
+    QString cti(QStringView sekce, QStringView klic, const QString& vychozi, int kapacita) const;
+    // The name of the contactor whose number is the text `cislo` ("---" when the file has none).
+    QString nazev_stykace(QStringView cislo) const;
+    // Whether tab `zalozka` (1 to 5) is shown: its `aktivni` value, trimmed, begins with "1".
+    bool zalozka_aktivni(int zalozka) const;
+
+private:
+    std::optional<QByteArray> obsah_;
+};
+
+// One value, read on its own (see cteni_konfigurace::cti).
+QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
+                    const QString& vychozi, int kapacita);
+QString cti_nazev_stykace(const QString& cesta, QStringView cislo);
 
 // Writes one value: replaces the key's value in place, adds the key at the end of its section, or
 // adds the section at the end of the file; creates a missing file. Every other byte of the file is

@@ -100,9 +100,10 @@ void frm_cis_stykace::napln() {
         MSHFlexGrid1_->setItem(radek_tabulky(r), 1, bunka(nazev));
     };
     radek(radek_neprirazeno, neprirazeno, QStringLiteral("nepřiřazeno"));
+    const cteni_konfigurace konfigurace(cesta_ini_);
     for (int k = 0; k < pocet_stykacu; ++k) {
         const QString cislo = QString::number(k);
-        radek(k + 2, cislo, cti_nazev_stykace(cesta_ini_, cislo));
+        radek(k + 2, cislo, konfigurace.nazev_stykace(cislo));
     }
 }
 

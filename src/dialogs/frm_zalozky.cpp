@@ -69,11 +69,11 @@ frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicial
 }
 
 void frm_zalozky::nacti() {
+    const cteni_konfigurace konfigurace(cesta_ini_);
     for (int i = 0; i < pocet_zalozek; ++i) {
         const int n = i + 1;
-        Text1_[i]->setText(
-            cti_hodnotu(cesta_ini_, sekce, klic_nazev(n), neprirazeno, kapacita::nazev));
-        Check1_[i]->setChecked(zalozka_aktivni(cesta_ini_, n));
+        Text1_[i]->setText(konfigurace.cti(sekce, klic_nazev(n), neprirazeno, kapacita::nazev));
+        Check1_[i]->setChecked(konfigurace.zalozka_aktivni(n));
     }
 }
 

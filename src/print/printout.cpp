@@ -18,10 +18,6 @@ constexpr qreal velikost_titulku = 18;
 constexpr qreal velikost_tabulky = 9;
 constexpr int prazdnych_radku = 3;
 
-QString nazev_stykace(const QString& cesta_ini, int cislo) {
-    return cti_nazev_stykace(cesta_ini, QString::number(cislo));
-}
-
 bool prazdne_radky(tiskova_plocha& plocha) {
     for (int i = 0; i < prazdnych_radku; ++i)
         if (!plocha.tiskni_radek({}))
@@ -46,10 +42,11 @@ void tiskni_stykace(tiskova_plocha& plocha, const QString& cesta_ini) {
     if (!plocha.tiskni_radek({}) || !prazdne_radky(plocha))
         return;
 
+    const cteni_konfigurace konfigurace(cesta_ini);
     constexpr int polovina = pocet_stykacu / 2;
     for (int r = 0; r < polovina; ++r) {
-        const QString levy = nazev_stykace(cesta_ini, r);
-        const QString pravy = nazev_stykace(cesta_ini, r + polovina);
+        const QString levy = konfigurace.nazev_stykace(QString::number(r));
+        const QString pravy = konfigurace.nazev_stykace(QString::number(r + polovina));
         if (!plocha.tiskni_radek({{10, r}, {17, levy}, {70, r + polovina}, {77, pravy}}))
             return;
     }
