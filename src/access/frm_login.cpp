@@ -1,6 +1,5 @@
 #include "access/frm_login.h"
 
-#include "access/graficke_tlacitko.h"
 #include "access/hash_string.h"
 #include "access/rozvrzeni.h"
 #include "config/config_file.h"
@@ -15,7 +14,6 @@
 namespace tarvik {
 
 using rozvrzeni::misto;
-using rozvrzeni::px;
 
 namespace {
 
@@ -46,7 +44,7 @@ frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QW
     : QDialog(rodic), cesta_ini_(cesta_ini), prijato_(std::move(prijato)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - login"));
-    setFixedSize(px(3750), px(1995));
+    setFixedSize(z_twipu(3750), z_twipu(1995));
 
     auto* lblLabels = rozvrzeni::popisek(QStringLiteral("lblLabels"), QStringLiteral("&Heslo:"),
                                          misto(105, 240, 720, 270), this);
@@ -58,21 +56,10 @@ frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QW
     txtPassword_->setMaxLength(nejdelsi_heslo);
     lblLabels->setBuddy(txtPassword_);
 
-    auto* cmdOK = new graficke_tlacitko(ikona_ok(), QStringLiteral("ok"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(misto(360, 840, 1380, 870));
-    cmdOK->setDefault(true);
-
-    auto* cmdCancel = new graficke_tlacitko(ikona_storno(), QStringLiteral("storno"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(misto(2040, 840, 1380, 870));
-
-    connect(cmdOK, &QPushButton::clicked, this, &frm_login::cmdOK_Click);
-    // Esc rejects the dialog as this button does.
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-
+    auto* cmdOK = rozvrzeni::tlacitka(this, QStringLiteral("cmdOK"), misto(360, 840, 1380, 870),
+                                      QStringLiteral("cmdCancel"), misto(2040, 840, 1380, 870),
+                                      [this] { cmdOK_Click(); });
     setTabOrder(txtPassword_, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
     txtPassword_->setFocus();
 }
 

@@ -1,6 +1,5 @@
 #include "access/frm_zmena_hesla.h"
 
-#include "access/graficke_tlacitko.h"
 #include "access/hash_string.h"
 #include "access/rozvrzeni.h"
 #include "config/config_file.h"
@@ -12,7 +11,6 @@
 namespace tarvik {
 
 using rozvrzeni::misto;
-using rozvrzeni::px;
 
 namespace {
 
@@ -31,7 +29,7 @@ frm_zmena_hesla::frm_zmena_hesla(const QString& cesta_ini, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - změna hesla"));
-    setFixedSize(px(3885), px(3195));
+    setFixedSize(z_twipu(3885), z_twipu(3195));
 
     rozvrzeni::popisek(QStringLiteral("Label1"), QStringLiteral("nové heslo:"),
                        misto(720, 240, 1215, 255), this);
@@ -42,22 +40,11 @@ frm_zmena_hesla::frm_zmena_hesla(const QString& cesta_ini, QWidget* rodic)
     nove_heslo_znovu_ =
         pole_hesla(QStringLiteral("nove_heslo_znovu"), misto(720, 1200, 2295, 285), this);
 
-    auto* but_ok = new graficke_tlacitko(ikona_ok(), QStringLiteral("ok"), this);
-    but_ok->setObjectName(QStringLiteral("but_ok"));
-    but_ok->setGeometry(misto(240, 2040, 1455, 855));
-    but_ok->setDefault(true);
-
-    auto* but_storno = new graficke_tlacitko(ikona_storno(), QStringLiteral("storno"), this);
-    but_storno->setObjectName(QStringLiteral("but_storno"));
-    but_storno->setGeometry(misto(2160, 2040, 1455, 855));
-
-    connect(but_ok, &QPushButton::clicked, this, &frm_zmena_hesla::but_ok_Click);
-    // Esc rejects the dialog as this button does.
-    connect(but_storno, &QPushButton::clicked, this, &QDialog::reject);
-
+    auto* but_ok = rozvrzeni::tlacitka(this, QStringLiteral("but_ok"), misto(240, 2040, 1455, 855),
+                                       QStringLiteral("but_storno"), misto(2160, 2040, 1455, 855),
+                                       [this] { but_ok_Click(); });
     setTabOrder(nove_heslo_, nove_heslo_znovu_);
     setTabOrder(nove_heslo_znovu_, but_ok);
-    setTabOrder(but_ok, but_storno);
     nove_heslo_->setFocus();
 }
 

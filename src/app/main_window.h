@@ -63,7 +63,6 @@ public:
     void Text2_vyber(int i);
 
     const QString& cesta_ini() const { return cesta_ini_; }
-    bool editace_stykacu() const { return editace_stykacu_; }
     int vybrany_chlivek() const { return vybrany_chlivek_; }
     mrizka_chlivku& SSTab2() { return *SSTab2_; }
     linka& spojeni() { return linka_; }
