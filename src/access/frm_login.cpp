@@ -1,6 +1,7 @@
 #include "access/frm_login.h"
 
 #include "access/hash_string.h"
+#include "access/hvezdicky.h"
 #include "access/rozvrzeni.h"
 #include "config/config_file.h"
 #include "platform/message_box.h"
@@ -52,7 +53,7 @@ frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QW
     txtPassword_ = new QLineEdit(this);
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
     txtPassword_->setGeometry(misto(1080, 120, 2325, 345));
-    txtPassword_->setEchoMode(QLineEdit::Password);
+    zobrazuj_hvezdicky(txtPassword_);
     txtPassword_->setMaxLength(nejdelsi_heslo);
     lblLabels->setBuddy(txtPassword_);
 

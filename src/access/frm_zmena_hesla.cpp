@@ -1,6 +1,7 @@
 #include "access/frm_zmena_hesla.h"
 
 #include "access/hash_string.h"
+#include "access/hvezdicky.h"
 #include "access/rozvrzeni.h"
 #include "config/config_file.h"
 #include "platform/message_box.h"
@@ -18,7 +19,7 @@ QLineEdit* pole_hesla(const QString& nazev, const QRect& kde, QWidget* rodic) {
     auto* pole = new QLineEdit(rodic);
     pole->setObjectName(nazev);
     pole->setGeometry(kde);
-    pole->setEchoMode(QLineEdit::Password);
+    zobrazuj_hvezdicky(pole);
     pole->setMaxLength(frm_zmena_hesla::nejdelsi_heslo);
     return pole;
 }

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "platform/translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -7,6 +8,8 @@ int main(int argc, char** argv) {
     QApplication aplikace(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
+    // Without Qt's Czech texts the standard buttons stay English; the program runs on.
+    tarvik::nacti_ceske_texty_qt();
 
     tarvik::frm_main okno;
     if (!okno.Form_Load())

@@ -29,16 +29,18 @@ class test_access : public QObject {
     QStringList zpravy_;  // "title: text" of each message shown
     bool smazan_ = false; // the dialog deleted itself on closing
 
-    // Fills the dialog's password fields in order, presses Enter (the default button) and runs
-    // the deletion that the closing dialog posts.
+    // Fills the dialog's password fields in order (each shows a "*" for every character), presses
+    // Enter (the default button) and runs the deletion that the closing dialog posts.
     void potvrd(QDialog* d, const QStringList& texty) {
         message_recorder zpravy;
         QPointer<QDialog> dialog = d;
         dialog->show();
         const auto pole = dialog->findChildren<QLineEdit*>();
         QCOMPARE(pole.size(), texty.size());
-        for (qsizetype i = 0; i < pole.size(); ++i)
+        for (qsizetype i = 0; i < pole.size(); ++i) {
             pole[i]->setText(texty[i]);
+            QCOMPARE(pole[i]->displayText(), QString(pole[i]->text().size(), u'*'));
+        }
         QTest::keyClick(pole.last(), Qt::Key_Return);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         smazan_ = dialog.isNull();
