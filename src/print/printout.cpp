@@ -2,10 +2,17 @@
 
 #include "config/config_file.h"
 #include "platform/clock.h"
+#include "platform/devices.h"
+#include "platform/message_box.h"
+#include "platform/program_folder.h"
 #include "print/print_surface.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
 
 namespace tarvik {
 
@@ -23,6 +30,35 @@ bool prazdne_radky(tiskova_plocha& plocha) {
         if (!plocha.tiskni_radek({}))
             return false;
     return true;
+}
+
+// The file a write to `cesta` would reach, or empty when that is not an ordinary file (a folder,
+// a device, a FIFO, a link that leads nowhere) or its folder does not exist. The folder is
+// resolved by the system, so "odkaz/.." means what it means to a write.
+QString skutecny_soubor(const QString& cesta) {
+    const QFileInfo info(cesta);
+    if (info.exists())
+        return info.isFile() ? info.canonicalFilePath() : QString();
+    if (info.isSymLink() || info.fileName().isEmpty())
+        return {};
+    const QString slozka = QFileInfo(info.path()).canonicalFilePath();
+    return slozka.isEmpty() ? QString() : slozka + QLatin1Char('/') + info.fileName();
+}
+
+// The canonical form of a file or folder that may not exist yet (empty when its folder does not).
+QString skutecna_cesta(const QString& cesta) {
+    if (cesta.isEmpty())
+        return {};
+    const QFileInfo info(cesta);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString slozka = QFileInfo(info.path()).canonicalFilePath();
+    return slozka.isEmpty() ? QString() : slozka + QLatin1Char('/') + info.fileName();
+}
+
+bool lezi_v(const QString& soubor, const QString& slozka) {
+    return !slozka.isEmpty() &&
+           (slozka == QLatin1String("/") || soubor.startsWith(slozka + QLatin1Char('/')));
 }
 
 } // namespace
@@ -59,10 +95,51 @@ void tiskni_stykace(tiskova_plocha& plocha, const QString& cesta_ini) {
     plocha.ukonci_dokument();
 }
 
-void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber) {
+QString soubor_tisku_bez_tiskarny() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           QStringLiteral("/tarvik-stykace-%1.pdf").arg(dnesni_datum().toString(Qt::ISODate));
+}
+
+bool cil_tisku_povolen(const QString& soubor, const QStringList& chranene_slozky,
+                       const QStringList& chranene_soubory) {
+    const QString cil = skutecny_soubor(soubor);
+    if (cil.isEmpty())
+        return false;
+    for (const QString& slozka : chranene_slozky)
+        if (!slozka.isEmpty() && lezi_v(cil, skutecna_cesta(slozka)))
+            return false;
+    for (const QString& chraneny : chranene_soubory)
+        if (!chraneny.isEmpty() && cil == skutecna_cesta(chraneny))
+            return false;
+    return true;
+}
+
+void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QWidget* rodic) {
     QPrinter tiskarna(QPrinter::HighResolution);
+    const QString soubor_bez_tiskarny = soubor_tisku_bez_tiskarny();
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        tiskarna.setOutputFormat(QPrinter::PdfFormat);
+        tiskarna.setOutputFileName(soubor_bez_tiskarny);
+    }
     if (!vyber || !vyber(tiskarna))
         return;
+
+    // A file never goes into the program's folder (nor the folder the configuration really lives
+    // in), nor over the configuration or its backup: an operator without the password could
+    // otherwise replace them with a page of print.
+    if (const QString soubor = tiskarna.outputFileName(); !soubor.isEmpty()) {
+        if (soubor == soubor_bez_tiskarny)
+            QDir().mkpath(QFileInfo(soubor).path());
+        const QString skutecna_ini = QFileInfo(cesta_ini).canonicalFilePath();
+        const QStringList slozky{slozka_programu(), QFileInfo(cesta_ini).path(),
+                                 skutecna_ini.isEmpty() ? QString()
+                                                        : QFileInfo(skutecna_ini).path()};
+        if (!cil_tisku_povolen(soubor, slozky, {cesta_ini, cesta_zalohy()})) {
+            zobraz_chybu(rodic, zprava_cil_tisku_odmitnut);
+            return;
+        }
+    }
+
     tiskova_plocha_qpainter plocha(tiskarna);
     if (!plocha.zacni())
         return;
@@ -71,12 +148,15 @@ void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber) {
 }
 
 void menu_tisk_stykace(QWidget* rodic, const QString& cesta_ini) {
-    menu_tisk_stykace(cesta_ini, [rodic](QPrinter& tiskarna) {
-        QPrintDialog dialog(&tiskarna, rodic);
-        // The table is one page: there is no range to choose.
-        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-        return dialog.exec() == QDialog::Accepted;
-    });
+    menu_tisk_stykace(
+        cesta_ini,
+        [rodic](QPrinter& tiskarna) {
+            QPrintDialog dialog(&tiskarna, rodic);
+            // The table is one page: there is no range to choose.
+            dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        rodic);
 }
 
 } // namespace tarvik

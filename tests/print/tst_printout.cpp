@@ -1,13 +1,20 @@
 #include "config/codepage.h"
 #include "platform/clock.h"
+#include "platform/translations.h"
 #include "print/print_surface.h"
 #include "print/printout.h"
 #include "support/message_recorder.h"
 #include "support/temp_folder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <map>
@@ -71,16 +78,62 @@ public:
 class tst_printout : public QObject {
     Q_OBJECT
 
+    // The installed layout: tarvik.ini in the program's folder is a link to the file in a folder
+    // of its own. The user's home folder is a temporary one too.
     test::temp_folder slozka_;
+    QTemporaryDir konfigurace_, domov_;
+    QByteArray ini_;
     test::message_recorder zpravy_;
+
+    QString dokumenty() const { return domov_.filePath(QStringLiteral("Documents")); }
+
+    // The print dialog as the operator leaves it: Qt's Czech texts on its buttons, the file that
+    // it offers with no printer, then `soubor` typed over it (when given) and accepted.
+    bool vytiskni(QPrinter& tiskarna, const QString& soubor) {
+        QPrintDialog dialog(&tiskarna);
+        dialog.show(); // as exec() does, without waiting
+        auto* pole = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+        QStringList tlacitka;
+        for (const auto* t : dialog.findChildren<QPushButton*>())
+            tlacitka << t->text();
+        [&] {
+            QVERIFY2(tlacitka.contains(QStringLiteral("&Tisk")), qPrintable(tlacitka.join(u',')));
+            QVERIFY(pole);
+            QCOMPARE(pole->text(), soubor_tisku_bez_tiskarny());
+        }();
+        if (!pole || QTest::currentTestFailed())
+            return false;
+        if (!soubor.isEmpty())
+            pole->setText(soubor);
+        dialog.accept();
+        return true;
+    }
 
 private slots:
     void initTestCase() {
         nastav_dnesni_datum(QDate(2026, 3, 5));
-        QByteArray ini = "[system]\r\ncom=1\r\n[stykace]\r\n";
+        qputenv("HOME", domov_.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", domov_.filePath(QStringLiteral(".config")).toUtf8());
+        QVERIFY(nacti_ceske_texty_qt());
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is installed here; the tests need a machine without one");
+
+        ini_ = "[system]\r\ncom=1\r\n[stykace]\r\n";
         for (const auto& [cislo, nazev] : nazvy)
-            ini += "stykac" + QByteArray::number(cislo) + '=' + na_cp1250(nazev) + "\r\n";
-        slozka_.write(QStringLiteral("tarvik.ini"), ini);
+            ini_ += "stykac" + QByteArray::number(cislo) + '=' + na_cp1250(nazev) + "\r\n";
+        QFile ini(konfigurace_.filePath(QStringLiteral("tarvik.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(ini_) == ini_.size());
+        ini.close();
+        QVERIFY(QFile::link(ini.fileName(), slozka_.ini()));
+        QVERIFY(QDir(slozka_.path()).mkdir(QStringLiteral("dosdevices")));
+    }
+
+    // Qt's own boxes speak Czech (the program's boxes give their own texts).
+    void ceske_texty_qt() {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarvik - chyba"), QString(),
+                        QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Zrušit"));
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ano"));
     }
 
     // Fonts, the title line left open and ended in the table font, numbers as numbers and names
@@ -106,13 +159,11 @@ private slots:
         QVERIFY(zpravy_.zpravy.isEmpty());
     }
 
-    // The page through the menu command and Qt's printing, read back as laid-out text.
+    // With no printer the page goes to the file in the documents folder that the dialog offers;
+    // read back as laid-out text.
     void stranka_pdf() {
-        const QString soubor = slozka_.file(QStringLiteral("stykace.pdf"));
-        menu_tisk_stykace(slozka_.ini(), [&](QPrinter& tiskarna) {
-            tiskarna.setOutputFileName(soubor);
-            return true;
-        });
+        const QString soubor = dokumenty() + QStringLiteral("/tarvik-stykace-2026-03-05.pdf");
+        menu_tisk_stykace(slozka_.ini(), [&](QPrinter& t) { return vytiskni(t, {}); });
         QVERIFY(zpravy_.zpravy.isEmpty());
         QProcess pdftotext;
         pdftotext.start("pdftotext", {"-layout", "-enc", "UTF-8", soubor, "-"});
@@ -139,6 +190,53 @@ private slots:
                 sloupce = zacatky;
             QVERIFY2(shoda.hasMatch() && zacatky == sloupce, qPrintable(radky[1 + r]));
         }
+    }
+
+    // The printout never lands in the program's folder or the configuration's, nor over the
+    // configuration or its backup, however the name leads there, nor in a device: the operator is
+    // told and nothing is written.
+    void odmitnuty_cil_data() {
+        QTest::addColumn<QString>("soubor");
+        const QString program = slozka_.path(), dok = dokumenty();
+        QVERIFY(QDir().mkpath(dok));
+        const auto odkaz = [&](const QString& jmeno, const QString& cil) {
+            QFile::link(cil, dok + u'/' + jmeno);
+            return dok + u'/' + jmeno;
+        };
+        QTest::newRow("tarvik.ini") << program + "/tarvik.ini";
+        QTest::newRow("novy soubor ve slozce programu") << program + "/tabulka.pdf";
+        QTest::newRow("podslozka programu") << program + "/dosdevices/tabulka.pdf";
+        QTest::newRow("skutecny tarvik.ini") << konfigurace_.filePath("tarvik.ini");
+        QTest::newRow("slozka konfigurace") << konfigurace_.filePath("tabulka.pdf");
+        QTest::newRow("..") << dok + u'/' + QDir(dok).relativeFilePath(program + "/tarvik.ini");
+        QTest::newRow("odkaz na tarvik.ini") << odkaz("na-ini.pdf", program + "/tarvik.ini");
+        QTest::newRow("odkaz nikam") << odkaz("nikam.pdf", program + "/tabulka.pdf");
+        QTest::newRow("odkaz na slozku a ..")
+            << odkaz("dos", program + "/dosdevices") + "/../tabulka.pdf";
+        QTest::newRow("zarizeni") << QStringLiteral("/dev/null");
+        QTest::newRow("slozka") << dok;
+    }
+
+    void odmitnuty_cil() {
+        QFETCH(QString, soubor);
+        const QStringList obsah = QDir(slozka_.path()).entryList(QDir::AllEntries | QDir::System);
+        zpravy_.vymaz();
+        menu_tisk_stykace(slozka_.ini(), [&](QPrinter& t) { return vytiskni(t, soubor); });
+        QCOMPARE(zpravy_.texty(), QStringList{zprava_cil_tisku_odmitnut});
+        QCOMPARE(slozka_.read(QStringLiteral("tarvik.ini")), ini_);
+        QCOMPARE(QDir(slozka_.path()).entryList(QDir::AllEntries | QDir::System), obsah);
+        QVERIFY(!QFile::exists(slozka_.file(QStringLiteral("tabulka.pdf"))));
+        QVERIFY(!QFile::exists(konfigurace_.filePath(QStringLiteral("tabulka.pdf"))));
+        zpravy_.vymaz();
+    }
+
+    // The backup is guarded like the configuration, also through a link.
+    void zaloha_chranena() {
+        const QString zaloha = domov_.filePath(QStringLiteral("tarvik.ini"));
+        const QString odkaz = domov_.filePath(QStringLiteral("zaloha.pdf"));
+        QVERIFY(QFile::link(zaloha, odkaz));
+        QVERIFY(!cil_tisku_povolen(odkaz, {}, {zaloha}));
+        QVERIFY(cil_tisku_povolen(domov_.filePath(QStringLiteral("jiny.pdf")), {}, {zaloha}));
     }
 
     // Cancelling the print dialog prints nothing and says nothing.
