@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "platform/signals.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -7,6 +8,9 @@ int main(int argc, char** argv) {
     QApplication aplikace(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
+    // Ended by the system or the session, the program closes as on a normal close: the port
+    // with its lock file too.
+    tarvik::ukoncuj_pri_signalech();
 
     tarvik::frm_main okno;
     if (!okno.Form_Load())
