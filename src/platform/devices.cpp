@@ -35,8 +35,8 @@ stav_zamku zamek_zarizeni(const QString& cesta_zarizeni) {
     Q_UNUSED(cesta_zarizeni);
     return stav_zamku::zadny;
 #else
-    QString jmeno = cesta_zarizeni.startsWith(QLatin1String("/dev/")) ? cesta_zarizeni.mid(5)
-                                                                       : cesta_zarizeni;
+    QString jmeno =
+        cesta_zarizeni.startsWith(QLatin1String("/dev/")) ? cesta_zarizeni.mid(5) : cesta_zarizeni;
     jmeno.replace(u'/', u'_');
     for (const char* slozka : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
                                "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QPushButton>
-#include <QSpacerItem>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QSpacerItem>
 
 namespace tarvik {
 

@@ -37,7 +37,8 @@ void ukoncuj_pri_signalech() {
     ::fcntl(par[0], F_SETFL, O_NONBLOCK);
     ::fcntl(par[1], F_SETFL, O_NONBLOCK);
     zapis_signalu = par[1];
-    auto* oznamovac = new QSocketNotifier(par[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto* oznamovac =
+        new QSocketNotifier(par[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(oznamovac, &QSocketNotifier::activated, oznamovac, [cteni = par[0]] {
         char bajty[16];
         while (::read(cteni, bajty, sizeof bajty) > 0) {

@@ -123,9 +123,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Log every packet and reply on standard "
                                                     "error."));
-    parser.addOptions(
-        {folder, port, states, pace, fault, delay, hangup_after, come_back, burst, seed, fault_rate,
-         verbose});
+    parser.addOptions({folder, port, states, pace, fault, delay, hangup_after, come_back, burst,
+                       seed, fault_rate, verbose});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         hlas(QStringLiteral("unexpected argument %1 (see --help)")
