@@ -318,10 +318,12 @@ void linka::ohlas_chybu_linky(const udalost_linky& udalost) {
         const otevrena_zprava zprava(otevrene_zpravy_);
         // The title names the buttons: they keep their English texts, and the box shows the
         // title whole.
-        odpoved = zobraz_zpravu(okno_.rodic_zprav(),
-                                {udalost.text, titulek_chyby_linky, ikona_zpravy::zadna,
-                                 tlacitka_zpravy::ok_storno, QStringLiteral("OK"),
-                                 QStringLiteral("Cancel"), true});
+        odpoved = zobraz_zpravu(okno_.rodic_zprav(), {.text = udalost.text,
+                                                      .titulek = titulek_chyby_linky,
+                                                      .tlacitka = tlacitka_zpravy::ok_storno,
+                                                      .text_ok = QStringLiteral("OK"),
+                                                      .text_storno = QStringLiteral("Cancel"),
+                                                      .cely_titulek = true});
     }
     if (odpoved == odpoved_zpravy::storno)
         zavri_port();

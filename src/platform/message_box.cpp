@@ -58,11 +58,11 @@ odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
 }
 
 void zobraz_chybu(QWidget* rodic, const QString& text) {
-    zobraz_zpravu(rodic, {text, titulek_chyba, ikona_zpravy::kriticka, tlacitka_zpravy::ok});
+    zobraz_zpravu(rodic, {.text = text, .titulek = titulek_chyba, .ikona = ikona_zpravy::kriticka});
 }
 
 void zobraz_info(QWidget* rodic, const QString& text) {
-    zobraz_zpravu(rodic, {text, titulek_info, ikona_zpravy::zadna, tlacitka_zpravy::ok});
+    zobraz_zpravu(rodic, {.text = text, .titulek = titulek_info});
 }
 
 void pipni() {
