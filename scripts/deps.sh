@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build clang libclang-rt-14-dev
-    qt6-base-dev qt6-serialport-dev libgl-dev
+    qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgl-dev
     libbenchmark-dev
     xvfb xauth poppler-utils fonts-dejavu-core fonts-liberation
     dpkg-dev fakeroot file
