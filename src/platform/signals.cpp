@@ -55,9 +55,10 @@ void ukoncuj_pri_signalech() {
 }
 
 namespace {
+// Never destroyed: exit() runs the handler after the destructors of static objects.
 std::vector<pri_nahlem_konci*>& registr() {
-    static std::vector<pri_nahlem_konci*> r;
-    return r;
+    static auto* r = new std::vector<pri_nahlem_konci*>;
+    return *r;
 }
 } // namespace
 

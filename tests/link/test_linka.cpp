@@ -16,6 +16,7 @@
 #include <QSysInfo>
 #include <QTest>
 #include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,6 +129,8 @@ private slots:
     void klasifikace_otevreni();
     void otevreni_jinym_uzivatelem_data();
     void otevreni_jinym_uzivatelem();
+    void konec_bez_zamku_data();
+    void konec_bez_zamku();
     void nahodne_poruchy();
 };
 
@@ -541,6 +544,56 @@ void test_linka::otevreni_jinym_uzivatelem() {
         QFile::remove(zamek);
     }
     QCOMPARE(program.exitCode(), 10 + vysledek);
+}
+
+// The program itself, ended by the system or by losing its display: the port is closed as on a
+// normal close, and no lock file is left for the next operator.
+void test_linka::konec_bez_zamku_data() {
+    QTest::addColumn<int>("signal"); // 0: the display server goes away
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("display lost") << 0;
+}
+
+void test_linka::konec_bez_zamku() {
+    QFETCH(int, signal);
+    const QString program = qEnvironmentVariable("TARVIK_BIN_DIR") + QStringLiteral("/tarvik");
+    if (!QFile::exists(program))
+        QSKIP("the program is not built");
+    QProcess displej;
+    QProcessEnvironment prostredi = QProcessEnvironment::systemEnvironment();
+    if (signal == 0) {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            QSKIP("needs Xvfb");
+        const QString cislo = QString::number(200 + ::getpid() % 500);
+        displej.start(xvfb, {":" + cislo, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+        QVERIFY(testovaci_simulator::cekej(
+            [&] { return QFile::exists("/tmp/.X11-unix/X" + cislo); }, 10000));
+        prostredi.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        prostredi.insert(QStringLiteral("DISPLAY"), ":" + cislo);
+    }
+    sestava s;
+    QVERIFY(s.sim.bezi());
+    s.slozka.write(QStringLiteral("tarvik.ini"), "[system]\r\ncom=1\r\n");
+    const QString kopie = s.slozka.file(QStringLiteral("tarvik"));
+    QVERIFY(QFile::copy(program, kopie));
+    const QString zamek =
+        QStringLiteral("/run/lock/LCK..") + s.sim->cesta_zarizeni().mid(5).replace(u'/', u'_');
+    QProcess tarvik;
+    tarvik.setProcessEnvironment(prostredi);
+    tarvik.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tarvik.start(kopie, QStringList());
+    QVERIFY(testovaci_simulator::cekej([&] { return s.sim->prijato().contains("XA\r\n"); }, 30000));
+    QVERIFY(QFile::exists(zamek));
+    if (signal)
+        ::kill(pid_t(tarvik.processId()), signal);
+    else
+        displej.kill();
+    QVERIFY(tarvik.waitForFinished(20000));
+    QCOMPARE(tarvik.exitStatus(), QProcess::NormalExit);
+    QVERIFY(!QFile::exists(zamek));
+    displej.waitForFinished();
 }
 
 void test_linka::nahodne_poruchy() {
