@@ -131,17 +131,20 @@ bool linka::otevri_znovu() {
     return false;
 }
 
-// Reopens the port whose device vanished and asks for the status; when the device is not back,
-// nothing is awaited and the switches are free, so that the operator can ask again.
+// Reopens the port whose device vanished and asks for the status. When the device is not back,
+// the reply that was awaited can no longer come: the switches it locked are freed, so that the
+// operator can ask again.
 bool linka::obnov_linku() {
     zastav_watchdog_timer();
     if (otevri_znovu()) {
         nacti_status();
         return true;
     }
-    nastav_ocekavanou_odpoved({});
-    nacitani_statusu_ = false;
-    okno_.povol_buttony();
+    if (!ocekavana_odpoved_.isEmpty()) {
+        nastav_ocekavanou_odpoved({});
+        nacitani_statusu_ = false;
+        okno_.povol_buttony();
+    }
     return false;
 }
 
