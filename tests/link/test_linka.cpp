@@ -390,6 +390,8 @@ void test_linka::odezva_na_case() {
     od_dotazu.start();
     mlcici.l.nacti_status();
     pozdni.l.nacti_status();
+    mlcici.l.watchdog_timer().start(300); // a timer that fires far too early
+    pozdni.l.watchdog_timer().start(9800);
     QVERIFY(testovaci_simulator::cekej(
         [&] { return hlaseno_po >= 0 && pozdni.l.ocekavana_odpoved().isEmpty(); }, 13000));
     QVERIFY(pozdni.zpravy.zpravy.isEmpty());
