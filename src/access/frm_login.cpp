@@ -74,8 +74,9 @@ void frm_login::cmdOK_Click() {
         accept();
         return;
     }
-    zobraz_zpravu(this, {zprava_spatne_heslo, titulek_spatne_heslo, ikona_zpravy::kriticka,
-                         tlacitka_zpravy::ok});
+    zobraz_zpravu(this, {.text = zprava_spatne_heslo,
+                         .titulek = titulek_spatne_heslo,
+                         .ikona = ikona_zpravy::kriticka});
     reject();
 }
 

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "platform/translations.h"
+#include "platform/signals.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,6 +11,9 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
     // Without Qt's Czech texts the standard buttons stay English; the program runs on.
     tarvik::nacti_ceske_texty_qt();
+    // Ended by the system or the session, the program closes as on a normal close: the port
+    // with its lock file too.
+    tarvik::ukoncuj_pri_signalech();
 
     tarvik::frm_main okno;
     if (!okno.Form_Load())

@@ -339,7 +339,7 @@ void frm_main::menu_administratorsky_Click() {
 }
 
 void frm_main::menu_nacti_status_Click() {
-    linka_.nacti_status();
+    linka_.aktualizuj_stav();
 }
 
 void frm_main::menu_zalozky_Click() {

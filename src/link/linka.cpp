@@ -45,10 +45,13 @@ private:
 } // namespace
 
 linka::linka(okno_linky& okno, QObject* parent) : QObject(parent), okno_(okno) {
+    // Coarse timers may fire up to 5 % early; the reply time is a promise to the controller.
+    status_timer_.setTimerType(Qt::PreciseTimer);
+    watchdog_timer_.setTimerType(Qt::PreciseTimer);
     status_timer_.setInterval(perioda_statusu);
     watchdog_timer_.setInterval(cas_odezvy);
     connect(&status_timer_, &QTimer::timeout, this, &linka::tik_status_timeru);
-    connect(&watchdog_timer_, &QTimer::timeout, this, &linka::tik_watchdog_timeru);
+    connect(&watchdog_timer_, &QTimer::timeout, this, &linka::watchdog_vyprsel);
     connect(&com_port_, &seriovy_port::prijata_data, this, &linka::precti_data_z_portu);
     // A line error may come up in the middle of sending a command; it is reported after the
     // command has been sent and its reply set up.
@@ -94,11 +97,55 @@ bool linka::prepni_port(int cislo) {
 }
 
 void linka::nacti_status() {
+    // No line: a query would only time out, again and again.
+    if (com_port_.zarizeni_zmizelo())
+        return;
     okno_.zakaz_buttony();
     spust_watchdog_timer();
     nacitani_statusu_ = true;
     nastav_ocekavanou_odpoved(odpoved_statusu);
     com_port_.posli(dotaz_na_stav());
+    odeslani_.start();
+}
+
+void linka::aktualizuj_stav() {
+    if (com_port_.zarizeni_zmizelo())
+        obnov_linku();
+    else
+        nacti_status();
+}
+
+bool linka::otevri_znovu() {
+    prijimac_.vymaz();
+    const int cislo = com_port_.cislo();
+    const vysledek_otevreni v = com_port_.otevri(cislo);
+    if (v == vysledek_otevreni::ok) {
+        okno_.nastav_panel(2, QStringLiteral("COM%1").arg(cislo));
+        return true;
+    }
+    // The screen never names a line that is not there.
+    okno_.nastav_panel(2, QString());
+    const otevrena_zprava zprava(otevrene_zpravy_);
+    zobraz_chybu(okno_.rodic_zprav(),
+                 v == vysledek_otevreni::obsazen ? zprava_port_obsazen : zprava_chyba_portu);
+    return false;
+}
+
+// Reopens the port whose device vanished and asks for the status. When the device is not back,
+// the reply that was awaited can no longer come: the switches it locked are freed, so that the
+// operator can ask again.
+bool linka::obnov_linku() {
+    zastav_watchdog_timer();
+    if (otevri_znovu()) {
+        nacti_status();
+        return true;
+    }
+    if (!ocekavana_odpoved_.isEmpty()) {
+        nastav_ocekavanou_odpoved({});
+        nacitani_statusu_ = false;
+        okno_.povol_buttony();
+    }
+    return false;
 }
 
 void linka::spust_watchdog_timer() {
@@ -122,10 +169,18 @@ void linka::restartuj_status_timer() {
 }
 
 void linka::posli_prikaz(const QString& cislo, bool zapnout) {
+    if (com_port_.zarizeni_zmizelo() && !otevri_znovu()) {
+        // The switch the operator clicked goes back to the controller's last known state.
+        nacitani_statusu_ = true;
+        okno_.zobraz_stav_stykacu(stav_stykacu_);
+        nacitani_statusu_ = false;
+        return;
+    }
     okno_.zakaz_buttony();
     spust_watchdog_timer();
     const QString cislo3 = dopln_nuly(cislo);
     com_port_.posli(prikaz_prepnuti(cislo3, zapnout));
+    odeslani_.start();
     nastav_ocekavanou_odpoved(potvrzeni_prepnuti(cislo3, zapnout));
 }
 
@@ -144,6 +199,19 @@ void linka::tik_status_timeru() {
     }
 }
 
+void linka::watchdog_vyprsel() {
+    // Even a precise timer is not trusted to the millisecond: the reply has its full time from
+    // the moment its command was handed to the port.
+    const qint64 zbyva = odeslani_.isValid() ? cas_odezvy.count() - odeslani_.elapsed() : 0;
+    if (zbyva > 0) {
+        watchdog_timer_.start(std::chrono::milliseconds(zbyva));
+        return;
+    }
+    if (watchdog_timer_.interval() != cas_odezvy.count())
+        watchdog_timer_.setInterval(cas_odezvy);
+    tik_watchdog_timeru();
+}
+
 void linka::tik_watchdog_timeru() {
     // The watchdog keeps running through its own message: one timeout is reported once.
     if (otevrene_zpravy_ > 0)
@@ -156,6 +224,10 @@ void linka::chyba_komunikace(const QString& detail) {
         const otevrena_zprava zprava(otevrene_zpravy_);
         zobraz_chybu(okno_.rodic_zprav(), chyba_komunikace_uvod + detail);
     }
+    // What came meanwhile (a controller gone wild, late replies) is part of this error: one box
+    // and one query, however much arrived.
+    com_port_.zahod_prijate();
+    prijimac_.zahod_cekajici();
     nacti_status();
     zpracuj_cekajici();
 }
@@ -247,12 +319,19 @@ void linka::ohlas_chybu_linky(const udalost_linky& udalost) {
     odpoved_zpravy odpoved;
     {
         const otevrena_zprava zprava(otevrene_zpravy_);
-        odpoved =
-            zobraz_zpravu(okno_.rodic_zprav(), {udalost.text, titulek_chyby_linky,
-                                                ikona_zpravy::zadna, tlacitka_zpravy::ok_storno});
+        // The title names the buttons: they keep their English texts, and the box shows the
+        // title whole.
+        odpoved = zobraz_zpravu(okno_.rodic_zprav(), {.text = udalost.text,
+                                                      .titulek = titulek_chyby_linky,
+                                                      .tlacitka = tlacitka_zpravy::ok_storno,
+                                                      .text_ok = QStringLiteral("OK"),
+                                                      .text_storno = QStringLiteral("Cancel"),
+                                                      .cely_titulek = true});
     }
     if (odpoved == odpoved_zpravy::storno)
         zavri_port();
+    else if (com_port_.zarizeni_zmizelo())
+        obnov_linku();
 }
 
 } // namespace tarvik

@@ -3,8 +3,10 @@
 #include "link/okno_linky.h"
 #include "link/packet_protocol.h"
 #include "link/serial_port.h"
+#include "platform/signals.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -36,8 +38,12 @@ public:
     // be opened (the port then stays closed). Does not touch the configuration or the panels.
     bool prepni_port(int cislo);
 
-    // Status query: locks the switches, arms the watchdog, awaits "XS", sends "XA".
+    // Status query: locks the switches, arms the watchdog, awaits "XS", sends "XA". While the
+    // port is closed because its device vanished, nothing is sent.
     void nacti_status();
+    // The operator's status request: while the port is closed because its device vanished, the
+    // port is reopened first (nothing is sent when that fails).
+    void aktualizuj_stav();
     void spust_watchdog_timer();
     void zastav_watchdog_timer();
     void spust_status_timer();
@@ -46,17 +52,20 @@ public:
     void restartuj_status_timer();
 
     // Sends the switch command for contactor `cislo` (its number text, padded here) and awaits its
-    // acknowledgement. Locks the switches and arms the watchdog first.
+    // acknowledgement. Locks the switches and arms the watchdog first. While the port is closed
+    // because its device vanished, the port is reopened first; when that fails nothing is sent
+    // and the switches show the last known states again.
     void posli_prikaz(const QString& cislo, bool zapnout);
 
     // Incoming bytes, in the order they arrived. Bytes that arrive while one of the link's
     // message boxes is open wait, and are handled in order once it has been closed.
     void precti_data_z_portu(const QByteArray& data);
     // A notification of the line: events pass silently, an error beeps and asks OK/Cancel
-    // (Cancel closes the port).
+    // (Cancel closes the port; OK after a vanished device reopens it and asks for the status).
     void com_port_OnComm(const udalost_linky& udalost);
 
-    // Reports a communication error, then sends a new status query.
+    // Reports a communication error, then sends a new status query. Everything received until
+    // the box is closed belongs to the error reported: it is dropped, not reported on its own.
     void chyba_komunikace(const QString& detail);
 
     // Timer ticks (tests call these instead of waiting).
@@ -74,6 +83,9 @@ public:
     const prijimac& prijem() const { return prijimac_; }
 
 private:
+    void watchdog_vyprsel();
+    bool otevri_znovu();
+    bool obnov_linku();
     void zpracuj_cekajici();
     void zpracuj_paket(const QByteArray& paket);
     void zpracuj_r_paket(const QByteArray& paket);
@@ -85,6 +97,7 @@ private:
     seriovy_port com_port_;
     QTimer status_timer_;
     QTimer watchdog_timer_;
+    QElapsedTimer odeslani_; // since the awaited command was handed to the port
     prijimac prijimac_;
     bool zpracovava_pakety_ = false;
     int otevrene_zpravy_ = 0;
@@ -93,6 +106,7 @@ private:
     bool nacitani_statusu_ = false;
     qint16 citac_statusu_ = 0;
     stavy_stykacu stav_stykacu_{};
+    pri_nahlem_konci zavri_pri_konci_{[this] { zavri_port(); }};
 };
 
 } // namespace tarvik

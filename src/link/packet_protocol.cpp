@@ -87,10 +87,12 @@ void prijimac::pridej(QByteArrayView data) {
 std::optional<QByteArray> prijimac::dalsi_paket() {
     while (pozice_ < fronta_.size()) {
         const char c = fronta_[pozice_++];
-        if (zahazuj_do_konce_radku_) {
+        if (hledej_zacatek_) {
+            if (c != znak_zacatku && c != znak_konce)
+                continue;
+            hledej_zacatek_ = false;
             if (c == znak_konce)
-                zahazuj_do_konce_radku_ = false;
-            continue;
+                continue;
         }
         if (c == znak_zacatku)
             prijem_paketu_ = true;
@@ -99,7 +101,9 @@ std::optional<QByteArray> prijimac::dalsi_paket() {
                 QByteArray paket = prijimany_paket_ + znak_konce;
                 prijimany_paket_.clear();
                 prijem_paketu_ = false;
-                zahazuj_do_konce_radku_ = true;
+                hledej_zacatek_ = true;
+                if (c == znak_zacatku)
+                    --pozice_; // it starts the next packet
                 return paket;
             }
             prijimany_paket_ += c;
@@ -120,9 +124,20 @@ std::optional<QByteArray> prijimac::dalsi_paket() {
         fronta_pretekla_ = false;
         prijimany_paket_.clear();
         prijem_paketu_ = false;
-        zahazuj_do_konce_radku_ = false;
+        hledej_zacatek_ = false;
     }
     return std::nullopt;
+}
+
+void prijimac::zahod_cekajici() {
+    fronta_.clear();
+    pozice_ = 0;
+    fronta_pretekla_ = false;
+    if (prijem_paketu_) {
+        prijimany_paket_.clear();
+        prijem_paketu_ = false;
+        hledej_zacatek_ = true;
+    }
 }
 
 void prijimac::vymaz() {
@@ -131,7 +146,7 @@ void prijimac::vymaz() {
     fronta_pretekla_ = false;
     prijimany_paket_.clear();
     prijem_paketu_ = false;
-    zahazuj_do_konce_radku_ = false;
+    hledej_zacatek_ = false;
 }
 
 } // namespace tarvik

@@ -57,7 +57,8 @@ QString text_odpovedi(QByteArrayView odpoved);
 // Memory is bounded. A packet that grows past nejvetsi_paket bytes without a line feed is handed
 // over at once, cut to nejvetsi_paket bytes plus '\n': far too long for any packet, so it fails
 // the check of its type ("Neznámý typ paketu.", "Je očekáván R paket." or the S check). The rest of
-// that overlong line, up to and including its line feed, is dropped. Bytes queued while more than
+// that overlong line is dropped up to the next "X", which starts a packet at once, or up to its
+// line feed, which ends the line already reported. Bytes queued while more than
 // nejvetsi_fronta are waiting are dropped as well, and the packet that they interrupt is
 // abandoned, so that no packet is ever glued together from two pieces of the stream.
 class prijimac {
@@ -70,6 +71,9 @@ public:
 
     // Forgets the packet being received and everything waiting (opening a port).
     void vymaz();
+    // Forgets everything waiting; a packet cut short by that is dropped up to the next "X" (or
+    // its own line feed), as after an overlong line.
+    void zahod_cekajici();
 
     bool prijem_paketu() const { return prijem_paketu_; }
     const QByteArray& prijimany_paket() const { return prijimany_paket_; }
@@ -81,7 +85,7 @@ private:
     bool fronta_pretekla_ = false;
     QByteArray prijimany_paket_;
     bool prijem_paketu_ = false;
-    bool zahazuj_do_konce_radku_ = false;
+    bool hledej_zacatek_ = false; // dropping up to the next "X" or line feed
 };
 
 } // namespace tarvik

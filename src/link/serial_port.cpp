@@ -3,6 +3,8 @@
 #include "link/packet_protocol.h"
 #include "platform/devices.h"
 
+#include <cerrno>
+
 namespace tarvik {
 
 namespace {
@@ -72,6 +74,21 @@ udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba) {
     return {skupina_udalosti::ignorovano, {}};
 }
 
+vysledek_otevreni klasifikuj_selhani_otevreni(const selhani_otevreni& s) {
+    if (s.cislo < 1 || s.chyba != QSerialPort::PermissionError)
+        return vysledek_otevreni::chyba;
+    switch (s.zamek) {
+    case stav_zamku::drzi_bezici_proces:
+        return vysledek_otevreni::obsazen;
+    case stav_zamku::po_mrtvem_procesu:
+        return vysledek_otevreni::chyba;
+    case stav_zamku::zadny:
+        break;
+    }
+    // No lock: the device itself refused. Busy is another program's exclusive use.
+    return s.chyba_systemu == EBUSY ? vysledek_otevreni::obsazen : vysledek_otevreni::chyba;
+}
+
 seriovy_port::seriovy_port(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &seriovy_port::cti);
     connect(&port_, &QSerialPort::errorOccurred, this, &seriovy_port::chyba_portu);
@@ -82,10 +99,14 @@ seriovy_port::~seriovy_port() {
 }
 
 vysledek_otevreni seriovy_port::otevri(int cislo) {
-    zavri();
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+    cislo_ = cislo;
     if (cislo < 1)
         return vysledek_otevreni::chyba;
-    port_.setPortName(cesta_serioveho_portu(cislo));
+    const QString cesta = cesta_serioveho_portu(cislo);
+    port_.setPortName(cesta);
     port_.setBaudRate(QSerialPort::Baud9600);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
@@ -97,18 +118,31 @@ vysledek_otevreni seriovy_port::otevri(int cislo) {
         // Bytes left on the line from before are no reply to anything this program sent.
         port_.clear();
         port_.clearError();
+        zmizelo_ = false;
         return vysledek_otevreni::ok;
     }
-    const auto chyba = port_.error();
+    // QSerialPort says PermissionError both for a lock it could not take and for a device that
+    // refused it: the lock file and the device tell which.
+    selhani_otevreni s{cislo, port_.error(), stav_zamku::zadny, 0};
     port_.clearError();
-    return chyba == QSerialPort::PermissionError ? vysledek_otevreni::obsazen
-                                                 : vysledek_otevreni::chyba;
+    if (s.chyba == QSerialPort::PermissionError) {
+        s.zamek = zamek_zarizeni(cesta);
+        if (s.zamek == stav_zamku::zadny)
+            s.chyba_systemu = chyba_otevreni_zarizeni(cesta);
+    }
+    return klasifikuj_selhani_otevreni(s);
 }
 
 void seriovy_port::zavri() {
     if (port_.isOpen())
         port_.close();
     port_.clearError();
+    zmizelo_ = false;
+}
+
+void seriovy_port::zahod_prijate() {
+    if (port_.isOpen())
+        port_.readAll();
 }
 
 bool seriovy_port::je_otevren() const {
@@ -144,6 +178,7 @@ void seriovy_port::chyba_portu(QSerialPort::SerialPortError chyba) {
     if (chyba == QSerialPort::ResourceError || chyba == QSerialPort::ReadError) {
         // The device is gone and would report itself again on every notification.
         port_.close();
+        zmizelo_ = true;
     }
     port_.clearError();
     emit udalost(u);

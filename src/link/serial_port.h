@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/devices.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
@@ -32,9 +34,23 @@ udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba);
 
 enum class vysledek_otevreni {
     ok,
-    obsazen, // held by another program (or by another port object of this one)
-    chyba    // no such device, port number 0, refused, ...
+    obsazen, // held by a running program (or by another port object of this one)
+    chyba    // no such device, port number 0, access refused, a lock left by a dead program, ...
 };
+
+// What is known of a failed opening of COM<cislo>: QSerialPort's error, the device's lock file
+// and, where the lock does not explain it, the system's error on opening the device itself.
+struct selhani_otevreni {
+    int cislo = 1;
+    QSerialPort::SerialPortError chyba = QSerialPort::NoError;
+    stav_zamku zamek = stav_zamku::zadny;
+    int chyba_systemu = 0; // errno; 0 when not known
+};
+
+// A port is in use only when a running process holds its lock or has the device in exclusive
+// use. Access refused, a lock left by a dead process that cannot be removed, a missing device
+// and port number 0 are all the general failure.
+vysledek_otevreni klasifikuj_selhani_otevreni(const selhani_otevreni& s);
 
 // The serial port COM<n>, 9600 baud 8N1 without flow control. It only moves bytes: received
 // bytes are announced by prijata_data, line errors by udalost. A vanished device is reported
@@ -51,10 +67,18 @@ public:
     explicit seriovy_port(QObject* parent = nullptr);
     ~seriovy_port() override;
 
-    // Opens COM<cislo> at cesta_serioveho_portu(cislo). An open port is closed first.
+    // Opens COM<cislo> at cesta_serioveho_portu(cislo), resolved afresh. An open port is closed
+    // first.
     vysledek_otevreni otevri(int cislo);
     void zavri();
     bool je_otevren() const;
+    // The number of the port last opened or tried.
+    int cislo() const { return cislo_; }
+    // The port closed itself because its device vanished, and it has not been opened or closed
+    // since.
+    bool zarizeni_zmizelo() const { return zmizelo_; }
+    // Drops every received byte that the port holds and has not handed on yet.
+    void zahod_prijate();
 
     // Fire and forget: the bytes are queued for writing; on a closed port nothing happens.
     void posli(const QByteArray& data);
@@ -72,6 +96,8 @@ private:
     void chyba_portu(QSerialPort::SerialPortError chyba);
 
     QSerialPort port_;
+    int cislo_ = 0;
+    bool zmizelo_ = false;
 };
 
 } // namespace tarvik

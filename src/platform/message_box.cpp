@@ -1,8 +1,12 @@
 #include "platform/message_box.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QSpacerItem>
 
 namespace tarvik {
 
@@ -13,32 +17,52 @@ odpovidac_zprav& odpovidac() {
 }
 } // namespace
 
-odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
-    if (odpovidac())
-        return odpovidac()(z);
-
+QMessageBox* vytvor_zpravu(QWidget* rodic, const zprava& z) {
     const auto ikona =
         z.ikona == ikona_zpravy::kriticka ? QMessageBox::Critical : QMessageBox::NoIcon;
     const auto tlacitka = z.tlacitka == tlacitka_zpravy::ok_storno
                               ? QMessageBox::Ok | QMessageBox::Cancel
                               : QMessageBox::StandardButtons(QMessageBox::Ok);
-    // The parent may be destroyed while the box's own event loop runs, and the box with it: the
-    // QPointer then becomes null instead of dangling.
-    QPointer<QMessageBox> box = new QMessageBox(ikona, z.titulek, z.text, tlacitka, rodic);
+    auto* box = new QMessageBox(ikona, z.titulek, z.text, tlacitka, rodic);
     box->setDefaultButton(QMessageBox::Ok);
     box->setEscapeButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel
                                                                   : QMessageBox::Ok);
+    if (!z.text_ok.isEmpty())
+        box->button(QMessageBox::Ok)->setText(z.text_ok);
+    if (!z.text_storno.isEmpty() && box->button(QMessageBox::Cancel))
+        box->button(QMessageBox::Cancel)->setText(z.text_storno);
+    if (z.cely_titulek) {
+        // The window manager draws the title, usually in a bold face, beside its own buttons:
+        // room for the text in that face and for about three buttons of the title's height.
+        QFont pismo = QApplication::font("QMdiSubWindowTitleBar");
+        pismo.setBold(true);
+        const QFontMetrics m(pismo);
+        const int sirka = m.horizontalAdvance(z.titulek) + 6 * m.height();
+        if (auto* mrizka = qobject_cast<QGridLayout*>(box->layout()))
+            mrizka->addItem(new QSpacerItem(sirka, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                            mrizka->rowCount(), 0, 1, mrizka->columnCount());
+    }
+    return box;
+}
+
+odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
+    if (odpovidac())
+        return odpovidac()(z);
+
+    // The parent may be destroyed while the box's own event loop runs, and the box with it: the
+    // QPointer then becomes null instead of dangling.
+    QPointer<QMessageBox> box = vytvor_zpravu(rodic, z);
     const int vysledek = box->exec();
     delete box.data();
     return vysledek == QMessageBox::Cancel ? odpoved_zpravy::storno : odpoved_zpravy::ok;
 }
 
 void zobraz_chybu(QWidget* rodic, const QString& text) {
-    zobraz_zpravu(rodic, {text, titulek_chyba, ikona_zpravy::kriticka, tlacitka_zpravy::ok});
+    zobraz_zpravu(rodic, {.text = text, .titulek = titulek_chyba, .ikona = ikona_zpravy::kriticka});
 }
 
 void zobraz_info(QWidget* rodic, const QString& text) {
-    zobraz_zpravu(rodic, {text, titulek_info, ikona_zpravy::zadna, tlacitka_zpravy::ok});
+    zobraz_zpravu(rodic, {.text = text, .titulek = titulek_info});
 }
 
 void pipni() {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 namespace tarvik {
@@ -16,6 +17,11 @@ struct zprava {
     QString titulek;
     ikona_zpravy ikona = ikona_zpravy::zadna;
     tlacitka_zpravy tlacitka = tlacitka_zpravy::ok;
+    // Fixed button texts, kept whatever language Qt's own texts are in; empty: Qt's.
+    QString text_ok;
+    QString text_storno;
+    // The box is made wide enough to show its whole title.
+    bool cely_titulek = false;
 };
 
 inline const QString titulek_chyba = QStringLiteral("Tarvik - chyba");
@@ -25,6 +31,9 @@ inline const QString titulek_info = QStringLiteral("Tarvik - info");
 // icon and buttons, returning the button pressed. Closing the box by its frame or with Esc counts
 // as its cancel button (OK when it has only OK).
 odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z);
+
+// The box that zobraz_zpravu shows, built but not shown (tests measure it).
+QMessageBox* vytvor_zpravu(QWidget* rodic, const zprava& z);
 
 // The usual error box: critical icon, OK, "Tarvik - chyba".
 void zobraz_chybu(QWidget* rodic, const QString& text);

@@ -2,13 +2,23 @@
 // against the controller simulator through a real serial port on a pseudo-terminal.
 
 #include "link/linka.h"
+#include "platform/program_folder.h"
 #include "support/message_recorder.h"
 #include "support/temp_folder.h"
 #include "tarvik-sim/sim_fixture.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QTest>
+#include <cerrno>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarvik;
 using sim::porucha;
@@ -109,9 +119,18 @@ private slots:
     void otevreni_portu();
     void na_lince_data();
     void na_lince();
-    void odpoved_behem_zpravy_se_precte();
+    void davka_bez_dotazu();
+    void odezva_na_case();
     void chyby_linky_data();
     void chyby_linky();
+    void zmizele_zarizeni_data();
+    void zmizele_zarizeni();
+    void klasifikace_otevreni_data();
+    void klasifikace_otevreni();
+    void otevreni_jinym_uzivatelem_data();
+    void otevreni_jinym_uzivatelem();
+    void konec_bez_zamku_data();
+    void konec_bez_zamku();
     void nahodne_poruchy();
 };
 
@@ -132,8 +151,12 @@ void test_linka::prijem_data() {
     QTest::newRow("S while ack awaited") << true << L{s} << chyba(cekam_s);
     QTest::newRow("S of 131 bytes") << false << L{s.left(129) + "\r\n"} << chyba(cekam_s);
     QTest::newRow("S of 133 bytes") << false << L{s.left(130) + "0\r\n"} << chyba(cekam_s);
+    // An overlong line is cut and reported once; its rest is dropped up to its line feed or the
+    // next "X", whichever comes first.
     QTest::newRow("flood without line feeds")
-        << false << L(64, QByteArray(64 * 1024, 'X')) + L{"\r\n" + s} << chyba(neznamy) + stav;
+        << false << L{QByteArray(64 * 1024, 'X'), "\r\n" + s} << chyba(neznamy) + stav;
+    QTest::newRow("overlong line, then the reply")
+        << false << L{"X" + QByteArray(1100, 'a'), "aaa" + s} << chyba(neznamy) + stav;
 }
 
 void test_linka::prijem() {
@@ -181,10 +204,9 @@ void test_linka::behem_zpravy() {
     z.l.precti_data_z_portu(spoustec + s.left(20));
     if (spoustec.isEmpty())
         z.l.tik_watchdog_timeru();
-    // One box at a time, one query after it; then the first line error, then the waiting bytes
-    // in order: the status reply answers that query, the stray line feed is reported.
-    const QStringList mezi{"!Overrun Error", "panel3=", "zobraz 5", "povol"};
-    QCOMPARE(z.okno.zaznam, chyba(detail) + mezi + chyba(neznamy));
+    // One box at a time, one query after it; what came while the box was open belongs to it (the
+    // stray line feed is not reported on its own), then the first line error.
+    QCOMPARE(z.okno.zaznam, chyba(detail) + QStringList{"!Overrun Error"});
 }
 
 void test_linka::citac_statusu() {
@@ -290,27 +312,8 @@ void test_linka::na_lince() {
     QCOMPARE(zapnute(s.l.stav_stykacu()), zapnute(s.sim->stavy()));
 }
 
-// A reply that reaches the port while a packet's message box is open is read when the box
-// closes, even when nothing more comes after it.
-void test_linka::odpoved_behem_zpravy_se_precte() {
-    sestava s;
-    QVERIFY(s.otevri());
-    s.l.nacti_status();
-    QVERIFY(s.cekej_na_klid());
-    s.sim->nastav_rezim(porucha::spatne_potvrzeni);
-    s.behem_zpravy = [&] {
-        s.sim->nastav_rezim(porucha::zadna);
-        s.l.com_port().posli("XA\r\n");
-        QVERIFY(s.sim.cekej_na_klid(4 + 9 + 4)); // its S packet is on the line now
-        s.sim->nastav_rezim(porucha::mlci);      // and nothing answers the query after the box
-    };
-    s.l.posli_prikaz(QStringLiteral("5"), true);
-    QVERIFY(s.cekej_na_klid(3000));
-    QCOMPARE(s.zpravy.texty(), QStringList{"Chyba komunikace. Chyba - " + cekam_r});
-}
-
 void test_linka::chyby_linky_data() {
-    QTest::addColumn<int>("kod");      // 0: the device vanishes
+    QTest::addColumn<int>("kod");
     QTest::addColumn<QString>("text"); // empty: passed over silently
     QTest::addColumn<bool>("storno");
     for (int kod : {1, 2, 3, 4, 5, 6, 7, 1001, 1004, 1009})
@@ -324,7 +327,6 @@ void test_linka::chyby_linky_data() {
     for (int kod : {1005, -1, 8, 1000, 1011})
         QTest::addRow("%d", kod) << kod << QStringLiteral("Unknown error or event") << false;
     QTest::newRow("Cancel") << 1008 << QStringLiteral("Receive Buffer Overflow") << true;
-    QTest::newRow("device vanished") << 0 << QStringLiteral("Serial Device Lost") << false;
 }
 
 void test_linka::chyby_linky() {
@@ -334,19 +336,266 @@ void test_linka::chyby_linky() {
     sestava s;
     QVERIFY(s.otevri());
     s.zpravy.odpovedi.push_back(storno ? odpoved_zpravy::storno : odpoved_zpravy::ok);
-    if (kod) {
-        s.l.com_port_OnComm(klasifikuj_udalost(kod));
-    } else {
-        s.sim->zaves();
-        QVERIFY(testovaci_simulator::cekej([&] { return !s.zpravy.zpravy.isEmpty(); }));
-        QTest::qWait(100); // a device that stays gone would go on reporting itself
-    }
+    s.l.com_port_OnComm(klasifikuj_udalost(kod));
     QCOMPARE(s.zpravy.texty(), text.isEmpty() ? QStringList() : QStringList{text});
     for (const zprava& m : s.zpravy.zpravy) {
         QCOMPARE(m.titulek, QStringLiteral("Cancel - Konec, Ok - ignoruj chybu"));
         QCOMPARE(m.tlacitka, tlacitka_zpravy::ok_storno);
+        QCOMPARE(m.text_ok + m.text_storno, QStringLiteral("OKCancel"));
+        QVERIFY(m.cely_titulek);
     }
-    QCOMPARE(s.l.port_otevren(), kod && !storno);
+    QCOMPARE(s.l.port_otevren(), !storno);
+}
+
+// A controller gone wild while the link is idle: one box, everything that came while it was open
+// belongs to it, then one query, and the switches end at the controller's state.
+void test_linka::davka_bez_dotazu() {
+    sestava s;
+    QVERIFY(s.otevri());
+    s.l.nacti_status();
+    QVERIFY(s.cekej_na_klid());
+    s.sim->vymaz_zaznam();
+    s.sim->nastav_stav(7, true); // behind the program's back
+    // The operator reads the box until the whole burst is in.
+    s.behem_zpravy = [&] {
+        QVERIFY(testovaci_simulator::cekej([&] { return !s.sim->odesila(); }));
+        QTest::qWait(100);
+    };
+    s.sim->vysli_davku(200);
+    QVERIFY(testovaci_simulator::cekej([&] { return !s.zpravy.zpravy.isEmpty(); }));
+    QVERIFY(s.cekej_na_klid());
+    QTest::qWait(100);
+    QCOMPARE(s.zpravy.texty(), QStringList{"Chyba komunikace. Chyba - " + cekam_s});
+    QCOMPARE(s.sim->prijato(), QByteArray("XA\r\n"));
+    QCOMPARE(zapnute(s.l.stav_stykacu()), zapnute(s.sim->stavy()));
+    QCOMPARE(s.l.prijem().cekajici_bajty(), 0);
+}
+
+// The real timers against real pseudo-terminals, both at once: a reply 9.9 s after the query is
+// accepted, and silence is reported no sooner than 10 s after the query went out.
+void test_linka::odezva_na_case() {
+    sestava pozdni;
+    QVERIFY(pozdni.otevri());
+    sestava mlcici;
+    QVERIFY(mlcici.otevri());
+    pozdni.sim->nastav_zpozdeni(9900);
+    mlcici.sim->nastav_rezim(porucha::mlci);
+    qint64 hlaseno_po = -1;
+    QElapsedTimer od_dotazu;
+    mlcici.behem_zpravy = [&] {
+        if (hlaseno_po < 0)
+            hlaseno_po = od_dotazu.elapsed();
+        mlcici.sim->nastav_rezim(porucha::zadna);
+    };
+    od_dotazu.start();
+    mlcici.l.nacti_status();
+    pozdni.l.nacti_status();
+    mlcici.l.watchdog_timer().start(300); // a timer that fires far too early
+    pozdni.l.watchdog_timer().start(9800);
+    QVERIFY(testovaci_simulator::cekej(
+        [&] { return hlaseno_po >= 0 && pozdni.l.ocekavana_odpoved().isEmpty(); }, 13000));
+    QVERIFY(pozdni.zpravy.zpravy.isEmpty());
+    QCOMPARE(zapnute(pozdni.l.stav_stykacu()), QStringLiteral("1,2"));
+    QVERIFY2(hlaseno_po >= 10000, qPrintable(QString::number(hlaseno_po)));
+    QCOMPARE(mlcici.zpravy.texty(), QStringList{"Chyba komunikace. Chyba - " + vyprsel});
+}
+
+void test_linka::zmizele_zarizeni_data() {
+    QTest::addColumn<bool>("zpet"); // the device is back, at a new node, before the box is answered
+    QTest::addColumn<bool>("storno");
+    QTest::addColumn<QStringList>("zpravy");
+    const QString ztraceno = QStringLiteral("Serial Device Lost");
+    QTest::newRow("back, OK") << true << false << QStringList{ztraceno};
+    QTest::newRow("missing, OK") << false << false
+                                 << QStringList{ztraceno, "Chyba při otevírání sériového portu."};
+    QTest::newRow("Cancel") << true << true << QStringList{ztraceno};
+}
+
+void test_linka::zmizele_zarizeni() {
+    QFETCH(bool, zpet);
+    QFETCH(bool, storno);
+    QFETCH(QStringList, zpravy);
+    sestava s;
+    QVERIFY(s.otevri());
+    s.l.nacti_status();
+    QVERIFY(s.cekej_na_klid());
+    const QString stare = s.sim->cesta_zarizeni();
+    s.zpravy.odpovedi.push_back(storno ? odpoved_zpravy::storno : odpoved_zpravy::ok);
+    s.behem_zpravy = [&] {
+        if (zpet && !s.sim.bezi())
+            QVERIFY(s.sim->spust());
+    };
+    s.okno.zaznam.clear();
+    s.sim->vymaz_zaznam();
+    s.l.posli_prikaz(QStringLiteral("5"), true);
+    s.sim->zaves(); // before its acknowledgement
+    QVERIFY(testovaci_simulator::cekej([&] { return !s.zpravy.zpravy.isEmpty(); }));
+    QTest::qWait(100); // a device that stays gone would go on reporting itself
+    s.behem_zpravy = {};
+    QCOMPARE(s.zpravy.texty(), zpravy);
+    if (storno) {
+        // The port stays closed: not even the operator's request opens it.
+        s.l.aktualizuj_stav();
+        QTest::qWait(100);
+        QVERIFY(!s.l.port_otevren());
+        QVERIFY(s.sim->prijato().isEmpty());
+        return;
+    }
+    if (!zpet) {
+        // Nothing claims a line: panel 2 is empty, nothing is awaited, polls send nothing and
+        // report nothing, the status request is free.
+        QVERIFY(s.okno.zaznam.contains(QStringLiteral("panel2=")));
+        QVERIFY(!s.zamceno() && !s.l.watchdog_timer().isActive());
+        s.okno.zaznam.clear();
+        for (int i = 0; i < 3; ++i)
+            s.l.tik_status_timeru();
+        QVERIFY(s.okno.zaznam.isEmpty());
+        // The device comes back; the operator's request brings the line back.
+        QVERIFY(s.sim->spust());
+        s.l.aktualizuj_stav();
+    }
+    QVERIFY(s.sim->cesta_zarizeni() != stare);
+    QVERIFY(s.okno.zaznam.contains(QStringLiteral("panel2=COM1")));
+    QVERIFY(s.cekej_na_klid());
+    s.l.posli_prikaz(QStringLiteral("5"), true);
+    QVERIFY(s.cekej_na_klid());
+    QCOMPARE(s.sim->prijato(), QByteArray("XA\r\nXW005=1\r\nXA\r\n"));
+    QCOMPARE(zapnute(s.l.stav_stykacu()), QStringLiteral("1,2,5"));
+    QCOMPARE(s.zpravy.texty(), zpravy);
+}
+
+// Where an open is refused, which message it earns.
+void test_linka::klasifikace_otevreni_data() {
+    QTest::addColumn<int>("cislo");
+    QTest::addColumn<QSerialPort::SerialPortError>("chyba");
+    QTest::addColumn<stav_zamku>("zamek");
+    QTest::addColumn<int>("chyba_systemu");
+    QTest::addColumn<bool>("obsazen");
+    using Q = QSerialPort;
+    QTest::newRow("lock of a running process")
+        << 1 << Q::PermissionError << stav_zamku::drzi_bezici_proces << 0 << true;
+    QTest::newRow("exclusive use by another process")
+        << 1 << Q::PermissionError << stav_zamku::zadny << EBUSY << true;
+    QTest::newRow("lock of a dead process")
+        << 1 << Q::PermissionError << stav_zamku::po_mrtvem_procesu << 0 << false;
+    QTest::newRow("access refused")
+        << 1 << Q::PermissionError << stav_zamku::zadny << EACCES << false;
+    QTest::newRow("missing device")
+        << 4 << Q::DeviceNotFoundError << stav_zamku::zadny << 0 << false;
+    QTest::newRow("missing device, stale lock of a running process")
+        << 4 << Q::DeviceNotFoundError << stav_zamku::drzi_bezici_proces << 0 << false;
+    QTest::newRow("port 0") << 0 << Q::PermissionError << stav_zamku::drzi_bezici_proces << 0
+                            << false;
+}
+
+void test_linka::klasifikace_otevreni() {
+    QFETCH(int, cislo);
+    QFETCH(QSerialPort::SerialPortError, chyba);
+    QFETCH(stav_zamku, zamek);
+    QFETCH(int, chyba_systemu);
+    QFETCH(bool, obsazen);
+    QCOMPARE(klasifikuj_selhani_otevreni({cislo, chyba, zamek, chyba_systemu}),
+             obsazen ? vysledek_otevreni::obsazen : vysledek_otevreni::chyba);
+}
+
+// The same, end to end: an operator's program (this test run as "nobody") opening COM1.
+void test_linka::otevreni_jinym_uzivatelem_data() {
+    QTest::addColumn<QString>("pripad");
+    QTest::addColumn<int>("vysledek");
+    QTest::newRow("access refused") << "odepreno" << int(vysledek_otevreni::chyba);
+    QTest::newRow("lock of a dead process") << "mrtvy" << int(vysledek_otevreni::chyba);
+    QTest::newRow("lock of a running process") << "drzi" << int(vysledek_otevreni::obsazen);
+}
+
+void test_linka::otevreni_jinym_uzivatelem() {
+    QFETCH(QString, pripad);
+    QFETCH(int, vysledek);
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        QSKIP("needs root and setpriv to run the program as another user");
+    sestava s;
+    QVERIFY(s.sim.bezi());
+    QFile::setPermissions(s.slozka.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ReadOther | QFile::ExeOther);
+    const QByteArray zarizeni = QFile::encodeName(s.sim->cesta_zarizeni());
+    QVERIFY(::chmod(zarizeni.constData(), pripad == u"odepreno" ? 0600 : 0666) == 0);
+    const QString zamek =
+        QStringLiteral("/run/lock/LCK..") + s.sim->cesta_zarizeni().mid(5).replace(u'/', u'_');
+    fake_okno jine_okno;
+    linka drzitel(jine_okno);
+    if (pripad == u"drzi")
+        QVERIFY(drzitel.otevri_port(s.slozka.ini()));
+    if (pripad == u"mrtvy") {
+        QProcess skonceny;
+        skonceny.start(QStringLiteral("true"));
+        QVERIFY(skonceny.waitForFinished());
+        QFile f(zamek);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::number(skonceny.processId()) + "\ntarvik\n" +
+                QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    QProcess program;
+    QProcessEnvironment prostredi = QProcessEnvironment::systemEnvironment();
+    prostredi.insert(QStringLiteral("TARVIK_TEST_OTEVRI"), s.slozka.path());
+    program.setProcessEnvironment(prostredi);
+    program.start(setpriv, {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                            QCoreApplication::applicationFilePath()});
+    QVERIFY(program.waitForFinished(20000));
+    if (pripad == u"mrtvy") {
+        QVERIFY(QFile::exists(zamek)); // the other user could not remove it
+        QFile::remove(zamek);
+    }
+    QCOMPARE(program.exitCode(), 10 + vysledek);
+}
+
+// The program itself, ended by the system or by losing its display: the port is closed as on a
+// normal close, and no lock file is left for the next operator.
+void test_linka::konec_bez_zamku_data() {
+    QTest::addColumn<int>("signal"); // 0: the display server goes away
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("display lost") << 0;
+}
+
+void test_linka::konec_bez_zamku() {
+    QFETCH(int, signal);
+    const QString program = qEnvironmentVariable("TARVIK_BIN_DIR") + QStringLiteral("/tarvik");
+    if (!QFile::exists(program))
+        QSKIP("the program is not built");
+    QProcess displej;
+    QProcessEnvironment prostredi = QProcessEnvironment::systemEnvironment();
+    if (signal == 0) {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            QSKIP("needs Xvfb");
+        const QString cislo = QString::number(200 + ::getpid() % 500);
+        displej.start(xvfb, {":" + cislo, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+        QVERIFY(testovaci_simulator::cekej(
+            [&] { return QFile::exists("/tmp/.X11-unix/X" + cislo); }, 10000));
+        prostredi.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        prostredi.insert(QStringLiteral("DISPLAY"), ":" + cislo);
+    }
+    sestava s;
+    QVERIFY(s.sim.bezi());
+    s.slozka.write(QStringLiteral("tarvik.ini"), "[system]\r\ncom=1\r\n");
+    const QString kopie = s.slozka.file(QStringLiteral("tarvik"));
+    QVERIFY(QFile::copy(program, kopie));
+    const QString zamek =
+        QStringLiteral("/run/lock/LCK..") + s.sim->cesta_zarizeni().mid(5).replace(u'/', u'_');
+    QProcess tarvik;
+    tarvik.setProcessEnvironment(prostredi);
+    tarvik.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tarvik.start(kopie, QStringList());
+    QVERIFY(testovaci_simulator::cekej([&] { return s.sim->prijato().contains("XA\r\n"); }, 30000));
+    QVERIFY(QFile::exists(zamek));
+    if (signal)
+        ::kill(pid_t(tarvik.processId()), signal);
+    else
+        displej.kill();
+    QVERIFY(tarvik.waitForFinished(20000));
+    QCOMPARE(tarvik.exitStatus(), QProcess::NormalExit);
+    QVERIFY(!QFile::exists(zamek));
+    displej.waitForFinished();
 }
 
 void test_linka::nahodne_poruchy() {
@@ -412,5 +661,18 @@ void test_linka::nahodne_poruchy() {
     QVERIFY(rezidentni_stranky() - stranky_ctvrt < 2048); // 8 MiB in pages of 4 KiB
 }
 
-QTEST_MAIN(test_linka)
+// Run as another user by otevreni_jinym_uzivatelem: opens COM1 of the folder given and exits with
+// 10 plus the outcome.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("TARVIK_TEST_OTEVRI")) {
+        QCoreApplication aplikace(argc, argv);
+        nastav_slozku_programu(qEnvironmentVariable("TARVIK_TEST_OTEVRI"));
+        seriovy_port port;
+        return 10 + int(port.otevri(1));
+    }
+    QApplication aplikace(argc, argv);
+    test_linka test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_linka.moc"

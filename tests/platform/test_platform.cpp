@@ -1,11 +1,16 @@
 // Where the program finds its serial devices and the backup medium.
 
 #include "platform/devices.h"
+#include "platform/message_box.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 
 using namespace tarvik;
 
@@ -14,6 +19,7 @@ class test_platform : public QObject {
 private Q_SLOTS:
     void zarizeni_a_zaloha_data();
     void zarizeni_a_zaloha();
+    void ramecek_chyby_linky();
 };
 
 void test_platform::zarizeni_a_zaloha_data() {
@@ -54,6 +60,36 @@ void test_platform::zarizeni_a_zaloha() {
     QFile::remove(slozka.file(QStringLiteral("dosdevices/a:")));
     QVERIFY(dir.mkpath(QStringLiteral("dosdevices/a:")));
     QCOMPARE(cesta_zalohy(), QString());
+}
+
+// The line-error box with Qt's Czech texts loaded: its title names its buttons, so they keep their
+// English texts, and the box is wide enough for its whole title in a bold face.
+void test_platform::ramecek_chyby_linky() {
+    QTranslator preklad;
+    QVERIFY(preklad.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&preklad);
+    const zprava z{.text = QStringLiteral("Receive Buffer Overflow"),
+                   .titulek = QStringLiteral("Cancel - Konec, Ok - ignoruj chybu"),
+                   .tlacitka = tlacitka_zpravy::ok_storno,
+                   .text_ok = QStringLiteral("OK"),
+                   .text_storno = QStringLiteral("Cancel"),
+                   .cely_titulek = true};
+    std::unique_ptr<QMessageBox> ceska(
+        vytvor_zpravu(nullptr, {.text = z.text, .tlacitka = z.tlacitka}));
+    QCOMPARE(ceska->button(QMessageBox::Cancel)->text().remove(u'&'), QStringLiteral("Zrušit"));
+    std::unique_ptr<QMessageBox> box(vytvor_zpravu(nullptr, z));
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    QCOMPARE(box->button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
+    QCOMPARE(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Cancel"));
+    QFont titulek = box->font();
+    titulek.setBold(true);
+    // The title bar shows the title beside the window's icon and three buttons, each at least as
+    // tall as the title's text.
+    const QFontMetrics m(titulek);
+    QVERIFY(box->geometry().width() >= m.horizontalAdvance(z.titulek) + 4 * m.height());
+    QCoreApplication::removeTranslator(&preklad);
 }
 
 QTEST_MAIN(test_platform)

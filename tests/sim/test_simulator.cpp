@@ -62,6 +62,7 @@ private Q_SLOTS:
     void program_volby_data();
     void program_volby();
     void program_bezi_a_uklidi();
+    void program_chrli_zavesi_a_vrati_se();
 };
 
 // The bytes of replies, how odd input is framed, and what is not the controller's command: that
@@ -172,6 +173,7 @@ void test_simulator::program_volby_data() {
     QTest::newRow("help") << QStringList{"--help"} << 0;
     QTest::newRow("port 10") << QStringList{"--port", "10"} << 2;
     QTest::newRow("unknown fault") << QStringList{"--fault", "sometimes"} << 2;
+    QTest::newRow("burst 0") << QStringList{"--burst", "0"} << 2;
 }
 
 // Help or a bad option: it ends at once, says why, and makes no link.
@@ -207,6 +209,39 @@ void test_simulator::program_bezi_a_uklidi() {
     QVERIFY(p.waitForFinished());
     QCOMPARE(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, 0);
     QVERIFY(!QFileInfo(odkaz).isSymLink());
+}
+
+// A burst once the line is open, a hang-up on the first packet, and the way back under another
+// device behind the same link, where it answers again.
+void test_simulator::program_chrli_zavesi_a_vrati_se() {
+    QTemporaryDir slozka;
+    QProcess p;
+    p.start(QStringLiteral(TARVIK_SIM_PROGRAM),
+            {"--folder", slozka.path(), "--fault", "hangup", "--come-back", "100", "--burst", "3"});
+    QVERIFY(testovaci_simulator::cekej([&] { return p.canReadLine(); }));
+    const QString prvni = QString::fromLocal8Bit(p.readLine()).trimmed();
+    const QString odkaz = slozka.path() + "/dosdevices/com1";
+    QByteArray prislo;
+    {
+        QSerialPort port(odkaz);
+        QVERIFY(port.open(QIODevice::ReadWrite));
+        QVERIFY(testovaci_simulator::cekej(
+            [&] { return (prislo += port.readAll()).size() >= 3 * 132; }, 5000));
+        QCOMPARE(prislo, s_paket("").repeated(3));
+        port.write("XA\r\n");
+        QVERIFY(testovaci_simulator::cekej([&] { return p.canReadLine(); }, 5000));
+    }
+    const QString druhe = QString::fromLocal8Bit(p.readLine()).trimmed();
+    QVERIFY(druhe != prvni);
+    QCOMPARE(QFileInfo(odkaz).symLinkTarget(), druhe);
+    QSerialPort port(odkaz);
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    port.write("XA\r\n");
+    prislo.clear();
+    QVERIFY(testovaci_simulator::cekej([&] { return (prislo += port.readAll()).size() >= 132; }));
+    QCOMPARE(prislo, s_paket(""));
+    p.terminate();
+    QVERIFY(p.waitForFinished());
 }
 
 QTEST_GUILESS_MAIN(test_simulator)

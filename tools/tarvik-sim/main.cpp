@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -64,11 +65,17 @@ int main(int argc, char* argv[]) {
         "  noise       noise bytes (never X or line feed) before and after replies\n"
         "  split       every reply in 2-6 pieces, 1-30 ms apart\n"
         "  merge       every reply in one write with a copy of itself or with noise\n"
-        "  delay       every reply delayed by --delay MS (default 1000)\n"
-        "  hangup      answer --hangup-after N packets, hang up on the next and exit\n"
+        "  delay       every reply delayed by --delay MS (default 1000), counted to the\n"
+        "              millisecond from the command's line feed\n"
+        "  hangup      answer --hangup-after N packets, hang up on the next and exit;\n"
+        "              with --come-back MS, come back MS later under a new device\n"
+        "              behind the same link and answer correctly from then on\n"
         "  random      silent to delay, mixed at random on --fault-rate of the replies,\n"
         "              the same every run with the same --seed; a delay there adds\n"
-        "              100-3000 ms; hangs up only when --hangup-after is given"));
+        "              100-3000 ms; hangs up only when --hangup-after is given\n"
+        "\n"
+        "--burst N sends N status packets that nothing asked for, back to back, once,\n"
+        "one second after the program has opened the line (a controller gone wild)."));
     parser.addHelpOption();
     const QCommandLineOption folder({QStringLiteral("f"), QStringLiteral("folder")},
                                     QStringLiteral("Folder for dosdevices/com<port> (default: "
@@ -97,6 +104,15 @@ int main(int argc, char* argv[]) {
         QStringLiteral("With hangup or random: hang up when N packets have been answered "
                        "(default 0 with hangup: on the first packet)."),
         QStringLiteral("N"));
+    const QCommandLineOption come_back(
+        QStringLiteral("come-back"),
+        QStringLiteral("After hanging up, come back MS milliseconds later under a new device "
+                       "behind the same link (printed on standard output) instead of exiting."),
+        QStringLiteral("MS"));
+    const QCommandLineOption burst(
+        QStringLiteral("burst"),
+        QStringLiteral("Send N unasked status packets once, 1 s after the program opens the line."),
+        QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the random choices (default 1)."),
                                   QStringLiteral("N"), QStringLiteral("1"));
@@ -107,8 +123,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Log every packet and reply on standard "
                                                     "error."));
-    parser.addOptions(
-        {folder, port, states, pace, fault, delay, hangup_after, seed, fault_rate, verbose});
+    parser.addOptions({folder, port, states, pace, fault, delay, hangup_after, come_back, burst,
+                       seed, fault_rate, verbose});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
         hlas(QStringLiteral("unexpected argument %1 (see --help)")
@@ -151,6 +167,21 @@ int main(int argc, char* argv[]) {
         }
         n.zaveseni_po = int(hodnota);
     }
+    int navrat_ms = -1;
+    if (parser.isSet(come_back)) {
+        if (!cislo(parser.value(come_back), 0, 3600000, &hodnota)) {
+            hlas(QStringLiteral("--come-back must be 0 to 3600000 ms"));
+            return 2;
+        }
+        navrat_ms = int(hodnota);
+    }
+    if (parser.isSet(burst)) {
+        if (!cislo(parser.value(burst), 1, 100000, &hodnota)) {
+            hlas(QStringLiteral("--burst must be 1 to 100000"));
+            return 2;
+        }
+        n.davka = int(hodnota);
+    }
     if (!cislo(parser.value(seed), 0, 0xFFFFFFFFll, &hodnota)) {
         hlas(QStringLiteral("--seed must be 0 to 4294967295"));
         return 2;
@@ -179,9 +210,24 @@ int main(int argc, char* argv[]) {
                                                         tarvik::sim::citelne(bajty), druh));
                          });
     }
-    QObject::connect(&sim, &tarvik::sim::simulator::zaveseno, &app, [&app] {
+    QObject::connect(&sim, &tarvik::sim::simulator::zaveseno, &app, [&app, &sim, navrat_ms] {
         hlas(QStringLiteral("hung up"));
-        app.exit(0);
+        if (navrat_ms < 0) {
+            app.exit(0);
+            return;
+        }
+        QTimer::singleShot(navrat_ms, &app, [&app, &sim] {
+            sim.nastav_rezim(porucha::zadna);
+            QString chyba;
+            if (!sim.spust(&chyba)) {
+                hlas(chyba);
+                app.exit(1);
+                return;
+            }
+            std::printf("%s\n", qPrintable(sim.cesta_zarizeni()));
+            std::fflush(stdout);
+            hlas(QStringLiteral("back: %1 -> %2").arg(sim.cesta_odkazu(), sim.cesta_zarizeni()));
+        });
     });
 
     const int signal_fd = signalfd(-1, &signaly, SFD_NONBLOCK | SFD_CLOEXEC);

@@ -126,14 +126,28 @@ bool simulator::spust(QString* chyba) {
     if (n_.port < 1 || n_.port > 9)
         return selhani(QStringLiteral("port number must be 1 to 9"));
 
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    char jmeno[128];
+    const auto otevri_master = [&jmeno] {
+        const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (fd >= 0 && ::ptsname_r(fd, jmeno, sizeof jmeno) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    };
+    master_ = otevri_master();
+    if (master_ >= 0 && !zarizeni_.isEmpty() && zarizeni_ == QString::fromLocal8Bit(jmeno)) {
+        // Back after a hang-up, the line gets another device, as an adapter plugged in again
+        // often does: the system would hand out the old one again.
+        const int stary = master_;
+        master_ = otevri_master();
+        ::close(stary);
+    }
     if (master_ < 0)
         return selhani(QStringLiteral("cannot open a pseudo-terminal"));
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    char jmeno[128];
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
-        ::ptsname_r(master_, jmeno, sizeof jmeno) != 0)
+    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
         return selhani(QStringLiteral("cannot set up the pseudo-terminal"));
     zarizeni_ = QString::fromLocal8Bit(jmeno);
 
@@ -294,11 +308,26 @@ void simulator::linka_zavrena() {
     hlidac_->start();
 }
 
+void simulator::vysli_davku(int pocet) {
+    // Status packets that nothing asked for, in one go, as fast as the line takes them.
+    QByteArray davka;
+    for (int i = 0; i < pocet; ++i)
+        davka += s_paket();
+    zarad(davka);
+    emit odpoved_pripravena(davka, porucha::zadna);
+    if (!odesilac_->isActive())
+        odesilej();
+}
+
 void simulator::hlidej_linku() {
     if (master_ < 0 || !ctenar_pripojen(master_))
         return;
     hlidac_->stop();
     pripojen_ = true;
+    if (n_.davka > 0) {
+        const int pocet = std::exchange(n_.davka, 0);
+        QTimer::singleShot(davka_po_ms, this, [this, pocet] { vysli_davku(pocet); });
+    }
     if (cteni_)
         cteni_->setEnabled(true);
     cti();

@@ -34,7 +34,8 @@ enum class porucha {
     sum,              // noise bytes (never "X" or line feed) around the reply
     deleni,           // the reply goes out in random pieces with small gaps
     slucovani,        // the reply goes out in one write merged with a duplicate of itself or noise
-    zpozdeni,         // the reply is delayed by zpozdeni_ms (in nahodne: 100..3000 ms more)
+    zpozdeni,         // the reply is delayed by zpozdeni_ms, counted to the millisecond from the
+                      // command's line feed (in nahodne: 100..3000 ms more)
     zaveseni,         // hangs up when a packet arrives after zaveseni_po answered ones
     nahodne           // mlci..zpozdeni at random, decided per reply from the seed; hangs up only
                       // when zaveseni_po > 0
@@ -51,12 +52,16 @@ struct nastaveni {
     int zaveseni_po = 0;       // hang up after this many packets answered (rezim zaveseni, nahodne)
     quint32 seme = 1;          // seed for every random choice (rezim nahodne, pieces, noise)
     double podil_poruch = 0.3; // share of replies that misbehave in rezim nahodne
+    int davka = 0;             // unasked status packets sent once, davka_po_ms after the program
+                               // first opens the line
 };
 
 // Longest packet the simulator collects; anything longer is noise.
 inline constexpr int max_delka_paketu = 1024;
 // How often a line that nobody has open is checked for a program opening it.
 inline constexpr int hlidani_linky_ms = 50;
+// How long after the program has opened the line a burst (nastaveni::davka) starts.
+inline constexpr int davka_po_ms = 1000;
 
 // A small deterministic generator (splitmix64): the same seed gives the same choices on every
 // machine and standard library.
@@ -97,6 +102,8 @@ public:
     // within hlidani_linky_ms (the line is checked that often while nobody has it open).
     bool program_pripojen() const { return pripojen_; }
     void zaves(); // hang up now (close the master side)
+    // Sends `pocet` status packets that nothing asked for, back to back.
+    void vysli_davku(int pocet);
 
 Q_SIGNALS:
     void paket_prijat(const QByteArray& paket);   // each complete packet received ("X".."\n")

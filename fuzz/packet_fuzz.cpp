@@ -1,0 +1,107 @@
+// The S-packet check and the dispatch of one whole packet by the link, against what was awaited.
+//
+// Input: the first byte chooses what the link awaits (nothing, a status reply, or the
+// acknowledgement of switching a contactor on or off); the rest, without line feeds and cut to
+// 300 bytes, is the body of one packet "X" + body + "\n". Checked: the S check agrees with the
+// plain rule, a valid awaited reply is taken without a message, anything else earns exactly one
+// message with its detail and a new status query, and the states change only by a valid S packet.
+
+#include "link/linka.h"
+#include "platform/message_box.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdint>
+#include <cstdlib>
+
+using namespace tarvik;
+
+namespace {
+
+void over(bool podminka) {
+    if (!podminka)
+        std::abort();
+}
+
+struct okno : okno_linky {
+    void zakaz_buttony() override {}
+    void povol_buttony() override {}
+    void nastav_panel(int, const QString&) override {}
+    void zobraz_stav_stykacu(const stavy_stykacu&) override {}
+    QWidget* rodic_zprav() override { return nullptr; }
+};
+
+// The plain rule: 132 bytes, the 128 after "XS" each '0' or '1'.
+bool s_podle_pravidla(const QByteArray& p) {
+    if (p.size() != 132)
+        return false;
+    for (int i = 2; i < 130; ++i)
+        if (p[i] != '0' && p[i] != '1')
+            return false;
+    return true;
+}
+
+QStringList zpravy;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static QCoreApplication aplikace(*argc, *argv);
+    nastav_odpovidac_zprav([](const zprava& z) {
+        zpravy << z.text;
+        return odpoved_zpravy::ok;
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return 0;
+    QByteArray telo(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    telo.replace('\n', QByteArray()).truncate(300);
+    const QByteArray paket = "X" + telo + "\n";
+
+    const bool s_ok = zkontroluj_s_paket(paket);
+    over(s_ok == s_podle_pravidla(paket));
+
+    okno o;
+    linka l(o);
+    const int cekam = data[0] % 3; // 0 nothing, 1 status, 2 acknowledgement
+    const QString cislo = QString::number((data[0] / 3) % pocet_stykacu);
+    const bool zapnout = data[0] & 0x80;
+    if (cekam == 1)
+        l.nacti_status();
+    else if (cekam == 2)
+        l.posli_prikaz(cislo, zapnout);
+    const QByteArray ocekavano = l.ocekavana_odpoved();
+    const stavy_stykacu pred = l.stav_stykacu();
+    zpravy.clear();
+    l.precti_data_z_portu(paket);
+
+    const QString uvod = QStringLiteral("Chyba komunikace. Chyba - ");
+    QString detail;
+    if (paket.size() < 2 || (paket[1] != 'R' && paket[1] != 'S'))
+        detail = QStringLiteral("Neznámý typ paketu.");
+    else if (paket[1] == 'R' && (cekam != 2 || paket != ocekavano))
+        detail = QStringLiteral("Je očekáván R paket.");
+    else if (paket[1] == 'S' && (cekam != 1 || !s_ok))
+        detail = QStringLiteral("Je očekáván S paket. Nebo špatný S-paket.");
+
+    if (detail.isEmpty()) {
+        over(zpravy.isEmpty());
+        if (paket[1] == 'S') {
+            over(l.ocekavana_odpoved().isEmpty() && !l.nacitani_statusu());
+            const stavy_stykacu po = l.stav_stykacu();
+            for (int k = 0; k < pocet_stykacu; ++k)
+                over(po[k] == (paket[k + 2] == '1'));
+        } else {
+            over(l.ocekavana_odpoved() == "XS" && l.stav_stykacu() == pred);
+        }
+    } else {
+        over(zpravy == QStringList{uvod + detail});
+        over(l.ocekavana_odpoved() == "XS" && l.nacitani_statusu());
+        over(l.stav_stykacu() == pred);
+    }
+    over(l.prijem().cekajici_bajty() == 0 && !l.prijem().prijem_paketu());
+    return 0;
+}
