@@ -1,6 +1,6 @@
 #include "app/main_window.h"
-#include "platform/translations.h"
 #include "platform/signals.h"
+#include "platform/translations.h"
 
 #include <QApplication>
 #include <QIcon>
