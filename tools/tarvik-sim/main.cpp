@@ -44,6 +44,7 @@ int main(int argc, char* argv[]) {
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvik-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -70,6 +71,9 @@ int main(int argc, char* argv[]) {
         "              the same every run with the same --seed; a delay there adds\n"
         "              100-3000 ms; hangs up only when --hangup-after is given"));
     parser.addHelpOption();
+    // Qt's own version option would take -v, which is --verbose here.
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the version and exit."));
     const QCommandLineOption folder({QStringLiteral("f"), QStringLiteral("folder")},
                                     QStringLiteral("Folder for dosdevices/com<port> (default: "
                                                    "current folder)."),
@@ -107,9 +111,11 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Log every packet and reply on standard "
                                                     "error."));
-    parser.addOptions(
-        {folder, port, states, pace, fault, delay, hangup_after, seed, fault_rate, verbose});
+    parser.addOptions({folder, port, states, pace, fault, delay, hangup_after, seed, fault_rate,
+                       verbose, version});
     parser.process(app);
+    if (parser.isSet(version))
+        parser.showVersion();
     if (!parser.positionalArguments().isEmpty()) {
         hlas(QStringLiteral("unexpected argument %1 (see --help)")
                  .arg(parser.positionalArguments().constFirst()));
