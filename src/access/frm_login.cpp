@@ -64,8 +64,9 @@ frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QW
 }
 
 void frm_login::cmdOK_Click() {
+    // A missing or unreadable hash matches no password, only the master password.
     const QString ulozene =
-        cti_hodnotu(cesta_ini_, u"system", u"heslo", QStringLiteral("0"), kapacita::heslo);
+        cti_hodnotu(cesta_ini_, u"system", u"heslo", QString(), kapacita::heslo);
     if (heslo_prijato(ulozene, txtPassword_->text())) {
         if (prijato_)
             prijato_();

@@ -140,6 +140,9 @@ bool frm_main::Form_Load() {
         zobraz_chybu(this, zprava_chybi_konfigurace);
         if (!vytvor_konfiguracni_soubor(cesta_ini_))
             zobraz_chybu(this, zprava_chyba_vytvoreni);
+    } else if (konfigurace_poskozena(cesta_ini_)) {
+        // Kept as it is for the administrator to restore: the master password still logs in.
+        zobraz_chybu(this, zprava_poskozena_konfigurace);
     }
     linka_.nuluj_stav_stykacu();
     nastav_panel(1, QStringLiteral("uživatelský mód"));

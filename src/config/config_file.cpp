@@ -2,27 +2,17 @@
 
 #include "config/codepage.h"
 #include "config/ini_text.h"
+#include "platform/files.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace tarvik {
 
 namespace {
 
-enum class obsah_souboru { precten, chybi, necitelny };
-
-obsah_souboru precti_soubor(const QString& cesta, QByteArray& obsah) {
-    QFile soubor(cesta);
-    if (!soubor.open(QIODevice::ReadOnly))
-        return soubor.exists() ? obsah_souboru::necitelny : obsah_souboru::chybi;
-    if (soubor.size() > nejvetsi_konfigurace)
-        return obsah_souboru::necitelny;
-    obsah = soubor.readAll();
-    return soubor.error() == QFileDevice::NoError ? obsah_souboru::precten
-                                                  : obsah_souboru::necitelny;
+precteny_soubor precti_konfiguraci(const QString& cesta) {
+    return precti_soubor(cesta, nejvetsi_konfigurace, odkazy::nasledovat);
 }
 
 QString orizni_na_kapacitu(const QString& text, int kapacita) {
@@ -31,30 +21,10 @@ QString orizni_na_kapacitu(const QString& text, int kapacita) {
 
 } // namespace
 
-bool zapis_soubor_atomicky(const QString& cesta, QByteArrayView obsah) {
-    // QSaveFile writes a temporary file beside `cesta` with the permissions of the file it
-    // replaces, syncs it to disk on commit and only then renames it into place.
-    const bool novy = !QFileInfo::exists(cesta);
-    QSaveFile soubor(cesta);
-    if (!soubor.open(QIODevice::WriteOnly))
-        return false;
-    if (soubor.write(obsah.data(), obsah.size()) != obsah.size())
-        return false; // the temporary file goes with `soubor`
-    if (!soubor.commit())
-        return false;
-    // The operators share the program's folder through its group: a new file is theirs to write
-    // as well, or the next operator's settings would be refused without a word.
-    const QFileInfo slozka(QFileInfo(cesta).absolutePath());
-    if (novy && slozka.permission(QFileDevice::WriteGroup))
-        QFile::setPermissions(cesta, QFile::permissions(cesta) | QFileDevice::ReadGroup |
-                                         QFileDevice::WriteGroup);
-    return true;
-}
-
 cteni_konfigurace::cteni_konfigurace(const QString& cesta) {
-    QByteArray obsah;
-    if (precti_soubor(cesta, obsah) == obsah_souboru::precten)
-        obsah_ = std::move(obsah);
+    auto soubor = precti_konfiguraci(cesta);
+    if (soubor.stav == stav_cteni::precten)
+        obsah_ = std::move(soubor.obsah);
 }
 
 QString cteni_konfigurace::cti(QStringView sekce, QStringView klic, const QString& vychozi,
@@ -68,6 +38,10 @@ QString cteni_konfigurace::cti(QStringView sekce, QStringView klic, const QStrin
     const qsizetype konec = hodnota->contains('\0') ? hodnota->indexOf('\0') : hodnota->size();
     return z_cp1250(
         QByteArrayView(*hodnota).first(std::min<qsizetype>(konec, std::max(kapacita - 1, 0))));
+}
+
+bool cteni_konfigurace::obsahuje(QStringView sekce, QStringView klic) const {
+    return obsah_ && ini::najdi_hodnotu(*obsah_, na_cp1250(sekce), na_cp1250(klic));
 }
 
 QString cteni_konfigurace::nazev_stykace(QStringView cislo) const {
@@ -92,21 +66,27 @@ QString cti_nazev_stykace(const QString& cesta, QStringView cislo) {
 
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                    const QString& hodnota) {
-    QByteArray obsah;
-    const auto stav = precti_soubor(cesta, obsah);
-    if (stav == obsah_souboru::necitelny)
+    const auto soubor = precti_konfiguraci(cesta);
+    if (soubor.stav == stav_cteni::odmitnut)
         return false; // a file that cannot be read whole must not be replaced by a part of it
     const auto novy =
-        ini::nastav_hodnotu(obsah, na_cp1250(sekce), na_cp1250(klic), na_cp1250(hodnota));
+        ini::nastav_hodnotu(soubor.obsah, na_cp1250(sekce), na_cp1250(klic), na_cp1250(hodnota));
     if (!novy)
         return false;
-    if (stav == obsah_souboru::precten && *novy == obsah)
+    if (soubor.stav == stav_cteni::precten && *novy == soubor.obsah)
         return true;
-    return zapis_soubor_atomicky(cesta, *novy);
+    return zapis_soubor(cesta, *novy, odkazy::nasledovat);
 }
 
 bool konfigurace_existuje(const QString& cesta) {
     return QFileInfo(cesta).isFile();
+}
+
+bool konfigurace_poskozena(const QString& cesta) {
+    if (!konfigurace_existuje(cesta))
+        return false;
+    const cteni_konfigurace konfigurace(cesta);
+    return !konfigurace.obsahuje(u"system", u"heslo") && !konfigurace.obsahuje(u"system", u"com");
 }
 
 QByteArray vychozi_konfigurace() {
@@ -138,7 +118,7 @@ QByteArray vychozi_konfigurace() {
 }
 
 bool vytvor_konfiguracni_soubor(const QString& cesta) {
-    return zapis_soubor_atomicky(cesta, vychozi_konfigurace());
+    return zapis_soubor(cesta, vychozi_konfigurace(), odkazy::nasledovat);
 }
 
 } // namespace tarvik

@@ -41,6 +41,8 @@ public:
     // file, the section or the key is missing. A key present with an empty value reads as empty;
     // a NUL byte ends a value.
     QString cti(QStringView sekce, QStringView klic, const QString& vychozi, int kapacita) const;
+    // Whether the file holds the key `klic` in section `sekce`.
+    bool obsahuje(QStringView sekce, QStringView klic) const;
     // The name of the contactor whose number is the text `cislo` ("---" when the file has none).
     QString nazev_stykace(QStringView cislo) const;
     // Whether tab `zalozka` (1 to 5) is shown: its `aktivni` value, trimmed, begins with "1".
@@ -57,10 +59,11 @@ QString cti_nazev_stykace(const QString& cesta, QStringView cislo);
 
 // Writes one value: replaces the key's value in place, adds the key at the end of its section, or
 // adds the section at the end of the file; creates a missing file. Every other byte of the file is
-// kept. The new content replaces the file atomically, so a failed write leaves the old file as it
-// was. Blanks at either end of the value, which no reader sees, are not written, nor are CR and
-// LF inside it, which would split its line. Returns false on failure (the program does not report
-// it); a file that exists but cannot be read whole is never rewritten.
+// kept. A failed write leaves the old file byte for byte as it was (see zapis_soubor); a link in
+// the file's place stays and its target is written. Blanks at either end of the value, which no
+// reader sees, are not written, nor are CR and LF inside it, which would split its line. Returns
+// false on failure (the program does not report it); a file that exists but cannot be read whole is
+// never rewritten.
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                    const QString& hodnota);
 
@@ -70,18 +73,21 @@ bool konfigurace_existuje(const QString& cesta);
 // The complete default configuration file, byte for byte: 468 lines, Windows-1250, CR LF.
 QByteArray vychozi_konfigurace();
 
-// Writes the default file to `cesta`. Returns false when it could not be written whole; then no
-// half-written file is left behind.
-bool vytvor_konfiguracni_soubor(const QString& cesta);
+// True when a file exists at `cesta` but holds no configuration: it cannot be read whole (too
+// large, unreadable), or its section `system` holds neither `heslo` nor `com` (an empty file,
+// junk, a file whose lines end with CR alone). Such a file is never replaced by the default file.
+bool konfigurace_poskozena(const QString& cesta);
 
-// Replaces the file at `cesta` with `obsah` as a whole: the bytes go to a temporary file in the
-// same folder, are synced to disk and then renamed into place, keeping the old file's
-// permissions. On failure the old file (or its absence) is left as it was.
-bool zapis_soubor_atomicky(const QString& cesta, QByteArrayView obsah);
+// Writes the default file to `cesta`, also through a link whose target does not exist yet.
+// Returns false when it could not be written whole; then no half-written file is left behind.
+bool vytvor_konfiguracni_soubor(const QString& cesta);
 
 inline const QString zprava_chybi_konfigurace = QStringLiteral(
     "Konfigurační soubor nenalezen. Vytvořen nový s implicitními hodnotami. Pro správnou funkci "
     "programu obnovte tento soubor ze zálohy.");
+inline const QString zprava_poskozena_konfigurace = QStringLiteral(
+    "Konfigurační soubor je poškozen. Obnovte ho ze zálohy: Konfigurace – Obnova konfigurace z "
+    "diskety.");
 inline const QString zprava_chyba_vytvoreni =
     QStringLiteral("Chyba při vytváření konfiguračního souboru.");
 

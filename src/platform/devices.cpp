@@ -1,5 +1,6 @@
 #include "platform/devices.h"
 
+#include "platform/files.h"
 #include "platform/program_folder.h"
 
 #include <QDir>
@@ -23,29 +24,34 @@ QString cesta_serioveho_portu(int cislo) {
 }
 
 namespace {
-// Whether a medium is mounted at `slozka` (the folder is the root of a mounted file system).
-bool je_pripojeno(const QString& slozka) {
-    return !slozka.isEmpty() && QStorageInfo(slozka).rootPath() == slozka;
+// Whether `slozka` is a folder on a mounted file system other than the one that holds the
+// configuration file. A folder on the same file system (an empty mount point, a folder beside the
+// program) is no medium: a copy there would be reported as a backup and lost with the disk.
+bool je_na_jinem_svazku(const QString& slozka) {
+    if (slozka.isEmpty() || !QFileInfo(slozka).isDir())
+        return false;
+    const QStorageInfo medium(slozka);
+    const QString ini = konec_odkazu(slozka_programu() + QStringLiteral("/tarvik.ini"));
+    const QStorageInfo konfigurace(QFileInfo(ini).absolutePath());
+    return medium.isValid() && konfigurace.isValid() && medium.rootPath() != konfigurace.rootPath();
 }
 } // namespace
 
 QString cesta_zalohy() {
-    const QString disketa = slozka_programu() + QStringLiteral("/dosdevices/a:");
-    const QFileInfo info(disketa);
-    // A link names the mount point of the removable medium. An empty mount point is no medium: a
-    // copy there would land on the local disk and be reported as a backup.
-    if (info.isSymLink()) {
-        const QString cil = info.canonicalFilePath();
-        return je_pripojeno(cil) ? cil + QStringLiteral("/tarvik.ini") : QString();
-    }
-    if (info.isDir())
-        return disketa + QStringLiteral("/tarvik.ini");
+    // dosdevices/a: is a link to a folder on the removable medium or a share, or the mount point
+    // itself.
+    const QFileInfo disketa(slozka_programu() + QStringLiteral("/dosdevices/a:"));
+    QString slozka;
+    if (disketa.isSymLink() || disketa.exists()) {
+        slozka = disketa.canonicalFilePath(); // empty when the link points nowhere
+    } else {
 #ifdef Q_OS_WIN
-    return QStringLiteral("a:/tarvik.ini");
+        return QStringLiteral("a:/tarvik.ini");
 #else
-    const QString mechanika = QFileInfo(QStringLiteral("/media/floppy")).canonicalFilePath();
-    return je_pripojeno(mechanika) ? mechanika + QStringLiteral("/tarvik.ini") : QString();
+        slozka = QFileInfo(QStringLiteral("/media/floppy")).canonicalFilePath();
 #endif
+    }
+    return je_na_jinem_svazku(slozka) ? slozka + QStringLiteral("/tarvik.ini") : QString();
 }
 
 } // namespace tarvik

@@ -10,9 +10,10 @@ namespace tarvik {
 QString cesta_serioveho_portu(int cislo);
 
 // Where the diskette backup of the configuration lives: tarvik.ini in the folder
-// <program folder>/dosdevices/a:, which is either a link to the mount point of the removable
-// medium or a folder of its own; without it, on the system's removable medium. Empty when a
-// mount point has nothing mounted.
+// <program folder>/dosdevices/a: (a link to any folder on the removable medium or a share, or
+// the mount point itself); without it, on the system's removable medium. Empty when that folder
+// is missing or lies on the file system that holds the configuration file (a mount point with
+// nothing mounted).
 QString cesta_zalohy();
 
 } // namespace tarvik

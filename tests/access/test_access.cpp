@@ -100,7 +100,8 @@ private slots:
         radek("hlavni heslo s prazdnou hodnotou", "", u"kovar"_s, true);
         radek("hlavni heslo velkym", "1596403827", u"Kovar"_s, false);
         radek("prazdna hodnota neni 0", "", {}, false);
-        radek("bez klice plati 0", {}, {}, true);
+        radek("bez klice prazdne heslo neplati", {}, {}, false);
+        radek("bez klice hlavni heslo", {}, u"kovar"_s, true);
         radek("heslo bez hashe neni 0", "0", u"čabc"_s, false);
     }
 

@@ -68,6 +68,8 @@ class test_main_window : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void prvni_start_zapise_vychozi_soubor();
+    void poskozeny_soubor_zustane_data();
+    void poskozeny_soubor_zustane();
     void bez_portu_se_okno_neukaze_data();
     void bez_portu_se_okno_neukaze();
     void okno_a_chlivky_na_svych_mistech();
@@ -104,6 +106,28 @@ void test_main_window::prvni_start_zapise_vychozi_soubor() {
         QCOMPARE(p.m().Check1(i)->accessibleName(),
                  QStringLiteral("stykač %1, stykač číslo %1").arg(stykac));
     }
+}
+
+void test_main_window::poskozeny_soubor_zustane_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("junk") << QByteArray("\x00\xFF[\x01junk=\r\n", 11);
+    QTest::newRow("CR line ends only") << vychozi_konfigurace().replace("\r\n", "\r");
+    QTest::newRow("over the size limit") << QByteArray(nejvetsi_konfigurace + 1, ';');
+}
+
+// A file that holds no configuration is reported and kept for the administrator to restore; the
+// window starts with the port of COM1 and no tab shown.
+void test_main_window::poskozeny_soubor_zustane() {
+    QFETCH(QByteArray, ini);
+    prostredi p(ini);
+    QVERIFY(p.okno->Form_Load());
+    QCOMPARE(p.zpravy.texty(), QStringList{zprava_poskozena_konfigurace});
+    QCOMPARE(p.zpravy.zpravy[0].titulek, QStringLiteral("Tarvik - chyba"));
+    QCOMPARE(p.zpravy.zpravy[0].ikona, ikona_zpravy::kriticka);
+    QVERIFY(p.slozka.read(QStringLiteral("tarvik.ini")) == ini);
+    for (int z = 0; z < 5; ++z)
+        QVERIFY(!p.m().isTabVisible(z));
 }
 
 void test_main_window::bez_portu_se_okno_neukaze_data() {
@@ -201,7 +225,7 @@ void test_main_window::zalozky_podle_konfigurace() {
     QFETCH(QString, viditelne);
     QFETCH(QStringList, popisky);
     QFETCH(int, vybrana);
-    prostredi p(zalozky);
+    prostredi p("[system]\r\ncom=1\r\n" + zalozky);
     QVERIFY(p.okno->Form_Load());
     QVERIFY(p.zpravy.zpravy.isEmpty());
     for (int z = 0; z < 5; ++z) {

@@ -7,8 +7,15 @@
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace tarvik;
 
@@ -47,6 +54,54 @@ QStringList soubory(const QString& slozka) {
     return QDir(slozka).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+// A small tmpfs of 64 kB mounted for one test, so that a full disk, a folder that takes no new
+// file and a removable medium are real.
+class maly_svazek {
+public:
+    explicit maly_svazek(const QByteArray& volby) {
+        if (::mount("tarvik-test", QFile::encodeName(dir_.path()).constData(), "tmpfs", MS_NOSUID,
+                    ("size=64k," + volby).constData()) == 0)
+            pripojen_ = true;
+        else
+            chyba_ = "mounting a tmpfs is not allowed here: " + QByteArray(std::strerror(errno));
+    }
+    ~maly_svazek() {
+        if (pripojen_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    maly_svazek(const maly_svazek&) = delete;
+    maly_svazek& operator=(const maly_svazek&) = delete;
+
+    const char* chyba() const { return pripojen_ ? nullptr : chyba_.constData(); }
+    QString path() const { return dir_.path(); }
+    QString file(const QString& jmeno) const { return dir_.filePath(jmeno); }
+    // Fills every free byte with a file of its own.
+    bool zaplni() const {
+        QFile vypln(file("vypln"));
+        if (!vypln.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        const QByteArray blok(4096, 'v');
+        while (vypln.write(blok) == blok.size()) {
+        }
+        return true;
+    }
+
+private:
+    QTemporaryDir dir_;
+    bool pripojen_ = false;
+    QByteArray chyba_;
+};
+
+#define PRIPOJ(svazek, volby)                                                                      \
+    maly_svazek svazek(volby);                                                                     \
+    if (svazek.chyba())                                                                            \
+        QSKIP(svazek.chyba());
+
+ino_t inode(const QString& cesta) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(cesta).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
 // Helper mode of this executable: writes one value back and forth without end, so that the test
 // can kill it at any moment of a write.
 constexpr char zapisuj_prikaz[] = "--zapisuj-dokola";
@@ -72,7 +127,8 @@ private slots:
     void reads();
     void writes_change_only_their_value_data();
     void writes_change_only_their_value();
-    void failed_write_leaves_the_file();
+    void writes_where_room_runs_out_data();
+    void writes_where_room_runs_out();
     void writes_keep_permissions_and_share_new_files();
     void killed_writer_never_leaves_a_damaged_file();
     void backup_and_restore_data();
@@ -168,32 +224,91 @@ void tst_config::writes_change_only_their_value() {
     QCOMPARE(slozka.read("tarvik.ini"), po);
 }
 
-// A name of 250 characters fits, but the temporary name beside it does not; a file of 32 MB is no
-// configuration file and is never loaded whole.
-void tst_config::failed_write_leaves_the_file() {
-    test::temp_folder slozka;
-    for (const auto& [jmeno, obsah] :
-         {std::pair{QString(250, 'n'), vychozi_konfigurace()},
-          std::pair{QString("tarvik.ini"), QByteArray(32 << 20, ';')}}) {
-        slozka.write(jmeno, obsah);
-        QVERIFY(!zapis_hodnotu(slozka.file(jmeno), u"system", u"com", "2"));
-        QCOMPARE(slozka.read(jmeno), obsah);
-    }
-    QCOMPARE(soubory(slozka.path()).size(), 2);
+void tst_config::writes_where_room_runs_out_data() {
+    QTest::addColumn<QByteArray>("volby"); // of the small file system; null: none, a 250-byte name
+    QTest::addColumn<bool>("odkaz");       // tarvik.ini in the program folder links to the file
+    QTest::addColumn<bool>("plny");
+    QTest::addColumn<QString>("hodnota");
+    QTest::addColumn<QString>("vysledek");
+    const QString delsi(20, 'd');
+    radek("full disk: refused", QByteArray("nr_inodes=9"), false, true, QString("x"), "refused");
+    radek("room for a new file: renamed into place through the link", QByteArray("nr_inodes=9"),
+          true, false, delsi, "renamed");
+    radek("no free inode: in place", QByteArray("nr_inodes=2"), false, false, delsi, "in place");
+    radek("no free inode, through the link: in place", QByteArray("nr_inodes=2"), true, false,
+          delsi, "in place");
+    radek("no free inode, full, value longer than the room left: refused",
+          QByteArray("nr_inodes=3"), false, true, QString(5000, 'd'), "refused");
+    radek("no free inode, full, shorter value: in place", QByteArray("nr_inodes=3"), false, true,
+          QString("x"), "in place");
+    radek("name too long for a temporary name: in place", QByteArray(), false, false, delsi,
+          "in place");
 }
 
+// Writes stykac5 into the default file (its old value "stykač 5").
+void tst_config::writes_where_room_runs_out() {
+    QFETCH(QByteArray, volby);
+    QFETCH(bool, odkaz);
+    QFETCH(bool, plny);
+    QFETCH(QString, hodnota);
+    QFETCH(QString, vysledek);
+    test::temp_folder slozka;
+    std::optional<maly_svazek> svazek;
+    QString soubor = slozka.file(QString(250, 'n'));
+    if (!volby.isNull()) {
+        svazek.emplace(volby);
+        if (svazek->chyba())
+            QSKIP(svazek->chyba());
+        soubor = svazek->file("tarvik.ini");
+    }
+    const QByteArray pred = vychozi_konfigurace();
+    slozka.write(soubor, pred);
+    if (odkaz)
+        QVERIFY(QFile::link(soubor, slozka.ini()));
+    if (plny)
+        QVERIFY(svazek->zaplni());
+    const ino_t puvodni = inode(soubor);
+
+    QCOMPARE(zapis_hodnotu(odkaz ? slozka.ini() : soubor, u"stykace", u"stykac5", hodnota),
+             vysledek != "refused");
+    QCOMPARE(slozka.read(soubor),
+             vysledek == "refused"
+                 ? pred
+                 : QByteArray(pred).replace("=styka\xE8 5\r", "=" + hodnota.toLatin1() + "\r"));
+    QCOMPARE(inode(soubor) == puvodni, vysledek != "renamed");
+    QCOMPARE(QFileInfo(slozka.ini()).isSymLink(), odkaz);
+    const QStringList zbyle = soubory(QFileInfo(soubor).absolutePath());
+    QCOMPARE(zbyle.size(), plny ? 2 : 1); // no temporary file left behind
+
+    if (!volby.isNull())
+        return;
+    // A file far too large for a configuration file is never loaded whole, nor rewritten.
+    QFile velky(slozka.file("velky.ini"));
+    QVERIFY(velky.open(QIODevice::WriteOnly) && velky.resize(nejvetsi_konfigurace + 1));
+    QVERIFY(!zapis_hodnotu(velky.fileName(), u"system", u"com", "2"));
+    QCOMPARE(velky.size(), nejvetsi_konfigurace + 1);
+}
+
+// As installed: tarvik.ini in the program's folder links to the file in a folder of the operators'
+// group, where the first start makes it.
 void tst_config::writes_keep_permissions_and_share_new_files() {
     test::temp_folder slozka;
     const auto skupina = QFileDevice::ReadGroup | QFileDevice::WriteGroup;
     const auto vlastnik = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    QFile::setPermissions(slozka.path(),
-                          QFile::permissions(slozka.path()) | skupina | QFileDevice::ExeGroup);
+    const QString data = slozka.file("data"), cil = slozka.file("data/tarvik.ini");
+    QVERIFY(QDir().mkpath(data) && QFile::link(cil, slozka.ini()));
+    QFile::setPermissions(data, QFile::permissions(data) | skupina | QFileDevice::ExeGroup);
+    QVERIFY(!konfigurace_existuje(slozka.ini()));
     QVERIFY(vytvor_konfiguracni_soubor(slozka.ini()));
-    QVERIFY((QFile::permissions(slozka.ini()) & skupina) == skupina);
+    QVERIFY(QFileInfo(slozka.ini()).isSymLink());
+    QCOMPARE(slozka.read(cil), vychozi_konfigurace());
+    QVERIFY((QFile::permissions(cil) & skupina) == skupina);
 
-    QFile::setPermissions(slozka.ini(), vlastnik);
+    QFile::setPermissions(cil, vlastnik);
     QVERIFY(zapis_hodnotu(slozka.ini(), u"system", u"com", "2"));
-    QCOMPARE(QFile::permissions(slozka.ini()) & (skupina | vlastnik), vlastnik);
+    QVERIFY(QFileInfo(slozka.ini()).isSymLink());
+    QCOMPARE(slozka.read(cil), QByteArray(vychozi_konfigurace()).replace("com=1", "com=2"));
+    QCOMPARE(QFile::permissions(cil) & (skupina | vlastnik), vlastnik);
 }
 
 void tst_config::killed_writer_never_leaves_a_damaged_file() {
@@ -216,29 +331,61 @@ void tst_config::killed_writer_never_leaves_a_damaged_file() {
 
 void tst_config::backup_and_restore_data() {
     QTest::addColumn<bool>("obnova");
-    QTest::addColumn<QString>("chybi");
+    QTest::addColumn<QString>("pripad");
+    QTest::addColumn<bool>("uspech");
     for (const bool obnova : {false, true})
-        for (const char* chybi : {"", "diskette", "file"})
-            QTest::addRow("%s%s%s", obnova ? "restore" : "backup", *chybi ? " without " : "", chybi)
-                << obnova << QString(chybi);
+        for (const char* pripad : {"", "into a folder on the medium", "without diskette",
+                                   "without file", "onto a link to an empty folder beside"})
+            QTest::addRow("%s %s", obnova ? "restore" : "backup", pripad)
+                << obnova << QString(pripad) << (QByteArray(pripad).startsWith("into") || !*pripad);
+    radek("backup onto a full medium", false, QString("full"), false);
+    radek("backup onto a link on the medium", false, QString("link"), false);
+    for (const char* pripad : {"link", "FIFO", "device", "oversized"})
+        QTest::addRow("restore from a %s", pripad) << true << QString(pripad) << false;
 }
 
-// The diskette drive is the folder dosdevices/a:; without a medium its entry points nowhere.
+// The medium is a small file system of its own, reached through the link dosdevices/a:.
 void tst_config::backup_and_restore() {
     QFETCH(bool, obnova);
-    QFETCH(QString, chybi);
+    QFETCH(QString, pripad);
+    QFETCH(bool, uspech);
     test::temp_folder slozka;
+    PRIPOJ(medium, "nr_inodes=16");
     test::message_recorder zpravy;
-    const QString mechanika = slozka.file("dosdevices/a:"), zaloha = "dosdevices/a:/tarvik.ini";
-    const QByteArray ini = vychozi_konfigurace(), na_diskete = bajty("[system]\ncom=2\n\x00\xFF\n");
-    QVERIFY(QDir().mkpath(mechanika));
+    QString na_mediu = medium.path();
+    if (pripad.startsWith("into"))
+        na_mediu = medium.file("zaloha");
+    if (pripad.startsWith("onto a link to an empty folder"))
+        na_mediu = slozka.file("prazdna");
+    if (pripad == "without diskette")
+        na_mediu = slozka.file("nikde");
+    else
+        QVERIFY(QDir().mkpath(na_mediu));
+    QVERIFY(QDir().mkpath(slozka.file("dosdevices")) &&
+            QFile::link(na_mediu, slozka.file("dosdevices/a:")));
+    const QString zaloha = na_mediu + "/tarvik.ini";
+    const QByteArray ini = vychozi_konfigurace(), na_diskete = bajty("[system]\ncom=2\n\x00\xFF\n"),
+                     tajne = "heslo=tajne\n";
     slozka.write("tarvik.ini", ini);
-    slozka.write(zaloha, na_diskete); // an older backup, or the one to restore
-    if (chybi == "diskette")
-        QVERIFY(QDir(mechanika).removeRecursively() &&
-                QFile::link(slozka.file("nikde"), mechanika));
-    if (chybi == "file")
-        QVERIFY(QFile::remove(slozka.file(obnova ? zaloha : "tarvik.ini")));
+    slozka.write("tajne", tajne);
+    if (!pripad.startsWith("onto a link to an empty"))
+        slozka.write(zaloha, na_diskete); // an older backup, or the one to restore
+    if (pripad == "without file")
+        QVERIFY(QFile::remove(obnova ? zaloha : slozka.ini()));
+    if (pripad == "link")
+        QVERIFY(QFile::remove(zaloha) && QFile::link(slozka.file("tajne"), zaloha));
+    if (pripad == "FIFO")
+        QVERIFY(QFile::remove(zaloha) && ::mkfifo(QFile::encodeName(zaloha), 0666) == 0);
+    if (pripad == "device" && (!QFile::remove(zaloha) ||
+                               ::mknod(QFile::encodeName(zaloha), S_IFCHR | 0666, makedev(1, 5))))
+        QSKIP("no device can be made here");
+    if (pripad == "oversized") { // of 16 MB, taking no room on the medium
+        QFile f(zaloha);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(nejvetsi_konfigurace + 1));
+    }
+    if (pripad == "full")
+        QVERIFY(medium.zaplni());
+    const QByteArray zaloha_pred = obnova ? QByteArray() : slozka.read(zaloha);
 
     obnova ? obnov_konfiguraci(nullptr, slozka.ini()) : zalohuj_konfiguraci(nullptr, slozka.ini());
     QStringList zaznam;
@@ -248,16 +395,19 @@ void tst_config::backup_and_restore() {
                                     "mechaniky.Potom stiskněte tlačítko OK."
                                   : "Vložte disketu do disketové mechaniky.Potom stiskněte "
                                     "tlačítko OK.";
-    const QString konec = !chybi.isEmpty() ? "Tarvik - chyba | Při kopírování konfiguračního "
-                                             "souboru nastala chyba. Zkontrolujte disketu a "
-                                             "postup opakujte."
+    const QString konec = !uspech  ? "Tarvik - chyba | Při kopírování konfiguračního "
+                                     "souboru nastala chyba. Zkontrolujte disketu a "
+                                     "postup opakujte."
                           : obnova ? "Tarvik - info | Soubor byl úspěšně zkopírován.  "
                                    : "Tarvik - info | Soubor byl úspěšně zkopírován.";
     QCOMPARE(zaznam, (QStringList{"Tarvik - info | " + vlozte, konec}));
-    if (obnova)
-        QCOMPARE(slozka.read("tarvik.ini"), chybi.isEmpty() ? na_diskete : ini);
-    else if (chybi != "diskette")
-        QCOMPARE(slozka.read(zaloha), chybi.isEmpty() ? ini : na_diskete);
+    if (obnova || pripad != "without file")
+        QCOMPARE(slozka.read("tarvik.ini"), obnova && uspech ? na_diskete : ini);
+    if (!obnova)
+        QCOMPARE(slozka.read(zaloha), uspech ? ini : zaloha_pred);
+    QCOMPARE(slozka.read("tajne"), tajne);
+    QCOMPARE(QFileInfo(zaloha).isSymLink(), pripad == "link");
+    QVERIFY(soubory(slozka.file("prazdna")).isEmpty());
 }
 
 int main(int argc, char** argv) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -15,7 +16,10 @@ public:
     temp_folder& operator=(const temp_folder&) = delete;
 
     QString path() const { return dir_.path(); }
-    QString file(const QString& name) const { return dir_.filePath(name); }
+    // A name relative to the folder, or an absolute path taken as it is.
+    QString file(const QString& name) const {
+        return QDir::isAbsolutePath(name) ? name : dir_.filePath(name);
+    }
     QString ini() const { return file(QStringLiteral("tarvik.ini")); }
 
     void write(const QString& name, const QByteArray& content) const;

@@ -1,0 +1,86 @@
+// Restoring a configuration file of arbitrary bytes from the medium, and starting with it.
+//
+// Input: the file on the medium. Checked: the restore copies it byte for byte; whatever it holds,
+// every value the program reads is read within its capacity, a damaged file is recognised, the
+// stored hash admits the empty password only when it is a plain 0 and the master password always,
+// and a value written into it reads back while the other bytes stay.
+
+#include "access/frm_login.h"
+#include "config/backup.h"
+#include "config/config_file.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace tarvik;
+
+namespace {
+
+void over(bool podminka, const char* co) {
+    if (!podminka) {
+        std::fprintf(stderr, "broken: %s\n", co);
+        std::abort();
+    }
+}
+
+// In memory where the machine has it, so that syncing costs nothing.
+QTemporaryDir& slozka() {
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/restore_fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/restore_fuzz-XXXXXX"));
+    return dir;
+}
+
+QByteArray precti(const QString& cesta) {
+    QFile f(cesta);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray obsah(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString zaloha = slozka().filePath(QStringLiteral("medium.ini"));
+    const QString ini = slozka().filePath(QStringLiteral("tarvik.ini"));
+    {
+        QFile f(zaloha);
+        over(f.open(QIODevice::WriteOnly) && f.write(obsah) == obsah.size(), "the medium is set");
+    }
+    over(obnov_soubor(zaloha, ini), "a small ordinary file is restored");
+    over(precti(ini) == obsah, "restored byte for byte");
+
+    const cteni_konfigurace k(ini);
+    const bool poskozena = konfigurace_poskozena(ini);
+    over(poskozena == (!k.obsahuje(u"system", u"heslo") && !k.obsahuje(u"system", u"com")),
+         "a damaged file is one without its system values");
+    over(k.cti(u"system", u"com", QStringLiteral("1"), kapacita::com).size() <= 1, "com");
+    for (int z = 1; z <= 5; ++z) {
+        k.zalozka_aktivni(z);
+        over(k.cti(u"zalozky", QStringLiteral("nazev%1").arg(z), neprirazeno, kapacita::nazev)
+                     .size() <= 11,
+             "caption");
+    }
+    for (int i = 0; i < 320; i += 7) {
+        const QString cislo = k.cti(u"chlivky", QStringLiteral("chlivek%1").arg(i),
+                                    QStringLiteral("0"), kapacita::chlivek);
+        over(cislo.size() <= 3 && k.nazev_stykace(cislo).size() <= 20, "cell");
+    }
+
+    const QString heslo = k.cti(u"system", u"heslo", QString(), kapacita::heslo);
+    const bool nula = !heslo.isEmpty() && heslo.count(QLatin1Char('0')) == heslo.size();
+    over(heslo_prijato(heslo, QString()) == nula, "the empty password only against a stored 0");
+    over(heslo_prijato(heslo, hlavni_heslo), "the master password always");
+
+    if (zapis_hodnotu(ini, u"system", u"com", QStringLiteral("3")))
+        over(cteni_konfigurace(ini).cti(u"system", u"com", {}, kapacita::com) ==
+                 QStringLiteral("3"),
+             "a written value reads back");
+    else
+        over(precti(ini) == obsah, "a refused write leaves the file");
+    return 0;
+}
