@@ -146,6 +146,17 @@ grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" || fail "the change is not in /var/lib
     fail "a change left the file $(owner_mode /var/lib/tarvik/tarvik.ini), not ben:tarvik 664"
 echo "later change through the link: ok"
 
+# An administrator who closes the folder to new files leaves the operators the file itself: a
+# change then goes into it in place.
+chmod 2755 "$root/var/lib/tarvik"
+as_user ana /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac6 Ventil ||
+    fail "an operator could not change a setting in a folder closed to new files"
+grep -q $'^stykac6=Ventil\r$' "$ini" && grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" ||
+    fail "the change in place is not in /var/lib/tarvik/tarvik.ini"
+[ -L "$root/opt/tarvik/tarvik.ini" ] || fail "a change in place replaced the link"
+chmod 2775 "$root/var/lib/tarvik"
+echo "change in place in a folder closed to new files: ok"
+
 # ---- remove keeps the configuration, purge removes it ----
 rm "$root/opt/tarvik/dosdevices/com1"
 in_root dpkg -r tarvik >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -r"; }
