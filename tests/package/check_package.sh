@@ -2,7 +2,8 @@
 # Builds the release Debian package, checks it with lintian and desktop-file-validate, and installs
 # it into a throw-away Debian 12 system (debootstrap, chroot) so that its real maintainer scripts
 # run. There it checks who may write what, the configuration link, a first start by an operator,
-# a later change by another operator, removal and purge.
+# later changes by other operators (through the link, and in place), removal and purge, and the
+# move of an earlier version's configuration out of /opt/tarvik.
 #
 # Usage: check_package.sh SOURCE_DIR PACKAGE_BUILD_DIR
 # Needs root, debootstrap and lintian; the first run needs the network and caches the base system
@@ -100,8 +101,9 @@ writable=$(find "$root/opt/tarvik" ! -type l \( -perm /022 -o ! -user root -o ! 
 [ "$(readlink "$root/opt/tarvik/tarvik.ini")" = /var/lib/tarvik/tarvik.ini ] ||
     fail "/opt/tarvik/tarvik.ini is no link to /var/lib/tarvik/tarvik.ini"
 [ -z "$(ls -A "$root/var/lib/tarvik")" ] || fail "/var/lib/tarvik not empty after installation"
-as_user ana sh -c 'cp /bin/true /opt/tarvik/tarvik' 2>/dev/null && fail "an operator replaced the program"
-as_user ana ln -s /etc /opt/tarvik/dosdevices/a: 2>/dev/null && fail "an operator pointed dosdevices/a:"
+as_user ana sh -c 'cp /bin/true /tmp/own && mv -f /tmp/own /opt/tarvik/tarvik' 2>/dev/null &&
+    fail "an operator replaced the program"
+as_user ana ln -s /etc /opt/tarvik/dosdevices/a: 2>/dev/null && fail "an operator made a device"
 as_user eva touch /var/lib/tarvik/x 2>/dev/null && fail "a non-operator wrote into /var/lib/tarvik"
 desktop-file-validate "$root/usr/share/applications/tarvik.desktop" ||
     fail "desktop entry not valid"
@@ -177,5 +179,6 @@ echo "earlier configuration moved: ok"
 wait "$lintian_pid" || true
 errors=$(grep '^E:' "$work/lintian.log" | grep -v ' dir-or-file-in-opt ' || true)
 [ -z "$errors" ] || { cat "$work/lintian.log"; fail "lintian errors"; }
-grep -q '^E: tarvik: dir-or-file-in-opt' "$work/lintian.log" || { cat "$work/lintian.log"; fail "lintian did not run"; }
+grep -q '^E: tarvik: dir-or-file-in-opt' "$work/lintian.log" ||
+    { cat "$work/lintian.log"; fail "lintian did not run"; }
 echo "lintian: no errors but the documented dir-or-file-in-opt"
