@@ -1,42 +1,184 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree, unpacks it into a temporary root, starts the
-# installed program there offscreen against the installed simulator, and waits for the program's
-# first status query on the line.
+# Builds the release Debian package, checks it with lintian and desktop-file-validate, and installs
+# it into a throw-away Debian 12 system (debootstrap, chroot) so that its real maintainer scripts
+# run. There it checks who may write what, the configuration link, a first start by an operator,
+# later changes by other operators (through the link, and in place), removal and purge, and the
+# move of an earlier version's configuration out of /opt/tarvik.
+#
+# Usage: check_package.sh SOURCE_DIR PACKAGE_BUILD_DIR
+# Needs root, debootstrap and lintian; the first run needs the network and caches the base system
+# in $TARVIK_TEST_CACHE (default /var/cache/tarvik-package-test). Exits 77 (skipped) where it
+# cannot run.
 set -euo pipefail
-build=$1
-root=$(mktemp -d)
+export LC_ALL=C
+src=$(cd "$1" && pwd)
+build=$2
+cache=${TARVIK_TEST_CACHE:-/var/cache/tarvik-package-test}
+mirror=${TARVIK_TEST_MIRROR:-http://deb.debian.org/debian}
+# The base system with the package's run-time dependencies, so that dpkg installs it offline.
+base_packages=passwd,libqt6widgets6,libqt6printsupport6,libqt6serialport6,qt6-qpa-plugins
+vnc_port=5917
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; exit 1; }
+[ "$(id -u)" -eq 0 ] || skip "needs root (chroot, mount, dpkg in the throw-away system)"
+for tool in debootstrap lintian desktop-file-validate python3 zstd; do
+    command -v "$tool" >/dev/null || skip "needs $tool (scripts/deps.sh installs it)"
+done
+
+work=$(mktemp -d /tmp/tarvik-package.XXXXXX)
+root=$work/root
+pids=()
 cleanup() {
-    [ -n "${tarvik_pid:-}" ] && kill "$tarvik_pid" 2>/dev/null || true
-    [ -n "${sim_pid:-}" ] && kill "$sim_pid" 2>/dev/null || true
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    rm -rf "$root"
+    for m in "$root/dev/pts" "$root/proc"; do
+        mountpoint -q "$m" 2>/dev/null && umount -l "$m"
+    done
+    # Never follow a mount out of the throw-away system.
+    rm -rf --one-file-system "$work"
 }
 trap cleanup EXIT
+# Commands in the throw-away system; as_user runs one as that user with the user's groups. Started
+# in the background through the arrays, $! is the program itself (chroot, env and setpriv exec).
+run=(chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8)
+as_ana=("${run[@]}" setpriv --reuid ana --regid ana --init-groups --reset-env)
+in_root() { "${run[@]}" "$@"; }
+as_user() {
+    local user=$1
+    shift
+    "${run[@]}" setpriv --reuid "$user" --regid "$user" --init-groups --reset-env "$@"
+}
+# Owner, group and mode as the throw-away system names them.
+owner_mode() { in_root stat -c '%U:%G %a' "$1"; }
 
-cd "$build"
-cpack -G DEB -B "$root/pkg" >"$root/cpack.log" 2>&1 || { cat "$root/cpack.log"; exit 1; }
-deb=$(ls "$root"/pkg/tarvik_*.deb)
+# ---- the package ----
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVIK_TESTS=ON \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${launcher[@]}" >"$work/build.log" 2>&1 &&
+    cmake --build "$build" --target tarvik tarvik-sim tarvik_docs tarvik_zapis_hodnoty \
+        >>"$work/build.log" 2>&1 || { cat "$work/build.log"; fail "release build"; }
+(cd "$build" && cpack -G DEB -B "$work/pkg") >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/pkg/tarvik_*.deb)
 echo "package: $(basename "$deb")"
-dpkg-deb --field "$deb" Depends
-dpkg-deb -x "$deb" "$root/fs"
 
-app="$root/fs/opt/tarvik"
-for f in tarvik tarvik-sim tarvik.hlp tarvik.png share/applications/tarvik.desktop; do
-    [ -e "$app/$f" ] || { echo "missing in the package: /opt/tarvik/$f"; exit 1; }
-done
-[ -d "$app/dosdevices" ] || { echo "missing in the package: /opt/tarvik/dosdevices"; exit 1; }
+# lintian is slow: it runs while the system is being set up. Only the /opt errors may remain:
+# Tarvik keeps its configuration and devices beside its executable by design.
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 &
+lintian_pid=$!
+pids+=("$lintian_pid")
 
-# A configuration file beside the program, so that start-up asks nothing.
-printf '[system]\r\ncom=1\r\n' >"$app/tarvik.ini"
-"$app/tarvik-sim" --folder "$app" --port 1 --verbose 2>"$root/sim.log" &
-sim_pid=$!
-for _ in $(seq 100); do [ -e "$app/dosdevices/com1" ] && break; sleep 0.1; done
-[ -e "$app/dosdevices/com1" ] || { echo "the simulator made no dosdevices/com1"; cat "$root/sim.log"; exit 1; }
+# ---- the throw-away system ----
+base=$cache/bookworm-minbase.tar.zst
+if [ ! -e "$base" ]; then
+    echo "making the base system (once; cached in $base)"
+    mkdir -p "$cache"
+    debootstrap --variant=minbase --include="$base_packages" bookworm "$work/base" "$mirror" \
+        >"$work/debootstrap.log" 2>&1 ||
+        { tail -20 "$work/debootstrap.log"; skip "debootstrap failed (no network?)"; }
+    tar -C "$work/base" --zstd -cf "$base.new" . && mv "$base.new" "$base"
+    rm -rf --one-file-system "$work/base"
+fi
+mkdir "$root"
+tar -C "$root" --zstd -xf "$base"
+mount -t proc proc "$root/proc" || skip "cannot mount /proc in the throw-away system"
+mount -t devpts -o newinstance,ptmxmode=0666,mode=0620 devpts "$root/dev/pts"
+ln -sf pts/ptmx "$root/dev/ptmx"
 
-QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "$app/tarvik" &
+cp "$deb" "$root/tmp/tarvik.deb"
+cp "$build/tests/tarvik_zapis_hodnoty" "$root/tmp/"
+in_root dpkg -i /tmp/tarvik.deb >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
+for user in ana ben; do in_root useradd --create-home --groups tarvik "$user"; done
+in_root useradd --create-home eva # not an operator
+
+# ---- who may write what ----
+writable=$(find "$root/opt/tarvik" ! -type l \( -perm /022 -o ! -user root -o ! -group root \))
+[ -z "$writable" ] || fail "writable by others than root under /opt/tarvik: $writable"
+[ "$(owner_mode /var/lib/tarvik)" = "root:tarvik 2775" ] ||
+    fail "/var/lib/tarvik is $(owner_mode /var/lib/tarvik), not root:tarvik 2775"
+[ "$(readlink "$root/opt/tarvik/tarvik.ini")" = /var/lib/tarvik/tarvik.ini ] ||
+    fail "/opt/tarvik/tarvik.ini is no link to /var/lib/tarvik/tarvik.ini"
+[ -z "$(ls -A "$root/var/lib/tarvik")" ] || fail "/var/lib/tarvik not empty after installation"
+as_user ana sh -c 'cp /bin/true /tmp/own && mv -f /tmp/own /opt/tarvik/tarvik' 2>/dev/null &&
+    fail "an operator replaced the program"
+as_user ana ln -s /etc /opt/tarvik/dosdevices/a: 2>/dev/null && fail "an operator made a device"
+as_user eva touch /var/lib/tarvik/x 2>/dev/null && fail "a non-operator wrote into /var/lib/tarvik"
+desktop-file-validate "$root/usr/share/applications/tarvik.desktop" ||
+    fail "desktop entry not valid"
+as_user ana /opt/tarvik/tarvik-sim --version | grep -qx "tarvik-sim [0-9.]*" ||
+    fail "tarvik-sim --version"
+echo "owners, modes, link, desktop entry: ok"
+
+# ---- first start by an operator: the default file through the dangling link ----
+# The simulator runs as the operator (its pseudo-terminal is then hers); the administrator links
+# it as COM1. The program's message about the missing file is answered with Enter over Qt's VNC
+# platform, as an operator would press it.
+"${as_ana[@]}" /opt/tarvik/tarvik-sim --folder /tmp --port 1 --verbose \
+    >"$work/sim.out" 2>"$work/sim.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+[ -s "$work/sim.out" ] || { cat "$work/sim.log"; fail "the simulator did not start"; }
+ln -s "$(head -1 "$work/sim.out")" "$root/opt/tarvik/dosdevices/com1"
+"${as_ana[@]}" sh -c "umask 022; QT_QPA_PLATFORM=vnc:port=$vnc_port exec /opt/tarvik/tarvik" \
+    >"$work/tarvik.log" 2>&1 &
 tarvik_pid=$!
-for _ in $(seq 150); do
-    grep -q 'XA' "$root/sim.log" && { echo "first status query seen on the line"; exit 0; }
-    sleep 0.1
-done
-echo "no status query from the installed program"; cat "$root/sim.log"; exit 1
+pids+=("$tarvik_pid")
+python3 "$src/tests/package/vnc_enter.py" "$vnc_port" || { cat "$work/tarvik.log"; fail "VNC"; }
+for _ in $(seq 150); do grep -q 'XA' "$work/sim.log" && break; sleep 0.1; done
+grep -q 'XA' "$work/sim.log" || { cat "$work/tarvik.log" "$work/sim.log"; fail "no status query"; }
+kill "$tarvik_pid"
+ini=$root/var/lib/tarvik/tarvik.ini
+[ -f "$ini" ] && [ ! -L "$ini" ] || fail "the first start wrote no /var/lib/tarvik/tarvik.ini"
+[ -L "$root/opt/tarvik/tarvik.ini" ] || fail "the first start replaced the link"
+grep -q '^heslo=' "$ini" || fail "the first start wrote no default file"
+[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ana:tarvik 664" ] ||
+    fail "the new configuration is $(owner_mode /var/lib/tarvik/tarvik.ini), not ana:tarvik 664"
+echo "first start: default file written through the link, status query on the line: ok"
+
+# ---- a later change by another operator: through the link, which stays ----
+as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac5 Čerpadlo ||
+    fail "an operator could not change a setting"
+[ -L "$root/opt/tarvik/tarvik.ini" ] || fail "a change replaced the link"
+grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" || fail "the change is not in /var/lib/tarvik/tarvik.ini"
+[ "$(ls -A "$root/var/lib/tarvik")" = tarvik.ini ] ||
+    fail "left in /var/lib/tarvik: $(ls -A "$root/var/lib/tarvik")"
+[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ben:tarvik 664" ] ||
+    fail "a change left the file $(owner_mode /var/lib/tarvik/tarvik.ini), not ben:tarvik 664"
+echo "later change through the link: ok"
+
+# An administrator who closes the folder to new files leaves the operators the file itself: a
+# change then goes into it in place.
+chmod 2755 "$root/var/lib/tarvik"
+as_user ana /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac6 Ventil ||
+    fail "an operator could not change a setting in a folder closed to new files"
+grep -q $'^stykac6=Ventil\r$' "$ini" && grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" ||
+    fail "the change in place is not in /var/lib/tarvik/tarvik.ini"
+[ -L "$root/opt/tarvik/tarvik.ini" ] || fail "a change in place replaced the link"
+chmod 2775 "$root/var/lib/tarvik"
+echo "change in place in a folder closed to new files: ok"
+
+# ---- remove keeps the configuration, purge removes it ----
+rm "$root/opt/tarvik/dosdevices/com1"
+in_root dpkg -r tarvik >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -r"; }
+[ ! -e "$root/opt/tarvik" ] || fail "dpkg -r left $(find "$root/opt/tarvik")"
+grep -q '^stykac5=' "$ini" || fail "dpkg -r lost the configuration"
+in_root dpkg -P tarvik >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -P"; }
+[ ! -e "$root/var/lib/tarvik" ] || fail "dpkg -P left /var/lib/tarvik"
+echo "remove keeps the configuration, purge removes it: ok"
+
+# ---- an earlier version's configuration in /opt/tarvik moves to /var/lib/tarvik ----
+mkdir -p "$root/opt/tarvik"
+printf '[system]\r\ncom=3\r\n' >"$root/opt/tarvik/tarvik.ini"
+in_root dpkg -i /tmp/tarvik.deb >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
+grep -q '^com=3' "$ini" && [ -L "$root/opt/tarvik/tarvik.ini" ] ||
+    fail "the earlier configuration in /opt/tarvik was not moved to /var/lib/tarvik"
+echo "earlier configuration moved: ok"
+
+wait "$lintian_pid" || true
+errors=$(grep '^E:' "$work/lintian.log" | grep -v ' dir-or-file-in-opt ' || true)
+[ -z "$errors" ] || { cat "$work/lintian.log"; fail "lintian errors"; }
+grep -q '^E: tarvik: dir-or-file-in-opt' "$work/lintian.log" ||
+    { cat "$work/lintian.log"; fail "lintian did not run"; }
+echo "lintian: no errors but the documented dir-or-file-in-opt"

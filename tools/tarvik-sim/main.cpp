@@ -45,6 +45,7 @@ int main(int argc, char* argv[]) {
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvik-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -77,6 +78,9 @@ int main(int argc, char* argv[]) {
         "--burst N sends N status packets that nothing asked for, back to back, once,\n"
         "one second after the program has opened the line (a controller gone wild)."));
     parser.addHelpOption();
+    // Qt's own version option would take -v, which is --verbose here.
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the version and exit."));
     const QCommandLineOption folder({QStringLiteral("f"), QStringLiteral("folder")},
                                     QStringLiteral("Folder for dosdevices/com<port> (default: "
                                                    "current folder)."),
@@ -124,8 +128,10 @@ int main(int argc, char* argv[]) {
                                      QStringLiteral("Log every packet and reply on standard "
                                                     "error."));
     parser.addOptions({folder, port, states, pace, fault, delay, hangup_after, come_back, burst,
-                       seed, fault_rate, verbose});
+                       seed, fault_rate, verbose, version});
     parser.process(app);
+    if (parser.isSet(version))
+        parser.showVersion();
     if (!parser.positionalArguments().isEmpty()) {
         hlas(QStringLiteral("unexpected argument %1 (see --help)")
                  .arg(parser.positionalArguments().constFirst()));
