@@ -16,7 +16,7 @@ build=$2
 cache=${TARVIK_TEST_CACHE:-/var/cache/tarvik-package-test}
 mirror=${TARVIK_TEST_MIRROR:-http://deb.debian.org/debian}
 # The base system with the package's run-time dependencies, so that dpkg installs it offline.
-base_packages=passwd,libqt6widgets6,libqt6printsupport6,libqt6serialport6,qt6-qpa-plugins
+base_packages=passwd,libqt6widgets6,libqt6printsupport6,libqt6serialport6,qt6-qpa-plugins,qt6-translations-l10n
 vnc_port=5917
 
 skip() { echo "SKIPPED: $*"; exit 77; }
@@ -71,7 +71,8 @@ lintian_pid=$!
 pids+=("$lintian_pid")
 
 # ---- the throw-away system ----
-base=$cache/bookworm-minbase.tar.zst
+# Named after its package list, so that a new dependency makes a new base.
+base=$cache/bookworm-minbase-$(echo "$base_packages" | sha1sum | cut -c1-8).tar.zst
 if [ ! -e "$base" ]; then
     echo "making the base system (once; cached in $base)"
     mkdir -p "$cache"
