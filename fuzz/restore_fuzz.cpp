@@ -5,7 +5,7 @@
 // stored hash admits the empty password only when it is a plain 0 and the master password always,
 // and a value written into it reads back while the other bytes stay.
 
-#include "access/frm_login.h"
+#include "access/hash_string.h"
 #include "config/backup.h"
 #include "config/config_file.h"
 
