@@ -38,9 +38,7 @@ frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QW
 
 void frm_login::cmdOK_Click() {
     // A missing or unreadable hash matches no password, only the master password.
-    const QString ulozene =
-        cti_hodnotu(cesta_ini_, u"system", u"heslo", QString(), kapacita::heslo);
-    if (heslo_prijato(ulozene, txtPassword_->text())) {
+    if (heslo_prijato(cti_hash_hesla(cesta_ini_), txtPassword_->text())) {
         if (prijato_)
             prijato_();
         accept();
