@@ -5,7 +5,7 @@
 // stored hash admits the empty password only when it is a plain 0 and the master password always,
 // and a value written into it reads back while the other bytes stay.
 
-#include "access/frm_login.h"
+#include "access/hash_string.h"
 #include "config/backup.h"
 #include "config/config_file.h"
 
@@ -58,28 +58,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool poskozena = konfigurace_poskozena(ini);
     over(poskozena == (!k.obsahuje(u"system", u"heslo") && !k.obsahuje(u"system", u"com")),
          "a damaged file is one without its system values");
-    over(k.cti(u"system", u"com", QStringLiteral("1"), kapacita::com).size() <= 1, "com");
+    over(k.port().size() <= 1, "com");
     for (int z = 1; z <= 5; ++z) {
         k.zalozka_aktivni(z);
-        over(k.cti(u"zalozky", QStringLiteral("nazev%1").arg(z), neprirazeno, kapacita::nazev)
-                     .size() <= 11,
-             "caption");
+        over(k.nazev_zalozky(z).size() <= 11, "caption");
     }
     for (int i = 0; i < 320; i += 7) {
-        const QString cislo = k.cti(u"chlivky", QStringLiteral("chlivek%1").arg(i),
-                                    QStringLiteral("0"), kapacita::chlivek);
+        const QString cislo = k.stykac_chlivku(i);
         over(cislo.size() <= 3 && k.nazev_stykace(cislo).size() <= 20, "cell");
     }
 
-    const QString heslo = k.cti(u"system", u"heslo", QString(), kapacita::heslo);
+    const QString heslo = k.hash_hesla();
     const bool nula = !heslo.isEmpty() && heslo.count(QLatin1Char('0')) == heslo.size();
     over(heslo_prijato(heslo, QString()) == nula, "the empty password only against a stored 0");
     over(heslo_prijato(heslo, hlavni_heslo), "the master password always");
 
-    if (zapis_hodnotu(ini, u"system", u"com", QStringLiteral("3")))
-        over(cteni_konfigurace(ini).cti(u"system", u"com", {}, kapacita::com) ==
-                 QStringLiteral("3"),
-             "a written value reads back");
+    if (zapis_port(ini, 3))
+        over(cti_port(ini) == QStringLiteral("3"), "a written value reads back");
     else
         over(precti(ini) == obsah, "a refused write leaves the file");
     return 0;

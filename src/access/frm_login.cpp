@@ -8,38 +8,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <algorithm>
-#include <limits>
-#include <optional>
 
 namespace tarvik {
 
 using rozvrzeni::misto;
-
-namespace {
-
-// The stored hash as a number, or nothing when the text is not a plain decimal number that a
-// hash can be.
-std::optional<qint64> ulozeny_hash(const QString& text) {
-    if (text.isEmpty() ||
-        !std::all_of(text.cbegin(), text.cend(), [](QChar z) { return z >= u'0' && z <= u'9'; }))
-        return std::nullopt;
-    bool cislo = false;
-    const qint64 hodnota = text.toLongLong(&cislo, 10);
-    if (!cislo || hodnota > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return hodnota;
-}
-
-} // namespace
-
-bool heslo_prijato(const QString& ulozene, const QString& zadane) {
-    if (zadane == hlavni_heslo)
-        return true;
-    const auto ocekavany = ulozeny_hash(ulozene);
-    const auto hash = HashString(zadane);
-    return ocekavany && hash && *ocekavany == *hash;
-}
 
 frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), prijato_(std::move(prijato)) {
@@ -66,9 +38,7 @@ frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QW
 
 void frm_login::cmdOK_Click() {
     // A missing or unreadable hash matches no password, only the master password.
-    const QString ulozene =
-        cti_hodnotu(cesta_ini_, u"system", u"heslo", QString(), kapacita::heslo);
-    if (heslo_prijato(ulozene, txtPassword_->text())) {
+    if (heslo_prijato(cti_hash_hesla(cesta_ini_), txtPassword_->text())) {
         if (prijato_)
             prijato_();
         accept();

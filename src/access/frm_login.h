@@ -32,16 +32,7 @@ private:
     QLineEdit* txtPassword_ = nullptr;
 };
 
-// The master password, accepted whatever hash is stored.
-inline const QString hlavni_heslo = QStringLiteral("kovar");
-
 inline const QString zprava_spatne_heslo = QStringLiteral("Špatné heslo.");
 inline const QString titulek_spatne_heslo = QStringLiteral("Tarvik - Chyba");
-
-// The login's rule: `zadane` is the master password exactly, or `ulozene` (the text of
-// system/heslo) is a decimal number equal to its hash. A stored text that is not a plain run of
-// decimal digits (empty, signed, blanks or letters inside, beyond 2147483647) matches no hash,
-// and neither does a password without a hash.
-bool heslo_prijato(const QString& ulozene, const QString& zadane);
 
 } // namespace tarvik

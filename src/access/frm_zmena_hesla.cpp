@@ -62,7 +62,7 @@ void frm_zmena_hesla::but_ok_Click() {
         reject();
         return;
     }
-    zapis_hodnotu(cesta_ini_, u"system", u"heslo", QString::number(*hash));
+    zapis_hash_hesla(cesta_ini_, *hash);
     accept();
 }
 

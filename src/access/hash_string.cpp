@@ -2,6 +2,9 @@
 
 #include "config/codepage.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace tarvik {
 
 namespace {
@@ -12,6 +15,19 @@ constexpr char vypln[] = "qe4t";
 unsigned char kod_znaku(QChar znak) {
     const QByteArray bajty = na_cp1250(QStringView(&znak, 1));
     return bajty.size() == 1 ? static_cast<unsigned char>(bajty.front()) : '?';
+}
+
+// The stored hash as a number, or nothing when the text is not a plain decimal number that a
+// hash can be.
+std::optional<qint64> ulozeny_hash(const QString& text) {
+    if (text.isEmpty() ||
+        !std::all_of(text.cbegin(), text.cend(), [](QChar z) { return z >= u'0' && z <= u'9'; }))
+        return std::nullopt;
+    bool cislo = false;
+    const qint64 hodnota = text.toLongLong(&cislo, 10);
+    if (!cislo || hodnota > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return hodnota;
 }
 
 } // namespace
@@ -37,6 +53,14 @@ std::optional<qint32> HashString(QStringView s) {
         h ^= skupina;
     }
     return static_cast<qint32>(h);
+}
+
+bool heslo_prijato(const QString& ulozene, const QString& zadane) {
+    if (zadane == hlavni_heslo)
+        return true;
+    const auto ocekavany = ulozeny_hash(ulozene);
+    const auto hash = HashString(zadane);
+    return ocekavany && hash && *ocekavany == *hash;
 }
 
 } // namespace tarvik

@@ -21,4 +21,13 @@ std::optional<qint32> HashString(QStringView s);
 
 inline constexpr qsizetype nejdelsi_hashovany_text = 32764;
 
+// The master password, accepted whatever hash is stored.
+inline const QString hlavni_heslo = QStringLiteral("kovar");
+
+// The login's rule: `zadane` is the master password exactly, or `ulozene` (the text of
+// system/heslo) is a decimal number equal to its hash. A stored text that is not a plain run of
+// decimal digits (empty, signed, blanks or letters inside, beyond 2147483647) matches no hash,
+// and neither does a password without a hash.
+bool heslo_prijato(const QString& ulozene, const QString& zadane);
+
 } // namespace tarvik

@@ -2,8 +2,8 @@
 
 #include "access/frm_login.h"
 #include "access/frm_zmena_hesla.h"
+#include "app/backup_dialogue.h"
 #include "app/cell_grid.h"
-#include "config/backup.h"
 #include "config/config_file.h"
 #include "dialogs/frm_cis_stykace.h"
 #include "dialogs/frm_com.h"

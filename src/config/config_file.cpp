@@ -19,6 +19,52 @@ QString orizni_na_kapacitu(const QString& text, int kapacita) {
     return text.left(std::max(kapacita - 1, 0));
 }
 
+// Where each setting lives in the file (its section and key as the file has always had them),
+// what it reads as when missing, and how much of it is read. Nothing else names them.
+struct polozka {
+    QString sekce;
+    QString klic;
+    QString vychozi;
+    int kapacita;
+};
+
+const QString sekce_system = QStringLiteral("system");
+const QString sekce_zalozky = QStringLiteral("zalozky");
+const QString sekce_stykace = QStringLiteral("stykace");
+const QString sekce_chlivky = QStringLiteral("chlivky");
+
+namespace polozky {
+polozka hash_hesla() {
+    return {sekce_system, QStringLiteral("heslo"), QString(), kapacita::heslo};
+}
+polozka port() {
+    return {sekce_system, QStringLiteral("com"), QStringLiteral("1"), kapacita::com};
+}
+polozka nazev_zalozky(int zalozka) {
+    return {sekce_zalozky, QStringLiteral("nazev%1").arg(zalozka), neprirazeno, kapacita::nazev};
+}
+polozka zalozka_aktivni(int zalozka) {
+    return {sekce_zalozky, QStringLiteral("aktivni%1").arg(zalozka), QStringLiteral("0"),
+            kapacita::aktivni};
+}
+polozka nazev_stykace(QStringView cislo) {
+    return {sekce_stykace, QStringLiteral("stykac%1").arg(cislo), neprirazeno, kapacita::stykac};
+}
+polozka stykac_chlivku(int chlivek) {
+    return {sekce_chlivky, QStringLiteral("chlivek%1").arg(chlivek), QStringLiteral("0"),
+            kapacita::chlivek};
+}
+
+} // namespace polozky
+
+QString cti_polozku(const cteni_konfigurace& konfigurace, const polozka& p) {
+    return konfigurace.cti(p.sekce, p.klic, p.vychozi, p.kapacita);
+}
+
+bool zapis(const QString& cesta, const polozka& p, const QString& hodnota) {
+    return zapis_hodnotu(cesta, p.sekce, p.klic, hodnota);
+}
+
 } // namespace
 
 cteni_konfigurace::cteni_konfigurace(const QString& cesta) {
@@ -44,15 +90,30 @@ bool cteni_konfigurace::obsahuje(QStringView sekce, QStringView klic) const {
     return obsah_ && ini::najdi_hodnotu(*obsah_, na_cp1250(sekce), na_cp1250(klic));
 }
 
-QString cteni_konfigurace::nazev_stykace(QStringView cislo) const {
-    return cti(u"stykace", QStringLiteral("stykac%1").arg(cislo), neprirazeno, kapacita::stykac);
+QString cteni_konfigurace::nazev_zalozky(int zalozka) const {
+    return cti_polozku(*this, polozky::nazev_zalozky(zalozka));
 }
 
 bool cteni_konfigurace::zalozka_aktivni(int zalozka) const {
-    return cti(u"zalozky", QStringLiteral("aktivni%1").arg(zalozka), QStringLiteral("0"),
-               kapacita::aktivni)
+    return cti_polozku(*this, polozky::zalozka_aktivni(zalozka))
         .trimmed()
         .startsWith(QLatin1Char('1'));
+}
+
+QString cteni_konfigurace::stykac_chlivku(int chlivek) const {
+    return cti_polozku(*this, polozky::stykac_chlivku(chlivek));
+}
+
+QString cteni_konfigurace::nazev_stykace(QStringView cislo) const {
+    return cti_polozku(*this, polozky::nazev_stykace(cislo));
+}
+
+QString cteni_konfigurace::port() const {
+    return cti_polozku(*this, polozky::port());
+}
+
+QString cteni_konfigurace::hash_hesla() const {
+    return cti_polozku(*this, polozky::hash_hesla());
 }
 
 QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
@@ -62,6 +123,14 @@ QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
 
 QString cti_nazev_stykace(const QString& cesta, QStringView cislo) {
     return cteni_konfigurace(cesta).nazev_stykace(cislo);
+}
+
+QString cti_port(const QString& cesta) {
+    return cteni_konfigurace(cesta).port();
+}
+
+QString cti_hash_hesla(const QString& cesta) {
+    return cteni_konfigurace(cesta).hash_hesla();
 }
 
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
@@ -78,6 +147,31 @@ bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
     return zapis_soubor(cesta, *novy, odkazy::nasledovat);
 }
 
+bool zapis_nazev_zalozky(const QString& cesta, int zalozka, const QString& nazev) {
+    return zapis(cesta, polozky::nazev_zalozky(zalozka), nazev);
+}
+
+bool zapis_zalozka_aktivni(const QString& cesta, int zalozka, bool aktivni) {
+    return zapis(cesta, polozky::zalozka_aktivni(zalozka),
+                 aktivni ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool zapis_stykac_chlivku(const QString& cesta, int chlivek, const QString& cislo) {
+    return zapis(cesta, polozky::stykac_chlivku(chlivek), cislo);
+}
+
+bool zapis_nazev_stykace(const QString& cesta, QStringView cislo, const QString& nazev) {
+    return zapis(cesta, polozky::nazev_stykace(cislo), nazev);
+}
+
+bool zapis_port(const QString& cesta, int cislo) {
+    return zapis(cesta, polozky::port(), QString::number(cislo));
+}
+
+bool zapis_hash_hesla(const QString& cesta, qint32 hash) {
+    return zapis(cesta, polozky::hash_hesla(), QString::number(hash));
+}
+
 bool konfigurace_existuje(const QString& cesta) {
     return QFileInfo(cesta).isFile();
 }
@@ -86,7 +180,10 @@ bool konfigurace_poskozena(const QString& cesta) {
     if (!konfigurace_existuje(cesta))
         return false;
     const cteni_konfigurace konfigurace(cesta);
-    return !konfigurace.obsahuje(u"system", u"heslo") && !konfigurace.obsahuje(u"system", u"com");
+    const auto chybi = [&konfigurace](const polozka& p) {
+        return !konfigurace.obsahuje(p.sekce, p.klic);
+    };
+    return chybi(polozky::hash_hesla()) && chybi(polozky::port());
 }
 
 QByteArray vychozi_konfigurace() {
@@ -96,23 +193,25 @@ QByteArray vychozi_konfigurace() {
         text += r;
         text += QLatin1String("\r\n");
     };
-    radek(QStringLiteral("[system]"));
-    radek(QStringLiteral("heslo=1596403827"));
-    radek(QStringLiteral("com=1"));
+    const auto sekce = [&radek](const QString& nazev) { radek(u'[' + nazev + u']'); };
+    const auto hodnota = [&radek](const polozka& p, const QString& h) { radek(p.klic + u'=' + h); };
+    sekce(sekce_system);
+    hodnota(polozky::hash_hesla(), QStringLiteral("1596403827"));
+    hodnota(polozky::port(), QStringLiteral("1"));
     radek({});
-    radek(QStringLiteral("[zalozky]"));
+    sekce(sekce_zalozky);
     for (int n = 1; n <= 5; ++n)
-        radek(QStringLiteral("nazev%1=záložka %1").arg(n));
+        hodnota(polozky::nazev_zalozky(n), QStringLiteral("záložka %1").arg(n));
     for (int n = 1; n <= 5; ++n)
-        radek(QStringLiteral("aktivni%1=1").arg(n));
+        hodnota(polozky::zalozka_aktivni(n), QStringLiteral("1"));
     radek({});
-    radek(QStringLiteral("[stykace]"));
+    sekce(sekce_stykace);
     for (int n = 0; n <= 127; ++n)
-        radek(QStringLiteral("stykac%1=stykač %1").arg(n));
+        hodnota(polozky::nazev_stykace(QString::number(n)), QStringLiteral("stykač %1").arg(n));
     radek({});
-    radek(QStringLiteral("[chlivky]"));
+    sekce(sekce_chlivky);
     for (int n = 0; n <= 319; ++n)
-        radek(QStringLiteral("chlivek%1=%2").arg(n).arg(n <= 127 ? n : 0));
+        hodnota(polozky::stykac_chlivku(n), QString::number(n <= 127 ? n : 0));
     radek({});
     return na_cp1250(text);
 }

@@ -43,19 +43,32 @@ public:
     QString cti(QStringView sekce, QStringView klic, const QString& vychozi, int kapacita) const;
     // Whether the file holds the key `klic` in section `sekce`.
     bool obsahuje(QStringView sekce, QStringView klic) const;
+
+    // The settings, each read within its capacity (see `kapacita`).
+    // The caption of tab `zalozka` (1 to 5), "---" when the file has none.
+    QString nazev_zalozky(int zalozka) const;
+    // Whether tab `zalozka` (1 to 5) is shown: its flag, trimmed, begins with "1".
+    bool zalozka_aktivni(int zalozka) const;
+    // The number, as text, of the contactor in cell `chlivek` (0 to 319), "0" when the file has
+    // none; "---" marks a cell without a contactor.
+    QString stykac_chlivku(int chlivek) const;
     // The name of the contactor whose number is the text `cislo` ("---" when the file has none).
     QString nazev_stykace(QStringView cislo) const;
-    // Whether tab `zalozka` (1 to 5) is shown: its `aktivni` value, trimmed, begins with "1".
-    bool zalozka_aktivni(int zalozka) const;
+    // The text of the port's number, "1" when the file has none.
+    QString port() const;
+    // The stored password hash as text, empty when the file has none.
+    QString hash_hesla() const;
 
 private:
     std::optional<QByteArray> obsah_;
 };
 
-// One value, read on its own (see cteni_konfigurace::cti).
+// One value, read on its own (see cteni_konfigurace).
 QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                     const QString& vychozi, int kapacita);
 QString cti_nazev_stykace(const QString& cesta, QStringView cislo);
+QString cti_port(const QString& cesta);
+QString cti_hash_hesla(const QString& cesta);
 
 // Writes one value: replaces the key's value in place, adds the key at the end of its section, or
 // adds the section at the end of the file; creates a missing file. Every other byte of the file is
@@ -66,6 +79,14 @@ QString cti_nazev_stykace(const QString& cesta, QStringView cislo);
 // never rewritten.
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                    const QString& hodnota);
+
+// The settings written one at a time, each where cteni_konfigurace reads it (see zapis_hodnotu).
+bool zapis_nazev_zalozky(const QString& cesta, int zalozka, const QString& nazev);
+bool zapis_zalozka_aktivni(const QString& cesta, int zalozka, bool aktivni);
+bool zapis_stykac_chlivku(const QString& cesta, int chlivek, const QString& cislo);
+bool zapis_nazev_stykace(const QString& cesta, QStringView cislo, const QString& nazev);
+bool zapis_port(const QString& cesta, int port);
+bool zapis_hash_hesla(const QString& cesta, qint32 hash);
 
 // True when an ordinary file exists at `cesta` (a folder of that name does not count).
 bool konfigurace_existuje(const QString& cesta);

@@ -157,8 +157,7 @@ void frm_cis_stykace::prirad(int radek) {
     const QString nazev = cti_nazev_stykace(cesta_ini_, cislo);
     if (nastav_chlivek_)
         nastav_chlivek_(vybrany_chlivek_, cislo, nazev);
-    zapis_hodnotu(cesta_ini_, QStringLiteral("chlivky"),
-                  QStringLiteral("chlivek%1").arg(vybrany_chlivek_), cislo);
+    zapis_stykac_chlivku(cesta_ini_, vybrany_chlivek_, cislo);
     accept();
 }
 

@@ -56,8 +56,7 @@ void frm_com::bt_ok_Click() {
                      QStringLiteral("Zvolený port není systémem podporován. Zvolte jiný port."));
         return;
     }
-    zapis_hodnotu(cesta_ini_, QStringLiteral("system"), QStringLiteral("com"),
-                  QString::number(port));
+    zapis_port(cesta_ini_, port);
     if (nastav_panel2_)
         nastav_panel2_(QStringLiteral("COM%1").arg(port));
     accept();

@@ -77,7 +77,7 @@ bool frm_nazev_stykace::eventFilter(QObject* objekt, QEvent* udalost) {
 
 void frm_nazev_stykace::Command1_Click() {
     const QString nazev = Text1_->text();
-    zapis_hodnotu(cesta_ini_, QStringLiteral("stykace"), QStringLiteral("stykac") + cislo_, nazev);
+    zapis_nazev_stykace(cesta_ini_, cislo_, nazev);
     emit nazev_ulozen(nazev);
     accept();
 }

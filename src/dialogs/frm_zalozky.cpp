@@ -15,16 +15,6 @@
 
 namespace tarvik {
 
-namespace {
-const QString sekce = QStringLiteral("zalozky");
-QString klic_nazev(int n) {
-    return QStringLiteral("nazev%1").arg(n);
-}
-QString klic_aktivni(int n) {
-    return QStringLiteral("aktivni%1").arg(n);
-}
-} // namespace
-
 frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicializuj_zalozky,
                          QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), inicializuj_zalozky_(std::move(inicializuj_zalozky)) {
@@ -72,7 +62,7 @@ void frm_zalozky::nacti() {
     const cteni_konfigurace konfigurace(cesta_ini_);
     for (int i = 0; i < pocet_zalozek; ++i) {
         const int n = i + 1;
-        Text1_[i]->setText(konfigurace.cti(sekce, klic_nazev(n), neprirazeno, kapacita::nazev));
+        Text1_[i]->setText(konfigurace.nazev_zalozky(n));
         Check1_[i]->setChecked(konfigurace.zalozka_aktivni(n));
     }
 }
@@ -86,9 +76,8 @@ void frm_zalozky::cmd_uloz_Click() {
     }
     for (int i = 0; i < pocet_zalozek; ++i) {
         const int n = i + 1;
-        zapis_hodnotu(cesta_ini_, sekce, klic_nazev(n), Text1_[i]->text());
-        zapis_hodnotu(cesta_ini_, sekce, klic_aktivni(n),
-                      Check1_[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        zapis_nazev_zalozky(cesta_ini_, n, Text1_[i]->text());
+        zapis_zalozka_aktivni(cesta_ini_, n, Check1_[i]->isChecked());
     }
     if (inicializuj_zalozky_)
         inicializuj_zalozky_();

@@ -1,4 +1,4 @@
-#include "config/backup.h"
+#include "app/backup_dialogue.h"
 #include "config/codepage.h"
 #include "config/config_file.h"
 #include "support/message_recorder.h"
