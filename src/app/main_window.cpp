@@ -53,9 +53,7 @@ frm_main::frm_main(QWidget* rodic)
     vytvor_stavovy_radek();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(SSTab2_, &mrizka_chlivku::zmena_hodnoty, this,
-            [this] { linka_.restartuj_status_timer(); });
-    connect(SSTab2_, &mrizka_chlivku::kliknuti, this, &frm_main::Check1_Click);
+    connect(SSTab2_, &mrizka_chlivku::prepnuti, this, &frm_main::Check1_Click);
     connect(SSTab2_, &mrizka_chlivku::vyber_cisla, this, &frm_main::Text2_vyber);
 }
 
@@ -237,61 +235,36 @@ void frm_main::inicializuj_chlivky() {
     }
 }
 
+// The switches are painted from their values: red while off, as every switch is after start-up.
 void frm_main::obarvi_buttony() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        SSTab2_->obarvi(i);
+    SSTab2_->update();
 }
 
 void frm_main::chlivky_uzivatelsky_mod() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        if (SSTab2_->Text2(i)->text() == neprirazeno) {
-            SSTab2_->Text1(i)->hide();
-            SSTab2_->Check1(i)->hide();
-        }
-        SSTab2_->Text2(i)->hide();
-    }
+    SSTab2_->uzivatelsky_pohled();
 }
 
 void frm_main::chlivky_administratorsky_mod() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        SSTab2_->Text1(i)->show();
-        SSTab2_->Check1(i)->show();
-        SSTab2_->Text2(i)->show();
-    }
+    SSTab2_->administratorsky_pohled();
 }
 
-int frm_main::cislo_stykace(int i) const {
-    bool ok = false;
-    const QString text = SSTab2_->Text2(i)->text();
-    const int n = text.toInt(&ok);
-    // Only plain digits name a contactor; "+5", " 5" or "5 " come from a hand-edited file.
-    const bool jen_cislice = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isDigit() && c.unicode() < 128;
-    });
-    return ok && jen_cislice && n >= 0 && n < pocet_stykacu ? n : -1;
-}
-
+// A change of any switch's value starts the polling period anew, once for the whole reply.
 void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav) {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        const int n = cislo_stykace(i);
-        if (n >= 0)
-            SSTab2_->Check1(i)->setChecked(stav[static_cast<size_t>(n)]);
-    }
+    if (SSTab2_->nastav_stavy(stav))
+        linka_.restartuj_status_timer();
 }
 
 // ---- the switch lock and the modes ----
 
 void frm_main::zakaz_buttony() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        SSTab2_->Check1(i)->setEnabled(false);
+    SSTab2_->zamkni(true);
     menu_nacti_status_->setEnabled(false);
     nastav_panel(4, QStringLiteral("tlačítka zakázána"));
 }
 
 // A cell without a valid contactor number is never enabled: it has nothing to switch.
 void frm_main::povol_buttony() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        SSTab2_->Check1(i)->setEnabled(cislo_stykace(i) >= 0);
+    SSTab2_->zamkni(false);
     menu_nacti_status_->setEnabled(true);
     nastav_panel(4, QStringLiteral("tlačítka povolena"));
 }
@@ -395,13 +368,14 @@ void frm_main::menu_help_Click() {
 
 // ---- cell events ----
 
-// The operator ticked or cleared a switch. The change of colour and the restart of the polling
-// period happen on every change of value; the command goes out only for the operator's own click
-// and never while a status reply is being applied.
+// The operator set a switch, by whatever means: the command goes out first, then the polling
+// period starts anew. The grid never reports the program's own changes, nor any while locked.
 void frm_main::Check1_Click(int i) {
-    if (linka_.nacitani_statusu() || cislo_stykace(i) < 0)
+    const int n = SSTab2_->stykac(i);
+    if (linka_.nacitani_statusu() || n < 0)
         return;
-    linka_.posli_prikaz(SSTab2_->Text2(i)->text(), SSTab2_->Check1(i)->isChecked());
+    linka_.posli_prikaz(n, SSTab2_->zapnuto(i));
+    linka_.restartuj_status_timer();
 }
 
 void frm_main::Text2_vyber(int i) {

@@ -81,8 +81,6 @@ private:
     void otevri_katalog();
     void menu_uzivatelsky_mod();
     void Form_Unload();
-    // The contactor number of cell i, or -1 when the cell has no valid contactor.
-    int cislo_stykace(int i) const;
 
     QString cesta_ini_;
     bool editace_stykacu_ = false;

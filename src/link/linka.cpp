@@ -121,11 +121,13 @@ void linka::restartuj_status_timer() {
         status_timer_.start(perioda_statusu);
 }
 
-void linka::posli_prikaz(const QString& cislo, bool zapnout) {
+// The command goes to the line first: the lock, the watchdog and the panel follow within the
+// same handler, before any input or byte can be handled.
+void linka::posli_prikaz(int cislo, bool zapnout) {
+    const QString cislo3 = dopln_nuly(QString::number(cislo));
+    com_port_.posli(prikaz_prepnuti(cislo3, zapnout));
     okno_.zakaz_buttony();
     spust_watchdog_timer();
-    const QString cislo3 = dopln_nuly(cislo);
-    com_port_.posli(prikaz_prepnuti(cislo3, zapnout));
     nastav_ocekavanou_odpoved(potvrzeni_prepnuti(cislo3, zapnout));
 }
 

@@ -141,7 +141,7 @@ void test_linka::prijem() {
     QFETCH(QList<QByteArray>, kusy);
     QFETCH(QStringList, zaznam);
     sestava z;
-    prepnuti ? z.l.posli_prikaz(QStringLiteral("5"), true) : z.l.nacti_status();
+    prepnuti ? z.l.posli_prikaz(5, true) : z.l.nacti_status();
     z.okno.zaznam.clear();
     for (const QByteArray& kus : kusy) {
         z.l.precti_data_z_portu(kus);
@@ -162,7 +162,7 @@ void test_linka::behem_zpravy() {
     QFETCH(QByteArray, spoustec);
     QFETCH(QString, detail);
     sestava z;
-    z.l.posli_prikaz(QStringLiteral("5"), true);
+    z.l.posli_prikaz(5, true);
     z.okno.zaznam.clear();
     const QByteArray& s = s_paket;
     z.behem_zpravy = [&] {
@@ -274,7 +274,7 @@ void test_linka::na_lince() {
     // The controller behaves again by the time the operator has read the message.
     s.behem_zpravy = [&] { s.sim->nastav_rezim(porucha::zadna); };
     if (podvrh.isEmpty())
-        s.l.posli_prikaz(QStringLiteral("5"), true);
+        s.l.posli_prikaz(5, true);
     else
         s.l.precti_data_z_portu(podvrh);
     if (rezim == porucha::mlci) {
@@ -304,7 +304,7 @@ void test_linka::odpoved_behem_zpravy_se_precte() {
         QVERIFY(s.sim.cekej_na_klid(4 + 9 + 4)); // its S packet is on the line now
         s.sim->nastav_rezim(porucha::mlci);      // and nothing answers the query after the box
     };
-    s.l.posli_prikaz(QStringLiteral("5"), true);
+    s.l.posli_prikaz(5, true);
     QVERIFY(s.cekej_na_klid(3000));
     QCOMPARE(s.zpravy.texty(), QStringList{"Chyba komunikace. Chyba - " + cekam_r});
 }
@@ -378,7 +378,7 @@ void test_linka::nahodne_poruchy() {
         if (nahoda.bounded(8) == 0)
             s.l.tik_status_timeru();
         else
-            s.l.posli_prikaz(QString::number(nahoda.bounded(pocet_stykacu)), nahoda.bounded(2));
+            s.l.posli_prikaz(nahoda.bounded(pocet_stykacu), nahoda.bounded(2));
         dokonci();
         QVERIFY(s.l.prijem().prijimany_paket().size() <= prijimac::nejvetsi_paket);
         zprav += s.zpravy.zpravy.size();
