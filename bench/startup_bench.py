@@ -120,8 +120,9 @@ def main():
             continue
         t = statistics.median(vysledky["tarvik"][klic])
         b = statistics.median(vysledky["bare"][klic])
+        rozsah = lambda p: f"{min(vysledky[p][klic]):.1f}..{max(vysledky[p][klic]):.1f}"
         print(f"{popis:32} tarvik {t:8.1f}  bare {b:8.1f}  ratio {t / b:5.2f}  "
-              f"(tarvik {min(vysledky['tarvik'][klic]):.1f}..{max(vysledky['tarvik'][klic]):.1f})")
+              f"(ranges: tarvik {rozsah('tarvik')}, bare {rozsah('bare')})")
     for slozka, _ in programy.values():
         shutil.rmtree(slozka, ignore_errors=True)
 

@@ -90,14 +90,23 @@ QRect mrizka_chlivku::misto_text2(int i) {
 
 mrizka_chlivku::mrizka_chlivku(QWidget* rodic) : QTabWidget(rodic), pismo_nazvu_(pismo_nazvu()) {
     setObjectName(QStringLiteral("SSTab2"));
-    tabBar()->setFont(pismo_nazvu_);
 
+    for (int i = 0; i < pocet_chlivku; ++i)
+        nastav_chlivek(i, neprirazeno, neprirazeno);
+}
+
+// The first tab added loads the fonts to measure the row of tabs; start-up sends its first query
+// before that.
+void mrizka_chlivku::vytvor_zalozky() {
+    if (count() > 0)
+        return;
     for (int z = 0; z < pocet_zalozek; ++z) {
         auto* w = new QWidget(this);
         w->setObjectName(QStringLiteral("zalozka%1").arg(z));
         strana(z).widget = w;
         addTab(w, QStringLiteral("Tab %1").arg(z));
     }
+    tabBar()->setFont(pismo_nazvu_);
     // The pages move when the row of tabs appears, disappears or changes its height.
     stranky_[0].widget->parentWidget()->installEventFilter(this);
     setCurrentIndex(pocet_zalozek - 1);
@@ -105,8 +114,11 @@ mrizka_chlivku::mrizka_chlivku(QWidget* rodic) : QTabWidget(rodic), pismo_nazvu_
         if (z >= 0 && isVisible())
             priprav_zalozku(z);
     });
-    for (int i = 0; i < pocet_chlivku; ++i)
-        nastav_chlivek(i, neprirazeno, neprirazeno);
+}
+
+void mrizka_chlivku::showEvent(QShowEvent* udalost) {
+    vytvor_zalozky();
+    QTabWidget::showEvent(udalost);
 }
 
 QCheckBox* mrizka_chlivku::Check1(int i) {
@@ -125,6 +137,7 @@ QLineEdit* mrizka_chlivku::Text2(int i) {
 }
 
 void mrizka_chlivku::priprav_zalozku(int z) {
+    vytvor_zalozky();
     stranka& s = strana(z);
     if (!s.vytvorena)
         vytvor_zalozku(z);
@@ -283,7 +296,7 @@ bool mrizka_chlivku::focusNextPrevChild(bool dalsi) {
 
 bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
     const QEvent::Type typ = udalost->type();
-    if (objekt == stranky_[0].widget->parentWidget()) {
+    if (stranky_[0].widget && objekt == stranky_[0].widget->parentWidget()) {
         if (typ == QEvent::Move || typ == QEvent::Resize || typ == QEvent::Show) {
             for (int z = 0; z < pocet_zalozek; ++z) {
                 if (strana(z).vytvorena)

@@ -40,6 +40,9 @@ public:
 
     explicit mrizka_chlivku(QWidget* rodic = nullptr);
 
+    // Adds the five tabs (once); the tab control has none before.
+    void vytvor_zalozky();
+
     // A cell's controls, made and brought up to date first if its tab has not been shown yet.
     QCheckBox* Check1(int i);
     QLineEdit* Text1(int i);
@@ -84,6 +87,7 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* objekt, QEvent* udalost) override;
     bool focusNextPrevChild(bool dalsi) override;
+    void showEvent(QShowEvent* udalost) override;
 
 private:
     struct chlivek {

@@ -147,11 +147,12 @@ bool frm_main::Form_Load() {
         return false;
     }
 
+    // The first query goes out at once: its reply is handled by the event loop, after start-up.
+    linka_.nacti_status();
     inicializuj_zalozky();
     inicializuj_chlivky();
     obarvi_buttony();
     chlivky_uzivatelsky_mod();
-    linka_.nacti_status();
     linka_.spust_status_timer();
 
     // The last tab is selected at start; when it is hidden, the first tab shown.
@@ -215,6 +216,7 @@ void frm_main::nastav_panel(int panel, const QString& text) {
 // ---- tabs and cells ----
 
 void frm_main::inicializuj_zalozky() {
+    SSTab2_->vytvor_zalozky();
     const cteni_konfigurace konfigurace(cesta_ini_);
     for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
         const bool zobrazena = konfigurace.zalozka_aktivni(t);
