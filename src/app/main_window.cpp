@@ -50,7 +50,7 @@ frm_main::frm_main(QWidget* rodic)
     setCentralWidget(klient);
 
     vytvor_menu();
-    vytvor_stavovy_radek();
+    texty_panelu_[4] = text_verze;
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(SSTab2_, &mrizka_chlivku::prepnuti, this, &frm_main::Check1_Click);
@@ -112,7 +112,11 @@ void frm_main::vytvor_menu() {
         a->setEnabled(false);
 }
 
+// Made when the window is first shown: measuring its texts loads the fonts, which start-up does
+// after its first query. Until then the panels' texts are kept for it.
 void frm_main::vytvor_stavovy_radek() {
+    if (panely_[0])
+        return;
     auto* radek = new QStatusBar(this);
     radek->setObjectName(QStringLiteral("StatusBar1"));
     radek->setSizeGripEnabled(false);
@@ -124,9 +128,9 @@ void frm_main::vytvor_stavovy_radek() {
         panel->setFixedWidth(sirky_panelu[static_cast<size_t>(p)]);
         panel->setIndent(3);
         radek->addWidget(panel);
+        panel->setText(texty_panelu_[static_cast<size_t>(p)]);
         panely_[static_cast<size_t>(p)] = panel;
     }
-    panely_[4]->setText(text_verze);
     setStatusBar(radek);
 }
 
@@ -167,6 +171,7 @@ bool frm_main::Form_Load() {
 }
 
 void frm_main::zobraz_uprostred() {
+    vytvor_stavovy_radek();
     adjustSize();
     if (const QScreen* obrazovka = screen()) {
         QRect r = frameGeometry();
@@ -192,6 +197,11 @@ void frm_main::closeEvent(QCloseEvent* udalost) {
     udalost->accept();
 }
 
+void frm_main::showEvent(QShowEvent* udalost) {
+    vytvor_stavovy_radek();
+    QMainWindow::showEvent(udalost);
+}
+
 // The window keeps its one size: a maximised window returns to it.
 void frm_main::changeEvent(QEvent* udalost) {
     QMainWindow::changeEvent(udalost);
@@ -200,7 +210,7 @@ void frm_main::changeEvent(QEvent* udalost) {
 }
 
 QString frm_main::panel(int cislo) const {
-    return panely_[static_cast<size_t>(cislo - 1)]->text();
+    return texty_panelu_[static_cast<size_t>(cislo - 1)];
 }
 
 QAction* frm_main::polozka(const char* jmeno) const {
@@ -210,7 +220,9 @@ QAction* frm_main::polozka(const char* jmeno) const {
 void frm_main::nastav_panel(int panel, const QString& text) {
     if (panel < 1 || panel > pocet_panelu)
         return;
-    panely_[static_cast<size_t>(panel - 1)]->setText(text);
+    texty_panelu_[static_cast<size_t>(panel - 1)] = text;
+    if (QLabel* l = panely_[static_cast<size_t>(panel - 1)])
+        l->setText(text);
 }
 
 // ---- tabs and cells ----

@@ -72,6 +72,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* udalost) override;
     void changeEvent(QEvent* udalost) override;
+    void showEvent(QShowEvent* udalost) override;
 
 private:
     void vytvor_menu();
@@ -88,6 +89,7 @@ private:
 
     mrizka_chlivku* SSTab2_ = nullptr;
     std::array<QLabel*, pocet_panelu> panely_{};
+    std::array<QString, pocet_panelu> texty_panelu_{};
     linka linka_;
 
     QMenu* menu_rezim_ = nullptr;
