@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """An accessibility client on the AT-SPI bus, as a screen reader is: it registers for the events a
 screen reader listens to (state changes, property changes, focus, children) and counts them.
 Runs until killed; prints the count on SIGTERM. Needs python3-pyatspi."""

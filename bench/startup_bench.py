@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Start-up of Tarvik side by side with the bare Qt program (bench/bare_qt.cpp).
 
 Each program is started from its own temporary folder (a copy of the executable, the default

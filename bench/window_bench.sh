@@ -38,7 +38,7 @@ dbus-run-session -- sh -c '
     /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
     bus=$!
     sleep 1
-    python3 "$here/atspi_listener.py" > "${TMPDIR:-/tmp}/atspi_listener.out" 2>&1 &
+    /usr/bin/python3 "$here/atspi_listener.py" > "${TMPDIR:-/tmp}/atspi_listener.out" 2>&1 &
     klient=$!
     sleep 1
     QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bench" "$@"; rc=$?

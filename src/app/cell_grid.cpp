@@ -133,6 +133,8 @@ QLineEdit* mrizka_chlivku::Text1(int i) {
 
 QLineEdit* mrizka_chlivku::Text2(int i) {
     priprav_zalozku(i / na_zalozku);
+    if (!bunka(i).text2)
+        vytvor_text2(i);
     return bunka(i).text2;
 }
 
@@ -162,20 +164,29 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
         c.text1->setFocusPolicy(Qt::NoFocus); // the switch announces the name
         c.text1->setTextMargins(0, 0, 0, 0);
 
-        c.text2 = new QLineEdit(s.widget);
-        c.text2->setObjectName(QStringLiteral("Text2_%1").arg(i));
-        c.text2->setReadOnly(true);
-        c.text2->setMaxLength(3);
-        c.text2->setTextMargins(0, 0, 0, 0);
-        c.text2->setAlignment(Qt::AlignCenter);
-        c.text2->installEventFilter(this);
-
         // Every change of value, whatever made it; the program's own changes are not reported.
         connect(c.check, &QCheckBox::toggled, this,
                 [this, i](bool hodnota) { zmena_hodnoty(i, hodnota); });
     }
     rozmisti(z);
     obnov_zalozku(z);
+}
+
+// A number box is made when it is first to be shown (the administrator's view), as the user's
+// view never shows it.
+void mrizka_chlivku::vytvor_text2(int i) {
+    chlivek& c = bunka(i);
+    c.text2 = new QLineEdit(strana(i / na_zalozku).widget);
+    c.text2->setObjectName(QStringLiteral("Text2_%1").arg(i));
+    c.text2->setReadOnly(true);
+    c.text2->setMaxLength(3);
+    c.text2->setTextMargins(0, 0, 0, 0);
+    c.text2->setAlignment(Qt::AlignCenter);
+    c.text2->installEventFilter(this);
+    c.text2->setGeometry(misto_text2(i).translated(-posun_stranek()));
+    setTabOrder(c.check, c.text2);
+    nastav_text(c.text2, c.cislo);
+    c.text2->setVisible(!c.skryte_cislo);
 }
 
 void mrizka_chlivku::obnov_zalozku(int z) {
@@ -193,14 +204,19 @@ void mrizka_chlivku::obnov_chlivek(int i) {
     c.check->setEnabled(!zamceno_ && c.stykac >= 0);
     c.check->setVisible(!c.skryty_check);
     c.text1->setVisible(!c.skryty_nazev);
-    c.text2->setVisible(!c.skryte_cislo);
+    if (!c.text2 && !c.skryte_cislo)
+        vytvor_text2(i);
+    else if (c.text2)
+        c.text2->setVisible(!c.skryte_cislo);
 }
 
 void mrizka_chlivku::obnov_texty(int i) {
-    const chlivek& c = bunka(i);
-    if (c.text2->text() == c.cislo && c.text1->text() == c.nazev)
+    chlivek& c = bunka(i);
+    if (!c.texty_zastarale)
         return;
-    nastav_text(c.text2, c.cislo);
+    c.texty_zastarale = false;
+    if (c.text2)
+        nastav_text(c.text2, c.cislo);
     nastav_text(c.text1, c.nazev);
     // The whole name, however narrow its box; a screen reader announces the switch by its
     // contactor's name and number.
@@ -230,6 +246,7 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     c.cislo = cislo;
     c.nazev = nazev;
     c.stykac = stykac_z_textu(cislo);
+    c.texty_zastarale = true;
     if (c.check) {
         obnov_texty(i);
         c.check->setEnabled(!zamceno_ && c.stykac >= 0);
@@ -327,15 +344,20 @@ bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
 }
 
 // The cells' places are given relative to the tab control; the pages sit below the row of tabs.
+QPoint mrizka_chlivku::posun_stranek() const {
+    const QWidget* w = currentWidget() ? currentWidget() : stranky_[0].widget;
+    return w->mapTo(this, QPoint(0, 0));
+}
+
 void mrizka_chlivku::rozmisti(int z) {
     // Every page lies where the page shown lies.
-    QWidget* w = currentWidget() ? currentWidget() : strana(0).widget;
-    const QPoint posun = w->mapTo(this, QPoint(0, 0));
+    const QPoint posun = posun_stranek();
     for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
         const chlivek& c = bunka(i);
         c.check->setGeometry(misto_check1(i).translated(-posun));
         c.text1->setGeometry(misto_text1(i).translated(-posun));
-        c.text2->setGeometry(misto_text2(i).translated(-posun));
+        if (c.text2)
+            c.text2->setGeometry(misto_text2(i).translated(-posun));
     }
 }
 

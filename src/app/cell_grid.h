@@ -95,6 +95,7 @@ private:
         QString nazev;
         int stykac = -1;
         bool zapnuto = false;
+        bool texty_zastarale = true;
         bool skryty_check = false;
         bool skryty_nazev = false;
         bool skryte_cislo = false;
@@ -122,6 +123,9 @@ private:
     void po_zmene();
     void zmena_hodnoty(int i, bool hodnota);
     void rozmisti(int z);
+    void vytvor_text2(int i);
+    // Where the pages lie in the tab control.
+    QPoint posun_stranek() const;
 
     std::array<chlivek, pocet_chlivku> chlivky_{};
     std::array<stranka, pocet_zalozek> stranky_{};
