@@ -93,6 +93,9 @@ mrizka_chlivku::mrizka_chlivku(QWidget* rodic) : QTabWidget(rodic), pismo_nazvu_
 
     for (int i = 0; i < pocet_chlivku; ++i)
         nastav_chlivek(i, neprirazeno, neprirazeno);
+    odemceni_.setSingleShot(true);
+    odemceni_.setInterval(0);
+    connect(&odemceni_, &QTimer::timeout, this, &mrizka_chlivku::po_zmene);
 }
 
 // The first tab added loads the fonts to measure the row of tabs; start-up sends its first query
@@ -266,10 +269,21 @@ bool mrizka_chlivku::nastav_stavy(const std::array<bool, pocet_stykacu>& stavy) 
     return zmena;
 }
 
+// The lock takes the switches at once. The unlock reaches them when the handler that unlocked
+// has returned: an acknowledgement unlocks and its status query locks again at once, and that
+// pair then costs the switches (and a screen reader listening to them) nothing. Until then the
+// grid's own lock flag already lets the operator's changes through.
 void mrizka_chlivku::zamkni(bool zamknout) {
     if (zamceno_ == zamknout)
         return;
     zamceno_ = zamknout;
+    if (!zamknout) {
+        for (stranka& s : stranky_)
+            s.zastarala = s.vytvorena;
+        odemceni_.start();
+        return;
+    }
+    odemceni_.stop();
     drz_fokus_ = true;
     po_zmene();
     drz_fokus_ = false;

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTimer>
 #include <array>
 
 namespace tarvik {
@@ -132,6 +133,7 @@ private:
     QFont pismo_nazvu_;
     bool zamceno_ = false;
     bool drz_fokus_ = false;
+    QTimer odemceni_;           // applies an unlock to the switches
     int nastavuje_program_ = 0; // while the program itself sets switches
 };
 
