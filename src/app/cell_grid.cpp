@@ -333,8 +333,15 @@ bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
                 if (strana(z).vytvorena)
                     rozmisti(z);
             }
-            if (typ == QEvent::Show && currentIndex() >= 0)
-                priprav_zalozku(currentIndex());
+            // The tab shown gets its cells as soon as the window is up, before it is painted.
+            if (typ == QEvent::Show)
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        if (currentIndex() >= 0)
+                            priprav_zalozku(currentIndex());
+                    },
+                    Qt::QueuedConnection);
         }
         return QTabWidget::eventFilter(objekt, udalost);
     }
