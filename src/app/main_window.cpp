@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHash>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -242,10 +243,14 @@ void frm_main::inicializuj_zalozky() {
 
 void frm_main::inicializuj_chlivky() {
     const cteni_konfigurace konfigurace(cesta_ini_);
+    QHash<QString, QString> nazvy; // each contactor's name is looked up once
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
         const QString cislo = konfigurace.cti(u"chlivky", QStringLiteral("chlivek%1").arg(i),
                                               QStringLiteral("0"), kapacita::chlivek);
-        SSTab2_->nastav_chlivek(i, cislo, konfigurace.nazev_stykace(cislo));
+        auto nazev = nazvy.constFind(cislo);
+        if (nazev == nazvy.cend())
+            nazev = nazvy.insert(cislo, konfigurace.nazev_stykace(cislo));
+        SSTab2_->nastav_chlivek(i, cislo, *nazev);
     }
 }
 
