@@ -46,16 +46,24 @@ frm_main::frm_main(QWidget* rodic)
 
     auto* klient = new QWidget(this);
     klient->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
-    SSTab2_ = new mrizka_chlivku(klient);
-    SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, 8895 / 15);
     setCentralWidget(klient);
 
     vytvor_menu();
     texty_panelu_[4] = text_verze;
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
 
-    connect(SSTab2_, &mrizka_chlivku::prepnuti, this, &frm_main::Check1_Click);
-    connect(SSTab2_, &mrizka_chlivku::vyber_cisla, this, &frm_main::Text2_vyber);
+// The tab control is made on first use: under X making it costs milliseconds (the style's
+// setting-up of the row of tabs), which start-up spends after its first query.
+mrizka_chlivku& frm_main::SSTab2() {
+    if (!SSTab2_) {
+        SSTab2_ = new mrizka_chlivku(centralWidget());
+        SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, 8895 / 15);
+        SSTab2_->show();
+        connect(SSTab2_, &mrizka_chlivku::prepnuti, this, &frm_main::Check1_Click);
+        connect(SSTab2_, &mrizka_chlivku::vyber_cisla, this, &frm_main::Text2_vyber);
+    }
+    return *SSTab2_;
 }
 
 frm_main::~frm_main() = default;
@@ -163,8 +171,8 @@ bool frm_main::Form_Load() {
     // The last tab is selected at start; when it is hidden, the first tab shown.
     const int posledni = mrizka_chlivku::pocet_zalozek - 1;
     for (int z : {posledni, 0, 1, 2, 3}) {
-        if (SSTab2_->isTabVisible(z)) {
-            SSTab2_->setCurrentIndex(z);
+        if (SSTab2().isTabVisible(z)) {
+            SSTab2().setCurrentIndex(z);
             break;
         }
     }
@@ -199,6 +207,7 @@ void frm_main::closeEvent(QCloseEvent* udalost) {
 }
 
 void frm_main::showEvent(QShowEvent* udalost) {
+    SSTab2();
     vytvor_stavovy_radek();
     QMainWindow::showEvent(udalost);
 }
@@ -229,14 +238,14 @@ void frm_main::nastav_panel(int panel, const QString& text) {
 // ---- tabs and cells ----
 
 void frm_main::inicializuj_zalozky() {
-    SSTab2_->vytvor_zalozky();
+    SSTab2().vytvor_zalozky();
     const cteni_konfigurace konfigurace(cesta_ini_);
     for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
         const bool zobrazena = konfigurace.zalozka_aktivni(t);
-        SSTab2_->setTabVisible(t - 1, zobrazena);
-        SSTab2_->setTabEnabled(t - 1, zobrazena);
+        SSTab2().setTabVisible(t - 1, zobrazena);
+        SSTab2().setTabEnabled(t - 1, zobrazena);
         if (zobrazena)
-            SSTab2_->setTabText(t - 1, konfigurace.cti(u"zalozky", QStringLiteral("nazev%1").arg(t),
+            SSTab2().setTabText(t - 1, konfigurace.cti(u"zalozky", QStringLiteral("nazev%1").arg(t),
                                                        neprirazeno, kapacita::nazev));
     }
 }
@@ -250,40 +259,40 @@ void frm_main::inicializuj_chlivky() {
         auto nazev = nazvy.constFind(cislo);
         if (nazev == nazvy.cend())
             nazev = nazvy.insert(cislo, konfigurace.nazev_stykace(cislo));
-        SSTab2_->nastav_chlivek(i, cislo, *nazev);
+        SSTab2().nastav_chlivek(i, cislo, *nazev);
     }
 }
 
 // The switches are painted from their values: red while off, as every switch is after start-up.
 void frm_main::obarvi_buttony() {
-    SSTab2_->update();
+    SSTab2().update();
 }
 
 void frm_main::chlivky_uzivatelsky_mod() {
-    SSTab2_->uzivatelsky_pohled();
+    SSTab2().uzivatelsky_pohled();
 }
 
 void frm_main::chlivky_administratorsky_mod() {
-    SSTab2_->administratorsky_pohled();
+    SSTab2().administratorsky_pohled();
 }
 
 // A change of any switch's value starts the polling period anew, once for the whole reply.
 void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav) {
-    if (SSTab2_->nastav_stavy(stav))
+    if (SSTab2().nastav_stavy(stav))
         linka_.restartuj_status_timer();
 }
 
 // ---- the switch lock and the modes ----
 
 void frm_main::zakaz_buttony() {
-    SSTab2_->zamkni(true);
+    SSTab2().zamkni(true);
     menu_nacti_status_->setEnabled(false);
     nastav_panel(4, QStringLiteral("tlačítka zakázána"));
 }
 
 // A cell without a valid contactor number is never enabled: it has nothing to switch.
 void frm_main::povol_buttony() {
-    SSTab2_->zamkni(false);
+    SSTab2().zamkni(false);
     menu_nacti_status_->setEnabled(true);
     nastav_panel(4, QStringLiteral("tlačítka povolena"));
 }
@@ -351,7 +360,7 @@ void frm_main::otevri_katalog() {
     (new frm_cis_stykace(
          cesta_ini_, editace_stykacu_, vybrany_chlivek_,
          [this](int i, const QString& cislo, const QString& nazev) {
-             SSTab2_->nastav_chlivek(i, cislo, nazev);
+             SSTab2().nastav_chlivek(i, cislo, nazev);
          },
          [this] { inicializuj_chlivky(); }, this))
         ->exec();
@@ -390,10 +399,10 @@ void frm_main::menu_help_Click() {
 // The operator set a switch, by whatever means: the command goes out first, then the polling
 // period starts anew. The grid never reports the program's own changes, nor any while locked.
 void frm_main::Check1_Click(int i) {
-    const int n = SSTab2_->stykac(i);
+    const int n = SSTab2().stykac(i);
     if (linka_.nacitani_statusu() || n < 0)
         return;
-    linka_.posli_prikaz(n, SSTab2_->zapnuto(i));
+    linka_.posli_prikaz(n, SSTab2().zapnuto(i));
     linka_.restartuj_status_timer();
 }
 

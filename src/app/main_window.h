@@ -64,7 +64,7 @@ public:
 
     const QString& cesta_ini() const { return cesta_ini_; }
     int vybrany_chlivek() const { return vybrany_chlivek_; }
-    mrizka_chlivku& SSTab2() { return *SSTab2_; }
+    mrizka_chlivku& SSTab2();
     linka& spojeni() { return linka_; }
     QString panel(int cislo) const;
     QAction* polozka(const char* jmeno) const;

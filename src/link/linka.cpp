@@ -93,12 +93,13 @@ bool linka::prepni_port(int cislo) {
     return com_port_.otevri(cislo) == vysledek_otevreni::ok;
 }
 
+// The query goes to the line first, as a command does (posli_prikaz).
 void linka::nacti_status() {
+    com_port_.posli(dotaz_na_stav());
     okno_.zakaz_buttony();
     spust_watchdog_timer();
     nacitani_statusu_ = true;
     nastav_ocekavanou_odpoved(odpoved_statusu);
-    com_port_.posli(dotaz_na_stav());
 }
 
 void linka::spust_watchdog_timer() {
