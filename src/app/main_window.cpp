@@ -69,6 +69,10 @@ mrizka_chlivku& frm_main::SSTab2() {
 frm_main::~frm_main() = default;
 
 void frm_main::vytvor_menu() {
+    // The menu bar belongs to the window, whose client area is laid out below it; a desktop's
+    // global menu is not used (nor asked for, which costs start-up a round trip to the session
+    // bus).
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     auto akce = [this](QMenu* menu, const char* jmeno, const QString& popis, auto obsluha) {
         QAction* a = menu->addAction(popis);
         a->setObjectName(QLatin1String(jmeno));
