@@ -135,7 +135,7 @@ void BM_cyklus_prepnuti(benchmark::State& state) {
     double celkem_s = 0;
     for (auto _ : state) {
         const auto zacatek = std::chrono::steady_clock::now();
-        s.l.posli_prikaz(QString::number(cislo % pocet_stykacu), cislo % 2 == 0);
+        s.l.posli_prikaz(cislo % pocet_stykacu, cislo % 2 == 0);
         if (!s.cekej_na_klid()) {
             state.SkipWithError("cycle did not finish");
             return;
@@ -175,7 +175,7 @@ void BM_prikaz_na_linku(benchmark::State& state) {
         zapsano = prijato = {};
         s.okno.zamykani_us = 0;
         const auto zacatek = hodiny::now();
-        s.l.posli_prikaz(QString::number(cislo++ % pocet_stykacu), true);
+        s.l.posli_prikaz(cislo++ % pocet_stykacu, true);
         if (!cekej([&] { return prijato != hodiny::time_point{}; })) {
             state.SkipWithError("command not received");
             return;

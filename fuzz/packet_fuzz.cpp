@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     okno o;
     linka l(o);
     const int cekam = data[0] % 3; // 0 nothing, 1 status, 2 acknowledgement
-    const QString cislo = QString::number((data[0] / 3) % pocet_stykacu);
+    const int cislo = (data[0] / 3) % pocet_stykacu;
     const bool zapnout = data[0] & 0x80;
     if (cekam == 1)
         l.nacti_status();

@@ -31,11 +31,15 @@ QIcon ikona(const QString& nazev) {
 
 } // namespace
 
+// Made once and shared by every dialog (a copy of a QIcon shares its pixmaps). Never destroyed:
+// its pixmaps must not outlive the application object.
 QIcon ikona_ok() {
-    return ikona(QStringLiteral("ok"));
+    static const QIcon* const i = new QIcon(ikona(QStringLiteral("ok")));
+    return *i;
 }
 QIcon ikona_storno() {
-    return ikona(QStringLiteral("storno"));
+    static const QIcon* const i = new QIcon(ikona(QStringLiteral("storno")));
+    return *i;
 }
 
 graficke_tlacitko::graficke_tlacitko(const QIcon& ikona, const QString& popisek, QWidget* rodic)

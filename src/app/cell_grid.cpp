@@ -1,10 +1,8 @@
 #include "app/cell_grid.h"
 
-#include "config/config_file.h"
-
 #include <QEvent>
 #include <QKeyEvent>
-#include <QPalette>
+#include <QPainter>
 #include <QTabBar>
 
 namespace tarvik {
@@ -14,6 +12,7 @@ namespace {
 constexpr int sirka_sloupce = 3000; // twips between the columns of a tab
 constexpr int vyska_radku = 480;    // twips between the rows
 constexpr int radku = 16;
+constexpr int sirka_ramecku = 3; // the focus frame of a switch, in pixels
 
 int sloupec(int i) {
     return (i % mrizka_chlivku::na_zalozku) / radku;
@@ -34,10 +33,48 @@ QFont pismo_nazvu() {
     return f;
 }
 
-const QColor cervena(255, 0, 0);
-const QColor zelena(0, 255, 0);
+// The number text names a contactor only as plain digits from 0 to 127; "+5", " 5", "abc" or
+// "200" come from a hand-edited file and name none.
+int stykac_z_textu(const QString& text) {
+    if (text.isEmpty() || text.size() > 3)
+        return -1;
+    int n = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n < pocet_stykacu ? n : -1;
+}
+
+void nastav_text(QLineEdit* box, const QString& text) {
+    if (box->text() == text)
+        return;
+    box->setText(text);
+    box->setCursorPosition(0); // read from its first character
+}
 
 } // namespace
+
+const QColor vypinac::zelena(0, 255, 0);
+const QColor vypinac::cervena(255, 0, 0);
+
+void vypinac::paintEvent(QPaintEvent* udalost) {
+    {
+        QPainter p(this);
+        p.fillRect(rect(), isChecked() ? zelena : cervena);
+    }
+    QCheckBox::paintEvent(udalost);
+    if (!hasFocus())
+        return;
+    // Seen from a metre away: a thick frame in the text colour round the whole switch.
+    QPainter p(this);
+    QPen pero(palette().color(QPalette::WindowText), sirka_ramecku);
+    pero.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pero);
+    const int pul = sirka_ramecku / 2;
+    p.drawRect(rect().adjusted(pul, pul, -pul - 1, -pul - 1));
+}
 
 QRect mrizka_chlivku::misto_check1(int i) {
     return {z_twipu(360 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375), z_twipu(375)};
@@ -51,109 +88,297 @@ QRect mrizka_chlivku::misto_text2(int i) {
     return {z_twipu(2760 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375), z_twipu(285)};
 }
 
-mrizka_chlivku::mrizka_chlivku(QWidget* rodic) : QTabWidget(rodic) {
+mrizka_chlivku::mrizka_chlivku(QWidget* rodic) : QTabWidget(rodic), pismo_nazvu_(pismo_nazvu()) {
     setObjectName(QStringLiteral("SSTab2"));
-    const QFont nazvy = pismo_nazvu();
-    tabBar()->setFont(nazvy);
 
+    for (int i = 0; i < pocet_chlivku; ++i)
+        nastav_chlivek(i, neprirazeno, neprirazeno);
+    odemceni_.setSingleShot(true);
+    odemceni_.setInterval(0);
+    connect(&odemceni_, &QTimer::timeout, this, &mrizka_chlivku::po_zmene);
+}
+
+// The first tab added loads the fonts to measure the row of tabs; start-up sends its first query
+// before that.
+void mrizka_chlivku::vytvor_zalozky() {
+    if (count() > 0)
+        return;
     for (int z = 0; z < pocet_zalozek; ++z) {
-        auto* stranka = new QWidget(this);
-        stranka->setObjectName(QStringLiteral("zalozka%1").arg(z));
-        stranky_[static_cast<size_t>(z)] = stranka;
-        addTab(stranka, QStringLiteral("Tab %1").arg(z));
+        auto* w = new QWidget(this);
+        w->setObjectName(QStringLiteral("zalozka%1").arg(z));
+        strana(z).widget = w;
+        addTab(w, QStringLiteral("Tab %1").arg(z));
     }
+    tabBar()->setFont(pismo_nazvu_);
+    // The pages move when the row of tabs appears, disappears or changes its height.
+    stranky_[0].widget->parentWidget()->installEventFilter(this);
+    setCurrentIndex(pocet_zalozek - 1);
+    connect(this, &QTabWidget::currentChanged, this, [this](int z) {
+        if (z >= 0 && isVisible())
+            priprav_zalozku(z);
+    });
+}
 
-    // Created cell by cell, down each column, so that Tab walks the cells in their order.
-    for (int i = 0; i < pocet_chlivku; ++i) {
-        QWidget* stranka = stranky_[static_cast<size_t>(i / na_zalozku)];
-        chlivek& c = chlivky_[static_cast<size_t>(i)];
+void mrizka_chlivku::showEvent(QShowEvent* udalost) {
+    vytvor_zalozky();
+    QTabWidget::showEvent(udalost);
+}
 
-        c.check = new QCheckBox(stranka);
+QCheckBox* mrizka_chlivku::Check1(int i) {
+    priprav_zalozku(i / na_zalozku);
+    return bunka(i).check;
+}
+
+QLineEdit* mrizka_chlivku::Text1(int i) {
+    priprav_zalozku(i / na_zalozku);
+    return bunka(i).text1;
+}
+
+QLineEdit* mrizka_chlivku::Text2(int i) {
+    priprav_zalozku(i / na_zalozku);
+    if (!bunka(i).text2)
+        vytvor_text2(i);
+    return bunka(i).text2;
+}
+
+void mrizka_chlivku::priprav_zalozku(int z) {
+    vytvor_zalozky();
+    stranka& s = strana(z);
+    if (!s.vytvorena)
+        vytvor_zalozku(z);
+    else if (s.zastarala)
+        obnov_zalozku(z);
+}
+
+// Made cell by cell, down each column, so that Tab walks the cells in their order.
+void mrizka_chlivku::vytvor_zalozku(int z) {
+    stranka& s = strana(z);
+    s.vytvorena = true;
+    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
+        chlivek& c = bunka(i);
+        c.check = new vypinac(s.widget);
         c.check->setObjectName(QStringLiteral("Check1_%1").arg(i));
-        c.check->setAutoFillBackground(true);
-        c.check->setBackgroundRole(QPalette::Window);
         c.check->setFocusPolicy(Qt::StrongFocus);
 
-        c.nazev = new QLineEdit(stranka);
-        c.nazev->setObjectName(QStringLiteral("Text1_%1").arg(i));
-        c.nazev->setReadOnly(true);
-        c.nazev->setFont(nazvy);
-        c.nazev->setFocusPolicy(Qt::NoFocus); // the switch announces the name
-        c.nazev->setTextMargins(0, 0, 0, 0);
+        c.text1 = new QLineEdit(s.widget);
+        c.text1->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        c.text1->setReadOnly(true);
+        c.text1->setFont(pismo_nazvu_);
+        c.text1->setFocusPolicy(Qt::NoFocus); // the switch announces the name
+        c.text1->setTextMargins(0, 0, 0, 0);
 
-        c.cislo = new QLineEdit(stranka);
-        c.cislo->setObjectName(QStringLiteral("Text2_%1").arg(i));
-        c.cislo->setReadOnly(true);
-        c.cislo->setMaxLength(3);
-        c.cislo->setTextMargins(0, 0, 0, 0);
-        c.cislo->setAlignment(Qt::AlignCenter);
-        c.cislo->installEventFilter(this);
-
-        connect(c.check, &QCheckBox::toggled, this, [this, i] {
-            obarvi(i);
-            Q_EMIT zmena_hodnoty(i);
-        });
-        connect(c.check, &QCheckBox::clicked, this, [this, i] { Q_EMIT kliknuti(i); });
-        obarvi(i);
+        // Every change of value, whatever made it; the program's own changes are not reported.
+        connect(c.check, &QCheckBox::toggled, this,
+                [this, i](bool hodnota) { zmena_hodnoty(i, hodnota); });
     }
-    setCurrentIndex(pocet_zalozek - 1);
+    rozmisti(z);
+    obnov_zalozku(z);
+}
+
+// A number box is made when it is first to be shown (the administrator's view), as the user's
+// view never shows it.
+void mrizka_chlivku::vytvor_text2(int i) {
+    chlivek& c = bunka(i);
+    c.text2 = new QLineEdit(strana(i / na_zalozku).widget);
+    c.text2->setObjectName(QStringLiteral("Text2_%1").arg(i));
+    c.text2->setReadOnly(true);
+    c.text2->setMaxLength(3);
+    c.text2->setTextMargins(0, 0, 0, 0);
+    c.text2->setAlignment(Qt::AlignCenter);
+    c.text2->installEventFilter(this);
+    c.text2->setGeometry(misto_text2(i).translated(-posun_stranek()));
+    setTabOrder(c.check, c.text2);
+    nastav_text(c.text2, c.cislo);
+    c.text2->setVisible(!c.skryte_cislo);
+}
+
+void mrizka_chlivku::obnov_zalozku(int z) {
+    strana(z).zastarala = false;
+    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i)
+        obnov_chlivek(i);
+}
+
+void mrizka_chlivku::obnov_chlivek(int i) {
+    const chlivek& c = bunka(i);
+    obnov_texty(i);
+    ++nastavuje_program_;
+    c.check->setChecked(c.zapnuto);
+    --nastavuje_program_;
+    c.check->setEnabled(!zamceno_ && c.stykac >= 0);
+    c.check->setVisible(!c.skryty_check);
+    c.text1->setVisible(!c.skryty_nazev);
+    if (!c.text2 && !c.skryte_cislo)
+        vytvor_text2(i);
+    else if (c.text2)
+        c.text2->setVisible(!c.skryte_cislo);
+}
+
+void mrizka_chlivku::obnov_texty(int i) {
+    chlivek& c = bunka(i);
+    if (!c.texty_zastarale)
+        return;
+    c.texty_zastarale = false;
+    if (c.text2)
+        nastav_text(c.text2, c.cislo);
+    nastav_text(c.text1, c.nazev);
+    // The whole name, however narrow its box; a screen reader announces the switch by its
+    // contactor's name and number.
+    c.text1->setToolTip(c.nazev);
+    c.check->setToolTip(c.nazev);
+    c.text1->setAccessibleDescription(c.nazev);
+    c.check->setAccessibleDescription(c.nazev);
+    c.check->setAccessibleName(c.cislo == neprirazeno
+                                   ? QStringLiteral("%1, bez stykače").arg(c.nazev)
+                                   : QStringLiteral("%1, stykač číslo %2").arg(c.nazev, c.cislo));
+}
+
+void mrizka_chlivku::po_zmene() {
+    const int zobrazena = currentIndex();
+    for (int z = 0; z < pocet_zalozek; ++z) {
+        stranka& s = strana(z);
+        if (!s.vytvorena)
+            continue;
+        s.zastarala = true;
+        if (z == zobrazena && isVisible())
+            obnov_zalozku(z);
+    }
 }
 
 void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& nazev) {
-    const chlivek& c = chlivky_[static_cast<size_t>(i)];
-    c.cislo->setText(cislo);
-    c.nazev->setText(nazev);
-    // A screen reader announces the switch by its contactor's name and number.
-    c.check->setAccessibleName(cislo == neprirazeno
-                                   ? QStringLiteral("%1, bez stykače").arg(nazev)
-                                   : QStringLiteral("%1, stykač číslo %2").arg(nazev, cislo));
+    chlivek& c = bunka(i);
+    c.cislo = cislo;
+    c.nazev = nazev;
+    c.stykac = stykac_z_textu(cislo);
+    c.texty_zastarale = true;
+    if (c.check) {
+        obnov_texty(i);
+        c.check->setEnabled(!zamceno_ && c.stykac >= 0);
+    }
 }
 
-void mrizka_chlivku::obarvi(int i) {
-    QCheckBox* check = Check1(i);
-    QPalette p = check->palette();
-    const QColor barva = check->isChecked() ? zelena : cervena;
-    if (p.color(QPalette::Window) == barva)
+bool mrizka_chlivku::nastav_stavy(const std::array<bool, pocet_stykacu>& stavy) {
+    bool zmena = false;
+    for (chlivek& c : chlivky_) {
+        if (c.stykac < 0 || c.zapnuto == stavy[static_cast<size_t>(c.stykac)])
+            continue;
+        c.zapnuto = !c.zapnuto;
+        zmena = true;
+    }
+    if (zmena)
+        po_zmene();
+    return zmena;
+}
+
+// The lock takes the switches at once. The unlock reaches them when the handler that unlocked
+// has returned: an acknowledgement unlocks and its status query locks again at once, and that
+// pair then costs the switches (and a screen reader listening to them) nothing. Until then the
+// grid's own lock flag already lets the operator's changes through.
+void mrizka_chlivku::zamkni(bool zamknout) {
+    if (zamceno_ == zamknout)
         return;
-    p.setColor(QPalette::Window, barva);
-    check->setPalette(p);
+    zamceno_ = zamknout;
+    if (!zamknout) {
+        for (stranka& s : stranky_)
+            s.zastarala = s.vytvorena;
+        odemceni_.start();
+        return;
+    }
+    odemceni_.stop();
+    drz_fokus_ = true;
+    po_zmene();
+    drz_fokus_ = false;
+}
+
+void mrizka_chlivku::uzivatelsky_pohled() {
+    for (chlivek& c : chlivky_) {
+        if (c.cislo == neprirazeno)
+            c.skryty_check = c.skryty_nazev = true;
+        c.skryte_cislo = true;
+    }
+    po_zmene();
+}
+
+void mrizka_chlivku::administratorsky_pohled() {
+    for (chlivek& c : chlivky_)
+        c.skryty_check = c.skryty_nazev = c.skryte_cislo = false;
+    po_zmene();
+}
+
+void mrizka_chlivku::zmena_hodnoty(int i, bool hodnota) {
+    if (nastavuje_program_ > 0)
+        return;
+    chlivek& c = bunka(i);
+    if (zamceno_ || c.stykac < 0) {
+        // The lock refuses every change, whatever its way in: the switch keeps its value.
+        ++nastavuje_program_;
+        c.check->setChecked(c.zapnuto);
+        --nastavuje_program_;
+        return;
+    }
+    c.zapnuto = hodnota;
+    Q_EMIT prepnuti(i);
+}
+
+// A switch that is locked while it has the focus keeps it, so that the operator's place survives
+// every command and every poll.
+bool mrizka_chlivku::focusNextPrevChild(bool dalsi) {
+    return drz_fokus_ || QTabWidget::focusNextPrevChild(dalsi);
 }
 
 bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
-    const bool dvojklik = udalost->type() == QEvent::MouseButtonDblClick;
-    const bool enter = udalost->type() == QEvent::KeyPress &&
-                       (static_cast<QKeyEvent*>(udalost)->key() == Qt::Key_Return ||
-                        static_cast<QKeyEvent*>(udalost)->key() == Qt::Key_Enter);
+    const QEvent::Type typ = udalost->type();
+    if (stranky_[0].widget && objekt == stranky_[0].widget->parentWidget()) {
+        if (typ == QEvent::Move || typ == QEvent::Resize || typ == QEvent::Show) {
+            for (int z = 0; z < pocet_zalozek; ++z) {
+                if (strana(z).vytvorena)
+                    rozmisti(z);
+            }
+            // The tab shown gets its cells as soon as the window is up, before it is painted.
+            if (typ == QEvent::Show)
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        if (currentIndex() >= 0)
+                            priprav_zalozku(currentIndex());
+                    },
+                    Qt::QueuedConnection);
+        }
+        return QTabWidget::eventFilter(objekt, udalost);
+    }
+    const bool dvojklik = typ == QEvent::MouseButtonDblClick;
+    const bool enter =
+        typ == QEvent::KeyPress && (static_cast<QKeyEvent*>(udalost)->key() == Qt::Key_Return ||
+                                    static_cast<QKeyEvent*>(udalost)->key() == Qt::Key_Enter);
     if (dvojklik || enter) {
-        for (int i = 0; i < pocet_chlivku; ++i) {
-            if (chlivky_[static_cast<size_t>(i)].cislo == objekt) {
-                Q_EMIT vyber_cisla(i);
-                return true;
+        for (int z = 0; z < pocet_zalozek; ++z) {
+            if (!strana(z).vytvorena)
+                continue;
+            for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
+                if (bunka(i).text2 == objekt) {
+                    Q_EMIT vyber_cisla(i);
+                    return true;
+                }
             }
         }
     }
     return QTabWidget::eventFilter(objekt, udalost);
 }
 
-void mrizka_chlivku::resizeEvent(QResizeEvent* udalost) {
-    QTabWidget::resizeEvent(udalost);
-    rozmisti();
-}
-
-void mrizka_chlivku::showEvent(QShowEvent* udalost) {
-    QTabWidget::showEvent(udalost);
-    rozmisti();
-}
-
 // The cells' places are given relative to the tab control; the pages sit below the row of tabs.
-void mrizka_chlivku::rozmisti() {
-    QWidget* stranka = currentWidget() ? currentWidget() : stranky_[0];
-    const QPoint posun = stranka->mapTo(this, QPoint(0, 0));
-    for (int i = 0; i < pocet_chlivku; ++i) {
-        const chlivek& c = chlivky_[static_cast<size_t>(i)];
+QPoint mrizka_chlivku::posun_stranek() const {
+    const QWidget* w = currentWidget() ? currentWidget() : stranky_[0].widget;
+    return w->mapTo(this, QPoint(0, 0));
+}
+
+void mrizka_chlivku::rozmisti(int z) {
+    // Every page lies where the page shown lies.
+    const QPoint posun = posun_stranek();
+    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
+        const chlivek& c = bunka(i);
         c.check->setGeometry(misto_check1(i).translated(-posun));
-        c.nazev->setGeometry(misto_text1(i).translated(-posun));
-        c.cislo->setGeometry(misto_text2(i).translated(-posun));
+        c.text1->setGeometry(misto_text1(i).translated(-posun));
+        if (c.text2)
+            c.text2->setGeometry(misto_text2(i).translated(-posun));
     }
 }
 

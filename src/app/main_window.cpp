@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHash>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -45,23 +46,33 @@ frm_main::frm_main(QWidget* rodic)
 
     auto* klient = new QWidget(this);
     klient->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
-    SSTab2_ = new mrizka_chlivku(klient);
-    SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, 8895 / 15);
     setCentralWidget(klient);
 
     vytvor_menu();
-    vytvor_stavovy_radek();
+    texty_panelu_[4] = text_verze;
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
 
-    connect(SSTab2_, &mrizka_chlivku::zmena_hodnoty, this,
-            [this] { linka_.restartuj_status_timer(); });
-    connect(SSTab2_, &mrizka_chlivku::kliknuti, this, &frm_main::Check1_Click);
-    connect(SSTab2_, &mrizka_chlivku::vyber_cisla, this, &frm_main::Text2_vyber);
+// The tab control is made on first use: under X making it costs milliseconds (the style's
+// setting-up of the row of tabs), which start-up spends after its first query.
+mrizka_chlivku& frm_main::SSTab2() {
+    if (!SSTab2_) {
+        SSTab2_ = new mrizka_chlivku(centralWidget());
+        SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, 8895 / 15);
+        SSTab2_->show();
+        connect(SSTab2_, &mrizka_chlivku::prepnuti, this, &frm_main::Check1_Click);
+        connect(SSTab2_, &mrizka_chlivku::vyber_cisla, this, &frm_main::Text2_vyber);
+    }
+    return *SSTab2_;
 }
 
 frm_main::~frm_main() = default;
 
 void frm_main::vytvor_menu() {
+    // The menu bar belongs to the window, whose client area is laid out below it; a desktop's
+    // global menu is not used (nor asked for, which costs start-up a round trip to the session
+    // bus).
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     auto akce = [this](QMenu* menu, const char* jmeno, const QString& popis, auto obsluha) {
         QAction* a = menu->addAction(popis);
         a->setObjectName(QLatin1String(jmeno));
@@ -114,7 +125,11 @@ void frm_main::vytvor_menu() {
         a->setEnabled(false);
 }
 
+// Made when the window is first shown: measuring its texts loads the fonts, which start-up does
+// after its first query. Until then the panels' texts are kept for it.
 void frm_main::vytvor_stavovy_radek() {
+    if (panely_[0])
+        return;
     auto* radek = new QStatusBar(this);
     radek->setObjectName(QStringLiteral("StatusBar1"));
     radek->setSizeGripEnabled(false);
@@ -126,9 +141,9 @@ void frm_main::vytvor_stavovy_radek() {
         panel->setFixedWidth(sirky_panelu[static_cast<size_t>(p)]);
         panel->setIndent(3);
         radek->addWidget(panel);
+        panel->setText(texty_panelu_[static_cast<size_t>(p)]);
         panely_[static_cast<size_t>(p)] = panel;
     }
-    panely_[4]->setText(text_verze);
     setStatusBar(radek);
 }
 
@@ -152,18 +167,19 @@ bool frm_main::Form_Load() {
         return false;
     }
 
+    // The first query goes out at once: its reply is handled by the event loop, after start-up.
+    linka_.nacti_status();
     inicializuj_zalozky();
     inicializuj_chlivky();
     obarvi_buttony();
     chlivky_uzivatelsky_mod();
-    linka_.nacti_status();
     linka_.spust_status_timer();
 
     // The last tab is selected at start; when it is hidden, the first tab shown.
     const int posledni = mrizka_chlivku::pocet_zalozek - 1;
     for (int z : {posledni, 0, 1, 2, 3}) {
-        if (SSTab2_->isTabVisible(z)) {
-            SSTab2_->setCurrentIndex(z);
+        if (SSTab2().isTabVisible(z)) {
+            SSTab2().setCurrentIndex(z);
             break;
         }
     }
@@ -171,6 +187,7 @@ bool frm_main::Form_Load() {
 }
 
 void frm_main::zobraz_uprostred() {
+    vytvor_stavovy_radek();
     adjustSize();
     if (const QScreen* obrazovka = screen()) {
         QRect r = frameGeometry();
@@ -196,6 +213,12 @@ void frm_main::closeEvent(QCloseEvent* udalost) {
     udalost->accept();
 }
 
+void frm_main::showEvent(QShowEvent* udalost) {
+    SSTab2();
+    vytvor_stavovy_radek();
+    QMainWindow::showEvent(udalost);
+}
+
 // The window keeps its one size: a maximised window returns to it.
 void frm_main::changeEvent(QEvent* udalost) {
     QMainWindow::changeEvent(udalost);
@@ -204,7 +227,7 @@ void frm_main::changeEvent(QEvent* udalost) {
 }
 
 QString frm_main::panel(int cislo) const {
-    return panely_[static_cast<size_t>(cislo - 1)]->text();
+    return texty_panelu_[static_cast<size_t>(cislo - 1)];
 }
 
 QAction* frm_main::polozka(const char* jmeno) const {
@@ -214,87 +237,69 @@ QAction* frm_main::polozka(const char* jmeno) const {
 void frm_main::nastav_panel(int panel, const QString& text) {
     if (panel < 1 || panel > pocet_panelu)
         return;
-    panely_[static_cast<size_t>(panel - 1)]->setText(text);
+    texty_panelu_[static_cast<size_t>(panel - 1)] = text;
+    if (QLabel* l = panely_[static_cast<size_t>(panel - 1)])
+        l->setText(text);
 }
 
 // ---- tabs and cells ----
 
 void frm_main::inicializuj_zalozky() {
+    SSTab2().vytvor_zalozky();
     const cteni_konfigurace konfigurace(cesta_ini_);
     for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
         const bool zobrazena = konfigurace.zalozka_aktivni(t);
-        SSTab2_->setTabVisible(t - 1, zobrazena);
-        SSTab2_->setTabEnabled(t - 1, zobrazena);
+        SSTab2().setTabVisible(t - 1, zobrazena);
+        SSTab2().setTabEnabled(t - 1, zobrazena);
         if (zobrazena)
-            SSTab2_->setTabText(t - 1, konfigurace.cti(u"zalozky", QStringLiteral("nazev%1").arg(t),
+            SSTab2().setTabText(t - 1, konfigurace.cti(u"zalozky", QStringLiteral("nazev%1").arg(t),
                                                        neprirazeno, kapacita::nazev));
     }
 }
 
 void frm_main::inicializuj_chlivky() {
     const cteni_konfigurace konfigurace(cesta_ini_);
+    QHash<QString, QString> nazvy; // each contactor's name is looked up once
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
         const QString cislo = konfigurace.cti(u"chlivky", QStringLiteral("chlivek%1").arg(i),
                                               QStringLiteral("0"), kapacita::chlivek);
-        SSTab2_->nastav_chlivek(i, cislo, konfigurace.nazev_stykace(cislo));
+        auto nazev = nazvy.constFind(cislo);
+        if (nazev == nazvy.cend())
+            nazev = nazvy.insert(cislo, konfigurace.nazev_stykace(cislo));
+        SSTab2().nastav_chlivek(i, cislo, *nazev);
     }
 }
 
+// The switches are painted from their values: red while off, as every switch is after start-up.
 void frm_main::obarvi_buttony() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        SSTab2_->obarvi(i);
+    SSTab2().update();
 }
 
 void frm_main::chlivky_uzivatelsky_mod() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        if (SSTab2_->Text2(i)->text() == neprirazeno) {
-            SSTab2_->Text1(i)->hide();
-            SSTab2_->Check1(i)->hide();
-        }
-        SSTab2_->Text2(i)->hide();
-    }
+    SSTab2().uzivatelsky_pohled();
 }
 
 void frm_main::chlivky_administratorsky_mod() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        SSTab2_->Text1(i)->show();
-        SSTab2_->Check1(i)->show();
-        SSTab2_->Text2(i)->show();
-    }
+    SSTab2().administratorsky_pohled();
 }
 
-int frm_main::cislo_stykace(int i) const {
-    bool ok = false;
-    const QString text = SSTab2_->Text2(i)->text();
-    const int n = text.toInt(&ok);
-    // Only plain digits name a contactor; "+5", " 5" or "5 " come from a hand-edited file.
-    const bool jen_cislice = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isDigit() && c.unicode() < 128;
-    });
-    return ok && jen_cislice && n >= 0 && n < pocet_stykacu ? n : -1;
-}
-
+// A change of any switch's value starts the polling period anew, once for the whole reply.
 void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav) {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        const int n = cislo_stykace(i);
-        if (n >= 0)
-            SSTab2_->Check1(i)->setChecked(stav[static_cast<size_t>(n)]);
-    }
+    if (SSTab2().nastav_stavy(stav))
+        linka_.restartuj_status_timer();
 }
 
 // ---- the switch lock and the modes ----
 
 void frm_main::zakaz_buttony() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        SSTab2_->Check1(i)->setEnabled(false);
+    SSTab2().zamkni(true);
     menu_nacti_status_->setEnabled(false);
     nastav_panel(4, QStringLiteral("tlačítka zakázána"));
 }
 
 // A cell without a valid contactor number is never enabled: it has nothing to switch.
 void frm_main::povol_buttony() {
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        SSTab2_->Check1(i)->setEnabled(cislo_stykace(i) >= 0);
+    SSTab2().zamkni(false);
     menu_nacti_status_->setEnabled(true);
     nastav_panel(4, QStringLiteral("tlačítka povolena"));
 }
@@ -362,7 +367,7 @@ void frm_main::otevri_katalog() {
     (new frm_cis_stykace(
          cesta_ini_, editace_stykacu_, vybrany_chlivek_,
          [this](int i, const QString& cislo, const QString& nazev) {
-             SSTab2_->nastav_chlivek(i, cislo, nazev);
+             SSTab2().nastav_chlivek(i, cislo, nazev);
          },
          [this] { inicializuj_chlivky(); }, this))
         ->exec();
@@ -398,13 +403,14 @@ void frm_main::menu_help_Click() {
 
 // ---- cell events ----
 
-// The operator ticked or cleared a switch. The change of colour and the restart of the polling
-// period happen on every change of value; the command goes out only for the operator's own click
-// and never while a status reply is being applied.
+// The operator set a switch, by whatever means: the command goes out first, then the polling
+// period starts anew. The grid never reports the program's own changes, nor any while locked.
 void frm_main::Check1_Click(int i) {
-    if (linka_.nacitani_statusu() || cislo_stykace(i) < 0)
+    const int n = SSTab2().stykac(i);
+    if (linka_.nacitani_statusu() || n < 0)
         return;
-    linka_.posli_prikaz(SSTab2_->Text2(i)->text(), SSTab2_->Check1(i)->isChecked());
+    linka_.posli_prikaz(n, SSTab2().zapnuto(i));
+    linka_.restartuj_status_timer();
 }
 
 void frm_main::Text2_vyber(int i) {

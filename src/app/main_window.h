@@ -64,7 +64,7 @@ public:
 
     const QString& cesta_ini() const { return cesta_ini_; }
     int vybrany_chlivek() const { return vybrany_chlivek_; }
-    mrizka_chlivku& SSTab2() { return *SSTab2_; }
+    mrizka_chlivku& SSTab2();
     linka& spojeni() { return linka_; }
     QString panel(int cislo) const;
     QAction* polozka(const char* jmeno) const;
@@ -72,6 +72,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* udalost) override;
     void changeEvent(QEvent* udalost) override;
+    void showEvent(QShowEvent* udalost) override;
 
 private:
     void vytvor_menu();
@@ -81,8 +82,6 @@ private:
     void otevri_katalog();
     void menu_uzivatelsky_mod();
     void Form_Unload();
-    // The contactor number of cell i, or -1 when the cell has no valid contactor.
-    int cislo_stykace(int i) const;
 
     QString cesta_ini_;
     bool editace_stykacu_ = false;
@@ -90,6 +89,7 @@ private:
 
     mrizka_chlivku* SSTab2_ = nullptr;
     std::array<QLabel*, pocet_panelu> panely_{};
+    std::array<QString, pocet_panelu> texty_panelu_{};
     linka linka_;
 
     QMenu* menu_rezim_ = nullptr;

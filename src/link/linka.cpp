@@ -96,16 +96,17 @@ bool linka::prepni_port(int cislo) {
     return com_port_.otevri(cislo) == vysledek_otevreni::ok;
 }
 
+// The query goes to the line first, as a command does (posli_prikaz).
 void linka::nacti_status() {
     // No line: a query would only time out, again and again.
     if (com_port_.zarizeni_zmizelo())
         return;
+    com_port_.posli(dotaz_na_stav());
+    odeslani_.start();
     okno_.zakaz_buttony();
     spust_watchdog_timer();
     nacitani_statusu_ = true;
     nastav_ocekavanou_odpoved(odpoved_statusu);
-    com_port_.posli(dotaz_na_stav());
-    odeslani_.start();
 }
 
 void linka::aktualizuj_stav() {
@@ -168,7 +169,10 @@ void linka::restartuj_status_timer() {
         status_timer_.start(perioda_statusu);
 }
 
-void linka::posli_prikaz(const QString& cislo, bool zapnout) {
+// The command goes to the line first: the lock, the watchdog and the panel follow within the
+// same handler, before any input or byte can be handled. While the port is closed because its
+// device vanished, it is reopened first.
+void linka::posli_prikaz(int cislo, bool zapnout) {
     if (com_port_.zarizeni_zmizelo() && !otevri_znovu()) {
         // The switch the operator clicked goes back to the controller's last known state.
         nacitani_statusu_ = true;
@@ -176,11 +180,11 @@ void linka::posli_prikaz(const QString& cislo, bool zapnout) {
         nacitani_statusu_ = false;
         return;
     }
-    okno_.zakaz_buttony();
-    spust_watchdog_timer();
-    const QString cislo3 = dopln_nuly(cislo);
+    const QString cislo3 = dopln_nuly(QString::number(cislo));
     com_port_.posli(prikaz_prepnuti(cislo3, zapnout));
     odeslani_.start();
+    okno_.zakaz_buttony();
+    spust_watchdog_timer();
     nastav_ocekavanou_odpoved(potvrzeni_prepnuti(cislo3, zapnout));
 }
 

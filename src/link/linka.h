@@ -51,11 +51,11 @@ public:
     // Restarts the status period only when the timer runs (a switch's change of value).
     void restartuj_status_timer();
 
-    // Sends the switch command for contactor `cislo` (its number text, padded here) and awaits its
-    // acknowledgement. Locks the switches and arms the watchdog first. While the port is closed
-    // because its device vanished, the port is reopened first; when that fails nothing is sent
-    // and the switches show the last known states again.
-    void posli_prikaz(const QString& cislo, bool zapnout);
+    // Sends the switch command for contactor `cislo` (0 to 127) and awaits its acknowledgement,
+    // with the switches locked and the watchdog armed. While the port is closed because its
+    // device vanished, the port is reopened first; when that fails nothing is sent and the
+    // switches show the last known states again.
+    void posli_prikaz(int cislo, bool zapnout);
 
     // Incoming bytes, in the order they arrived. Bytes that arrive while one of the link's
     // message boxes is open wait, and are handled in order once it has been closed.

@@ -4,6 +4,7 @@
 #include "support/message_recorder.h"
 #include "support/temp_folder.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -28,6 +29,7 @@ class test_access : public QObject {
     int prijato_ = 0;     // calls of the login's acceptance
     QStringList zpravy_;  // "title: text" of each message shown
     bool smazan_ = false; // the dialog deleted itself on closing
+    QList<qint64> ikony_; // the buttons' icons, by what they share
 
     // Fills the dialog's password fields in order (each shows a "*" for every character), presses
     // Enter (the default button) and runs the deletion that the closing dialog posts.
@@ -35,6 +37,10 @@ class test_access : public QObject {
         message_recorder zpravy;
         QPointer<QDialog> dialog = d;
         dialog->show();
+        ikony_.clear();
+        for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+            ikony_.append(b->icon().cacheKey());
+        std::sort(ikony_.begin(), ikony_.end());
         const auto pole = dialog->findChildren<QLineEdit*>();
         QCOMPARE(pole.size(), texty.size());
         for (qsizetype i = 0; i < pole.size(); ++i) {
@@ -161,8 +167,11 @@ private slots:
         QCOMPARE(slozka.read(u"tarvik.ini"_s), ocekavany);
 
         // The next login already goes by the file: the new password, or the old one when refused.
+        // Its buttons share their icons with every other dialog: opening one costs no new ones.
+        const QList<qint64> ikony = ikony_;
         prihlas(slozka.ini(), radek.isNull() ? u"_'0s"_s : heslo.left(20));
         QCOMPARE(prijato_, 1);
+        QCOMPARE(ikony_, ikony);
     }
 };
 

@@ -3,13 +3,16 @@
 
 #include "app/cell_grid.h"
 #include "app/main_window.h"
+#include "config/codepage.h"
 #include "config/config_file.h"
 #include "platform/help_viewer.h"
 #include "support/message_recorder.h"
 #include "support/temp_folder.h"
 #include "tarvik-sim/simulator.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenuBar>
@@ -58,8 +61,14 @@ QByteArray vychozi_se_zmenami(const QList<std::pair<QByteArray, QByteArray>>& zm
     return ini;
 }
 
+// The colour a switch is painted in, beside its check mark and inside its focus frame.
 QColor barva(QWidget* w) {
-    return w->palette().color(QPalette::Window);
+    return w->grab().toImage().pixelColor(w->width() - 6, 5);
+}
+
+// A switch as it is, without bringing its tab up to date first.
+QCheckBox* vypinac_jak_je(mrizka_chlivku& m, int i) {
+    return m.findChild<QCheckBox*>(QStringLiteral("Check1_%1").arg(i));
 }
 
 } // namespace
@@ -75,6 +84,7 @@ private Q_SLOTS:
     void okno_a_chlivky_na_svych_mistech();
     void zalozky_podle_konfigurace_data();
     void zalozky_podle_konfigurace();
+    void zalozka_povolena_az_za_behu();
     void viditelnost_podle_rezimu();
     void menu_a_panely_v_obou_rezimech();
     void neplatne_cislo_chlivku_se_nespina();
@@ -237,13 +247,38 @@ void test_main_window::zalozky_podle_konfigurace() {
         QCOMPARE(p.m().currentIndex(), vybrana);
 }
 
+// Started with no tab, then one enabled in the tab dialog: its cells lie below the row of tabs.
+void test_main_window::zalozka_povolena_az_za_behu() {
+    prostredi p(QByteArray("[zalozky]\r\n"));
+    QVERIFY(p.okno->Form_Load());
+    p.okno->zobraz_uprostred();
+    QVERIFY(QTest::qWaitForWindowExposed(p.okno.get()));
+    p.slozka.write(QStringLiteral("tarvik.ini"), "[zalozky]\r\naktivni1=1\r\n");
+    p.okno->inicializuj_zalozky();
+    p.m().setCurrentIndex(0);
+    QTRY_COMPARE(p.m().Check1(0)->mapTo(&p.m(), QPoint(0, 0)), QPoint(24, 56));
+}
+
 void test_main_window::viditelnost_podle_rezimu() {
+    const QString dlouhy = QStringLiteral("ČERPADLO MÍCHAČKY Č2");
     prostredi p(vychozi_se_zmenami(
-        {{"chlivek5=5\r\n", "chlivek5=---\r\n"}, {"chlivek6=6\r\n", "chlivek6=99\r\n"}}));
+        {{"chlivek5=5\r\n", "chlivek5=---\r\n"},
+         {"chlivek6=6\r\n", "chlivek6=99\r\n"},
+         {na_cp1250(u"stykac9=stykač 9\r\n"),
+          na_cp1250(QStringLiteral("stykac9=") + dlouhy + QStringLiteral("\r\n"))}}));
     QVERIFY(p.okno->Form_Load());
     mrizka_chlivku& m = p.m();
     QCOMPARE(m.Text1(5)->text(), QStringLiteral("---"));
     QCOMPARE(m.Text1(6)->text(), QStringLiteral("stykač 99"));
+    // A name that fills its box is shown from its first character, and whole in its tooltip.
+    p.okno->zobraz_uprostred();
+    m.setCurrentIndex(0);
+    QCOMPARE(m.Text1(9)->text(), dlouhy);
+    QCOMPARE(m.Text1(9)->cursorPosition(), 0);
+    for (QWidget* w : {static_cast<QWidget*>(m.Text1(9)), static_cast<QWidget*>(m.Check1(9))}) {
+        QCOMPARE(w->toolTip(), dlouhy);
+        QCOMPARE(w->accessibleDescription(), dlouhy);
+    }
 
     // User mode: an empty cell shows nothing, an assigned one its switch and name, no number.
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
@@ -370,14 +405,50 @@ void test_main_window::spinani_stykace_az_k_radici() {
     QCOMPARE(barva(m.Check1(200)), zelena);
     QVERIFY(!p.okno->spojeni().watchdog_timer().isActive());
 
-    // And off again, from the keyboard.
+    // And off again, from the keyboard: the switch keeps the focus through the cycle and a poll.
     p.simulator->vymaz_zaznam();
+    p.okno->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.okno.get()));
     m.Check1(5)->setFocus();
     QTest::keyClick(m.Check1(5), Qt::Key_Space);
+    QCOMPARE(QApplication::focusWidget(), m.Check1(5));
     QVERIFY(p.klid());
     QCOMPARE(p.simulator->prijato(), QByteArray("XW005=0\r\nXA\r\n"));
     QVERIFY(!m.Check1(200)->isChecked());
     QCOMPARE(barva(m.Check1(200)), cervena);
+    QCOMPARE(QApplication::focusWidget(), m.Check1(5));
+    p.okno->menu_nacti_status_Click();
+    QVERIFY(p.klid());
+    QCOMPARE(QApplication::focusWidget(), m.Check1(5));
+
+    // A screen reader's or voice control's Toggle action switches as a click does; while locked
+    // the switches refuse every change, whatever its way in.
+    p.simulator->vymaz_zaznam();
+    QAccessibleInterface* rozhrani = QAccessible::queryAccessibleInterface(m.Check1(7));
+    rozhrani->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(p.okno->panel(3), QStringLiteral("XR007=1"));
+    QVERIFY(!m.Check1(5)->isEnabled() && !m.Check1(300)->isEnabled());
+    m.Check1(8)->setChecked(true);
+    QVERIFY(!m.Check1(8)->isChecked());
+    QVERIFY(p.klid());
+    QCOMPARE(p.simulator->prijato(), QByteArray("XW007=1\r\nXA\r\n"));
+
+    // A tab not shown catches up when it is shown: locked during a command, and with the states
+    // of a status reply that came while it was hidden.
+    m.setCurrentIndex(4);
+    QVERIFY(!m.zalozka_vytvorena(1));
+    p.simulator->nastav_stav(70, true);
+    p.okno->menu_nacti_status_Click();
+    m.setCurrentIndex(0);
+    m.setCurrentIndex(1);
+    QVERIFY(!vypinac_jak_je(m, 0)->isEnabled() && !vypinac_jak_je(m, 70)->isEnabled());
+    m.setCurrentIndex(4);
+    QVERIFY(p.klid());
+    m.setCurrentIndex(0);
+    QVERIFY(vypinac_jak_je(m, 7)->isChecked() && vypinac_jak_je(m, 7)->isEnabled());
+    m.setCurrentIndex(1);
+    QVERIFY(vypinac_jak_je(m, 70)->isChecked() && vypinac_jak_je(m, 70)->isEnabled());
+    QCOMPARE(barva(vypinac_jak_je(m, 70)), zelena);
     QVERIFY(p.zpravy.zpravy.isEmpty());
 }
 

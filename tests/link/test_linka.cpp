@@ -164,7 +164,7 @@ void test_linka::prijem() {
     QFETCH(QList<QByteArray>, kusy);
     QFETCH(QStringList, zaznam);
     sestava z;
-    prepnuti ? z.l.posli_prikaz(QStringLiteral("5"), true) : z.l.nacti_status();
+    prepnuti ? z.l.posli_prikaz(5, true) : z.l.nacti_status();
     z.okno.zaznam.clear();
     for (const QByteArray& kus : kusy) {
         z.l.precti_data_z_portu(kus);
@@ -185,7 +185,7 @@ void test_linka::behem_zpravy() {
     QFETCH(QByteArray, spoustec);
     QFETCH(QString, detail);
     sestava z;
-    z.l.posli_prikaz(QStringLiteral("5"), true);
+    z.l.posli_prikaz(5, true);
     z.okno.zaznam.clear();
     const QByteArray& s = s_paket;
     z.behem_zpravy = [&] {
@@ -296,7 +296,7 @@ void test_linka::na_lince() {
     // The controller behaves again by the time the operator has read the message.
     s.behem_zpravy = [&] { s.sim->nastav_rezim(porucha::zadna); };
     if (podvrh.isEmpty())
-        s.l.posli_prikaz(QStringLiteral("5"), true);
+        s.l.posli_prikaz(5, true);
     else
         s.l.precti_data_z_portu(podvrh);
     if (rezim == porucha::mlci) {
@@ -427,7 +427,7 @@ void test_linka::zmizele_zarizeni() {
     };
     s.okno.zaznam.clear();
     s.sim->vymaz_zaznam();
-    s.l.posli_prikaz(QStringLiteral("5"), true);
+    s.l.posli_prikaz(5, true);
     s.sim->zaves(); // before its acknowledgement
     QVERIFY(testovaci_simulator::cekej([&] { return !s.zpravy.zpravy.isEmpty(); }));
     QTest::qWait(100); // a device that stays gone would go on reporting itself
@@ -457,7 +457,7 @@ void test_linka::zmizele_zarizeni() {
     QVERIFY(s.sim->cesta_zarizeni() != stare);
     QVERIFY(s.okno.zaznam.contains(QStringLiteral("panel2=COM1")));
     QVERIFY(s.cekej_na_klid());
-    s.l.posli_prikaz(QStringLiteral("5"), true);
+    s.l.posli_prikaz(5, true);
     QVERIFY(s.cekej_na_klid());
     QCOMPARE(s.sim->prijato(), QByteArray("XA\r\nXW005=1\r\nXA\r\n"));
     QCOMPARE(zapnute(s.l.stav_stykacu()), QStringLiteral("1,2,5"));
@@ -627,7 +627,7 @@ void test_linka::nahodne_poruchy() {
         if (nahoda.bounded(8) == 0)
             s.l.tik_status_timeru();
         else
-            s.l.posli_prikaz(QString::number(nahoda.bounded(pocet_stykacu)), nahoda.bounded(2));
+            s.l.posli_prikaz(nahoda.bounded(pocet_stykacu), nahoda.bounded(2));
         dokonci();
         QVERIFY(s.l.prijem().prijimany_paket().size() <= prijimac::nejvetsi_paket);
         zprav += s.zpravy.zpravy.size();

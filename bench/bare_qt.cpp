@@ -1,0 +1,25 @@
+// The baseline for start-up: the least a Qt Widgets program does to be where Tarvik is after
+// start-up. It opens COM1 of its folder (dosdevices/com1) at 9600 8N1, sends the first status
+// query and shows an empty window of Tarvik's size. Nothing else.
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QSerialPort>
+
+int main(int argc, char** argv) {
+    QApplication aplikace(argc, argv);
+    QMainWindow okno;
+    okno.setWindowTitle(QStringLiteral("bare"));
+    okno.setFixedSize(845, 685);
+
+    const QFileInfo odkaz(QApplication::applicationDirPath() + QStringLiteral("/dosdevices/com1"));
+    QSerialPort port(odkaz.symLinkTarget().isEmpty() ? odkaz.filePath() : odkaz.symLinkTarget());
+    port.setBaudRate(QSerialPort::Baud9600);
+    if (!port.open(QIODevice::ReadWrite))
+        return 1;
+    port.write("XA\r\n");
+    port.flush();
+    okno.show();
+    return QApplication::exec();
+}
