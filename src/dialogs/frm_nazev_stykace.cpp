@@ -78,7 +78,7 @@ bool frm_nazev_stykace::eventFilter(QObject* objekt, QEvent* udalost) {
 void frm_nazev_stykace::Command1_Click() {
     const QString nazev = Text1_->text();
     zapis_nazev_stykace(cesta_ini_, cislo_, nazev);
-    emit nazev_ulozen(nazev);
+    Q_EMIT nazev_ulozen(nazev);
     accept();
 }
 

@@ -19,7 +19,7 @@ public:
     frm_nazev_stykace(const QString& cesta_ini, const QString& cislo, const QString& nazev,
                       QWidget* rodic = nullptr);
 
-signals:
+Q_SIGNALS:
     // The name just written to the configuration file.
     void nazev_ulozen(const QString& nazev);
 

@@ -158,14 +158,14 @@ void seriovy_port::posli(const QByteArray& data) {
     port_.flush();
     const qint64 vyslo = cekalo + data.size() - port_.bytesToWrite();
     if (vyslo > 0)
-        emit zapsano(vyslo);
+        Q_EMIT zapsano(vyslo);
 }
 
 void seriovy_port::cti() {
     // The handling of the data may open a message box, and the port does not report new data
     // while it is still reporting these: whatever came meanwhile is read here once it returns.
     while (port_.isOpen() && port_.bytesAvailable() > 0)
-        emit prijata_data(port_.readAll());
+        Q_EMIT prijata_data(port_.readAll());
 }
 
 void seriovy_port::chyba_portu(QSerialPort::SerialPortError chyba) {
@@ -181,7 +181,7 @@ void seriovy_port::chyba_portu(QSerialPort::SerialPortError chyba) {
         zmizelo_ = true;
     }
     port_.clearError();
-    emit udalost(u);
+    Q_EMIT udalost(u);
 }
 
 } // namespace tarvik

@@ -83,7 +83,7 @@ public:
     // Fire and forget: the bytes are queued for writing; on a closed port nothing happens.
     void posli(const QByteArray& data);
 
-signals:
+Q_SIGNALS:
     void prijata_data(const QByteArray& data);
     // Bytes that posli has just handed to the device (the line itself may still be sending
     // them); what the device could not take yet goes out from the event loop. The benchmarks

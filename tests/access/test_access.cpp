@@ -63,7 +63,7 @@ class test_access : public QObject {
         potvrd(new frm_login(ini, [this] { ++prijato_; }), {heslo});
     }
 
-private slots:
+private Q_SLOTS:
     // Each group is its four Windows-1250 codes as a big-endian number; the groups are XORed.
     void hash_data() {
         QTest::addColumn<QString>("text");

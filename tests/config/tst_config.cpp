@@ -120,7 +120,7 @@ int zapisuj_dokola(const QString& cesta) {
 class tst_config : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void code_page_round_trips();
     void default_file_is_exact();
     void reads_data();

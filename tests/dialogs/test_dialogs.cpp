@@ -51,7 +51,7 @@ class test_dialogs : public QObject {
         QTest::keyClick(grid(d), Qt::Key_Return);
     }
 
-private slots:
+private Q_SLOTS:
     void init() {
         slozka_.emplace();
         QVERIFY(vytvor_konfiguracni_soubor(ini()));

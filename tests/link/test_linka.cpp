@@ -108,7 +108,7 @@ qint64 rezidentni_stranky() {
 
 class test_linka : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void prijem_data();
     void prijem();
     void behem_zpravy_data();

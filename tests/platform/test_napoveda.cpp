@@ -54,7 +54,7 @@ QStringList literaly(const QString& zdroj) {
 class test_napoveda : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void hlaseni_v_napovede() {
         QSet<QString> texty;
         QDirIterator soubory(QStringLiteral(TARVIK_SOURCE_DIR "/src"), {"*.cpp", "*.h"},

@@ -109,7 +109,7 @@ class tst_printout : public QObject {
         return true;
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase() {
         nastav_dnesni_datum(QDate(2026, 3, 5));
         qputenv("HOME", domov_.path().toUtf8());

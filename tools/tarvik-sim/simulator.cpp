@@ -250,7 +250,7 @@ void simulator::zaves() {
     if (!bezi())
         return;
     zavri();
-    emit zaveseno();
+    Q_EMIT zaveseno();
 }
 
 void simulator::zavri() {
@@ -314,7 +314,7 @@ void simulator::vysli_davku(int pocet) {
     for (int i = 0; i < pocet; ++i)
         davka += s_paket();
     zarad(davka);
-    emit odpoved_pripravena(davka, porucha::zadna);
+    Q_EMIT odpoved_pripravena(davka, porucha::zadna);
     if (!odesilac_->isActive())
         odesilej();
 }
@@ -358,7 +358,7 @@ void simulator::prijmi(const QByteArray& bajty) {
 }
 
 void simulator::zpracuj_paket(const QByteArray& paket) {
-    emit paket_prijat(paket);
+    Q_EMIT paket_prijat(paket);
     if (!bezi())
         return;
 
@@ -394,7 +394,7 @@ void simulator::zpracuj_paket(const QByteArray& paket) {
     }
 
     if (p == porucha::mlci) { // deaf: the command is not carried out either
-        emit odpoved_pripravena(QByteArray(), p);
+        Q_EMIT odpoved_pripravena(QByteArray(), p);
         return;
     }
 
@@ -503,7 +503,7 @@ void simulator::odpovez(const QByteArray& odpoved, porucha p) {
         vse = odpoved;
         break;
     }
-    emit odpoved_pripravena(vse, p);
+    Q_EMIT odpoved_pripravena(vse, p);
     if (!odesilac_->isActive())
         odesilej();
 }
@@ -586,7 +586,7 @@ qint64 simulator::zapis(const QByteArray& data) {
     if (zapsano > 0) {
         const QByteArray kus = data.left(qsizetype(zapsano));
         pripoj_zaznam(odeslano_, kus);
-        emit odeslano_bajty(kus);
+        Q_EMIT odeslano_bajty(kus);
     }
     return zapsano;
 }
