@@ -1,8 +1,8 @@
 #include "access/frm_zmena_hesla.h"
 
+#include "access/form_layout.h"
 #include "access/hash_string.h"
-#include "access/hvezdicky.h"
-#include "access/rozvrzeni.h"
+#include "access/password_field.h"
 #include "config/config_file.h"
 #include "platform/message_box.h"
 

@@ -1,7 +1,7 @@
 #include "dialogs/frm_com.h"
 
 #include "config/config_file.h"
-#include "dialogs/tlacitka.h"
+#include "dialogs/dialog_buttons.h"
 #include "platform/message_box.h"
 
 #include <QButtonGroup>

@@ -1,7 +1,7 @@
 #include "dialogs/frm_nazev_stykace.h"
 
 #include "config/config_file.h"
-#include "dialogs/tlacitka.h"
+#include "dialogs/dialog_buttons.h"
 
 #include <QEvent>
 #include <QFocusEvent>

@@ -148,7 +148,7 @@ void tst_config::code_page_round_trips() {
 }
 
 void tst_config::default_file_is_exact() {
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     QVERIFY(vytvor_konfiguracni_soubor(slozka.ini()));
     const QByteArray soubor = slozka.read("tarvik.ini");
     QCOMPARE(soubor.count("\r\n"), 468);
@@ -186,7 +186,7 @@ void tst_config::reads() {
     QFETCH(QByteArray, soubor);
     QFETCH(int, kapacita);
     QFETCH(QString, hodnota);
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     if (soubor == "/")
         QVERIFY(QDir(slozka.path()).mkdir("tarvik.ini"));
     else if (!soubor.isNull())
@@ -218,7 +218,7 @@ void tst_config::writes_change_only_their_value() {
     QFETCH(QString, klic);
     QFETCH(QString, hodnota);
     QFETCH(QByteArray, po);
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     slozka.write("tarvik.ini", rucne);
     QVERIFY(zapis_hodnotu(slozka.ini(), sekce, klic, hodnota));
     QCOMPARE(slozka.read("tarvik.ini"), po);
@@ -252,7 +252,7 @@ void tst_config::writes_where_room_runs_out() {
     QFETCH(bool, plny);
     QFETCH(QString, hodnota);
     QFETCH(QString, vysledek);
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     std::optional<maly_svazek> svazek;
     QString soubor = slozka.file(QString(250, 'n'));
     if (!volby.isNull()) {
@@ -292,7 +292,7 @@ void tst_config::writes_where_room_runs_out() {
 // As installed: tarvik.ini in the program's folder links to the file in a folder of the operators'
 // group, where the first start makes it.
 void tst_config::writes_keep_permissions_and_share_new_files() {
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     const auto skupina = QFileDevice::ReadGroup | QFileDevice::WriteGroup;
     const auto vlastnik = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     const QString data = slozka.file("data"), cil = slozka.file("data/tarvik.ini");
@@ -312,7 +312,7 @@ void tst_config::writes_keep_permissions_and_share_new_files() {
 }
 
 void tst_config::killed_writer_never_leaves_a_damaged_file() {
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     slozka.write("tarvik.ini", vychozi_konfigurace());
     const auto s_hodnotou = [](const QByteArray& v) {
         return vychozi_konfigurace().replace("=styka\xE8 5\r", "=" + v + "\r");
@@ -349,9 +349,9 @@ void tst_config::backup_and_restore() {
     QFETCH(bool, obnova);
     QFETCH(QString, pripad);
     QFETCH(bool, uspech);
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     PRIPOJ(medium, "nr_inodes=16");
-    test::message_recorder zpravy;
+    test::zapisnik_zprav zpravy;
     QString na_mediu = medium.path();
     if (pripad.startsWith("into"))
         na_mediu = medium.file("zaloha");

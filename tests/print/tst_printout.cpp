@@ -80,10 +80,10 @@ class tst_printout : public QObject {
 
     // The installed layout: tarvik.ini in the program's folder is a link to the file in a folder
     // of its own. The user's home folder is a temporary one too.
-    test::temp_folder slozka_;
+    test::docasna_slozka slozka_;
     QTemporaryDir konfigurace_, domov_;
     QByteArray ini_;
-    test::message_recorder zpravy_;
+    test::zapisnik_zprav zpravy_;
 
     QString dokumenty() const { return domov_.filePath(QStringLiteral("Documents")); }
 

@@ -2,7 +2,7 @@
 
 namespace tarvik::test {
 
-message_recorder::message_recorder() {
+zapisnik_zprav::zapisnik_zprav() {
     nastav_odpovidac_zprav([this](const zprava& z) {
         zpravy.append(z);
         if (behem_zpravy)
@@ -15,11 +15,11 @@ message_recorder::message_recorder() {
     });
 }
 
-message_recorder::~message_recorder() {
+zapisnik_zprav::~zapisnik_zprav() {
     nastav_odpovidac_zprav({});
 }
 
-QStringList message_recorder::texty() const {
+QStringList zapisnik_zprav::texty() const {
     QStringList t;
     for (const auto& z : zpravy)
         t.append(z.text);

@@ -10,12 +10,12 @@ namespace tarvik::test {
 
 // Answers every message box instead of showing it, and remembers each one. Answers are taken from
 // a queue (OK when it is empty); a hook may run inside a box, as the user would while it is open.
-class message_recorder {
+class zapisnik_zprav {
 public:
-    message_recorder();
-    ~message_recorder();
-    message_recorder(const message_recorder&) = delete;
-    message_recorder& operator=(const message_recorder&) = delete;
+    zapisnik_zprav();
+    ~zapisnik_zprav();
+    zapisnik_zprav(const zapisnik_zprav&) = delete;
+    zapisnik_zprav& operator=(const zapisnik_zprav&) = delete;
 
     QList<zprava> zpravy;
     std::deque<odpoved_zpravy> odpovedi;
@@ -24,5 +24,8 @@ public:
     QStringList texty() const;
     void vymaz() { zpravy.clear(); }
 };
+
+// The former name, still used by tests not yet moved to zapisnik_zprav.
+using message_recorder = zapisnik_zprav;
 
 } // namespace tarvik::test

@@ -6,21 +6,21 @@
 
 namespace tarvik::test {
 
-temp_folder::temp_folder() {
+docasna_slozka::docasna_slozka() {
     nastav_slozku_programu(dir_.path());
 }
 
-temp_folder::~temp_folder() {
+docasna_slozka::~docasna_slozka() {
     nastav_slozku_programu({});
 }
 
-void temp_folder::write(const QString& name, const QByteArray& content) const {
+void docasna_slozka::write(const QString& name, const QByteArray& content) const {
     QFile f(file(name));
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(content);
 }
 
-QByteArray temp_folder::read(const QString& name) const {
+QByteArray docasna_slozka::read(const QString& name) const {
     QFile f(file(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }

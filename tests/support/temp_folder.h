@@ -8,12 +8,12 @@
 namespace tarvik::test {
 
 // A temporary program folder: set as the program's folder for the lifetime of the object.
-class temp_folder {
+class docasna_slozka {
 public:
-    temp_folder();
-    ~temp_folder();
-    temp_folder(const temp_folder&) = delete;
-    temp_folder& operator=(const temp_folder&) = delete;
+    docasna_slozka();
+    ~docasna_slozka();
+    docasna_slozka(const docasna_slozka&) = delete;
+    docasna_slozka& operator=(const docasna_slozka&) = delete;
 
     QString path() const { return dir_.path(); }
     // A name relative to the folder, or an absolute path taken as it is.
@@ -28,5 +28,8 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// The former name, still used by tests not yet moved to docasna_slozka.
+using temp_folder = docasna_slozka;
 
 } // namespace tarvik::test

@@ -51,7 +51,7 @@ QStringList literaly(const QString& zdroj) {
 
 } // namespace
 
-class test_napoveda : public QObject {
+class tst_manual : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -91,5 +91,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(test_napoveda)
-#include "test_napoveda.moc"
+QTEST_MAIN(tst_manual)
+#include "tst_manual.moc"

@@ -20,12 +20,12 @@ using namespace tarvik::test;
 
 // Each test starts on the default tarvik.ini and records what the dialogs ask of the main window
 // in volani_.
-class test_dialogs : public QObject {
+class tst_dialogs : public QObject {
     Q_OBJECT
 
-    std::optional<temp_folder> slozka_;
+    std::optional<docasna_slozka> slozka_;
     QByteArray pred_;
-    message_recorder zpravy_;
+    zapisnik_zprav zpravy_;
     QStringList volani_;
 
     QString ini() const { return slozka_->ini(); }
@@ -225,5 +225,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(test_dialogs)
-#include "test_dialogs.moc"
+QTEST_MAIN(tst_dialogs)
+#include "tst_dialogs.moc"

@@ -1,4 +1,4 @@
-#include "access/graficke_tlacitko.h"
+#include "access/image_button.h"
 
 #include <QIcon>
 #include <QStyleOptionButton>

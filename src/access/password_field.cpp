@@ -1,4 +1,4 @@
-#include "access/hvezdicky.h"
+#include "access/password_field.h"
 
 #include <QApplication>
 #include <QLineEdit>

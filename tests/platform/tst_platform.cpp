@@ -14,7 +14,7 @@
 
 using namespace tarvik;
 
-class test_platform : public QObject {
+class tst_platform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void zarizeni_a_zaloha_data();
@@ -22,7 +22,7 @@ private Q_SLOTS:
     void ramecek_chyby_linky();
 };
 
-void test_platform::zarizeni_a_zaloha_data() {
+void tst_platform::zarizeni_a_zaloha_data() {
     QTest::addColumn<QString>("cil");    // what dosdevices/com3 and dosdevices/a: link to
     QTest::addColumn<QString>("port");   // expected device of COM3 ("@" = the link itself)
     QTest::addColumn<QString>("zaloha"); // expected backup file ("" = no medium)
@@ -38,11 +38,11 @@ void test_platform::zarizeni_a_zaloha_data() {
         << QStringLiteral("/nonexistent/tarvik") << QStringLiteral("@") << QString();
 }
 
-void test_platform::zarizeni_a_zaloha() {
+void tst_platform::zarizeni_a_zaloha() {
     QFETCH(QString, cil);
     QFETCH(QString, port);
     QFETCH(QString, zaloha);
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     const QDir dir(slozka.path());
     QVERIFY(dir.mkpath(QStringLiteral("dosdevices")) && dir.mkpath(QStringLiteral("prazdna")));
     const QString odkaz_portu = slozka.file(QStringLiteral("dosdevices/com3"));
@@ -64,7 +64,7 @@ void test_platform::zarizeni_a_zaloha() {
 
 // The line-error box with Qt's Czech texts loaded: its title names its buttons, so they keep their
 // English texts, and the box is wide enough for its whole title in a bold face.
-void test_platform::ramecek_chyby_linky() {
+void tst_platform::ramecek_chyby_linky() {
     QTranslator preklad;
     QVERIFY(preklad.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
@@ -92,5 +92,5 @@ void test_platform::ramecek_chyby_linky() {
     QCoreApplication::removeTranslator(&preklad);
 }
 
-QTEST_MAIN(test_platform)
-#include "test_platform.moc"
+QTEST_MAIN(tst_platform)
+#include "tst_platform.moc"

@@ -23,7 +23,7 @@ const QByteArray puvodni_ini = "[system]\r\ncom=2\r\nheslo=1596403827\r\n"
 
 } // namespace
 
-class test_access : public QObject {
+class tst_access : public QObject {
     Q_OBJECT
 
     int prijato_ = 0;     // calls of the login's acceptance
@@ -34,7 +34,7 @@ class test_access : public QObject {
     // Fills the dialog's password fields in order (each shows a "*" for every character), presses
     // Enter (the default button) and runs the deletion that the closing dialog posts.
     void potvrd(QDialog* d, const QStringList& texty) {
-        message_recorder zpravy;
+        zapisnik_zprav zpravy;
         QPointer<QDialog> dialog = d;
         dialog->show();
         ikony_.clear();
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, ulozene);
         QFETCH(QString, zadane);
         QFETCH(bool, prijato);
-        temp_folder slozka;
+        docasna_slozka slozka;
         QByteArray ini = "[system]\r\ncom=1\r\n";
         if (!ulozene.isNull())
             ini += "heslo=" + ulozene + "\r\n";
@@ -155,7 +155,7 @@ private Q_SLOTS:
         QFETCH(QString, znovu);
         QFETCH(QByteArray, radek);
         QFETCH(QString, zprava);
-        temp_folder slozka;
+        docasna_slozka slozka;
         slozka.write(u"tarvik.ini"_s, puvodni_ini);
 
         potvrd(new frm_zmena_hesla(slozka.ini()), {heslo, znovu});
@@ -175,5 +175,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(test_access)
-#include "test_access.moc"
+QTEST_MAIN(tst_access)
+#include "tst_access.moc"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "access/graficke_tlacitko.h"
+#include "access/image_button.h"
 #include "platform/twips.h"
 
 #include <QDialog>
