@@ -7,16 +7,11 @@ zapisnik_zprav::zapisnik_zprav() {
         zpravy.append(z);
         if (behem_zpravy)
             behem_zpravy(z);
-        if (odpovedi.empty())
-            return odpoved_zpravy::ok;
-        const auto o = odpovedi.front();
-        odpovedi.pop_front();
+        const auto o = odpovedi.empty() ? odpoved_zpravy::ok : odpovedi.front();
+        if (!odpovedi.empty())
+            odpovedi.pop_front();
         return o;
     });
-}
-
-zapisnik_zprav::~zapisnik_zprav() {
-    nastav_odpovidac_zprav({});
 }
 
 QStringList zapisnik_zprav::texty() const {

@@ -13,7 +13,7 @@ namespace tarvik::test {
 class zapisnik_zprav {
 public:
     zapisnik_zprav();
-    ~zapisnik_zprav();
+    ~zapisnik_zprav() { nastav_odpovidac_zprav({}); }
     zapisnik_zprav(const zapisnik_zprav&) = delete;
     zapisnik_zprav& operator=(const zapisnik_zprav&) = delete;
 

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArray>
+#include "platform/program_folder.h"
+
 #include <QDir>
-#include <QString>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace tarvik::test {
@@ -10,10 +11,8 @@ namespace tarvik::test {
 // A temporary program folder: set as the program's folder for the lifetime of the object.
 class docasna_slozka {
 public:
-    docasna_slozka();
-    ~docasna_slozka();
-    docasna_slozka(const docasna_slozka&) = delete;
-    docasna_slozka& operator=(const docasna_slozka&) = delete;
+    docasna_slozka() { nastav_slozku_programu(dir_.path()); }
+    ~docasna_slozka() { nastav_slozku_programu({}); }
 
     QString path() const { return dir_.path(); }
     // A name relative to the folder, or an absolute path taken as it is.
@@ -22,11 +21,18 @@ public:
     }
     QString ini() const { return file(QStringLiteral("tarvik.ini")); }
 
-    void write(const QString& name, const QByteArray& content) const;
-    QByteArray read(const QString& name) const;
+    void write(const QString& name, const QByteArray& content) const {
+        QFile f(file(name));
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(content);
+    }
+    QByteArray read(const QString& name) const {
+        QFile f(file(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
 private:
-    QTemporaryDir dir_;
+    QTemporaryDir dir_; // no copies: one program folder at a time
 };
 
 // The former name, still used by tests not yet moved to docasna_slozka.
