@@ -1,6 +1,7 @@
 #pragma once
 
 #include "access/image_button.h"
+#include "platform/dialog_buttons.h"
 #include "platform/twips.h"
 
 #include <QDialog>
@@ -25,21 +26,18 @@ inline QLabel* popisek(const QString& nazev, const QString& text, const QRect& k
     return label;
 }
 
-// The two buttons of an access dialog at their places: "ok", the default button, and "storno",
-// which rejects the dialog as Esc does. Returns "ok", for the tab order.
-inline graficke_tlacitko* tlacitka(QDialog* dialog, const QString& jmeno_ok, const QRect& kde_ok,
-                                   const QString& jmeno_storno, const QRect& kde_storno,
-                                   std::function<void()> prijato) {
-    auto* ok = new graficke_tlacitko(ikona_ok(), QStringLiteral("ok"), dialog);
-    ok->setObjectName(jmeno_ok);
+// The two buttons of an access dialog at their places, in pictures: "ok" and "storno" (see
+// zapoj_tlacitka). Returns "ok", for the tab order.
+inline QPushButton* tlacitka(QDialog* dialog, const QString& jmeno_ok, const QRect& kde_ok,
+                             const QString& jmeno_storno, const QRect& kde_storno,
+                             std::function<void()> prijato) {
+    const auto [ok, storno] =
+        zapoj_tlacitka(dialog,
+                       {new graficke_tlacitko(ikona_ok(), QStringLiteral("ok"), dialog),
+                        new graficke_tlacitko(ikona_storno(), QStringLiteral("storno"), dialog)},
+                       jmeno_ok, jmeno_storno, std::move(prijato));
     ok->setGeometry(kde_ok);
-    ok->setDefault(true);
-    auto* storno = new graficke_tlacitko(ikona_storno(), QStringLiteral("storno"), dialog);
-    storno->setObjectName(jmeno_storno);
     storno->setGeometry(kde_storno);
-    QObject::connect(ok, &QPushButton::clicked, dialog, std::move(prijato));
-    QObject::connect(storno, &QPushButton::clicked, dialog, &QDialog::reject);
-    QWidget::setTabOrder(ok, storno);
     return ok;
 }
 

@@ -1,7 +1,7 @@
 #include "dialogs/frm_com.h"
 
 #include "config/config_file.h"
-#include "dialogs/dialog_buttons.h"
+#include "platform/dialog_buttons.h"
 #include "platform/message_box.h"
 
 #include <QButtonGroup>
@@ -32,10 +32,15 @@ frm_com::frm_com(const QString& cesta_ini, std::function<bool(int cislo)> prepni
     }
     Option1_->button(0)->setChecked(true);
 
-    const auto [bt_ok, bt_storno, tlacitka] =
-        vytvor_tlacitka(this, QStringLiteral("bt_ok"), QStringLiteral("ok"),
-                        QStringLiteral("bt_storno"), [this] { bt_ok_Click(); });
-    tlacitka->insertStretch(0);
+    const auto [bt_ok, bt_storno] = zapoj_tlacitka(
+        this,
+        {new QPushButton(QStringLiteral("ok"), this),
+         new QPushButton(QStringLiteral("storno"), this)},
+        QStringLiteral("bt_ok"), QStringLiteral("bt_storno"), [this] { bt_ok_Click(); });
+    auto* tlacitka = new QHBoxLayout;
+    tlacitka->addStretch();
+    tlacitka->addWidget(bt_ok);
+    tlacitka->addWidget(bt_storno);
     auto* hlavni = new QVBoxLayout(this);
     hlavni->addWidget(Frame1);
     hlavni->addLayout(tlacitka);

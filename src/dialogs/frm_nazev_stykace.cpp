@@ -1,7 +1,7 @@
 #include "dialogs/frm_nazev_stykace.h"
 
 #include "config/config_file.h"
-#include "dialogs/dialog_buttons.h"
+#include "platform/dialog_buttons.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -41,9 +41,14 @@ frm_nazev_stykace::frm_nazev_stykace(const QString& cesta_ini, const QString& ci
     Text1_->installEventFilter(this);
     Label2->setBuddy(Text1_);
 
-    const auto [Command1, Command2, tlacitka] =
-        vytvor_tlacitka(this, QStringLiteral("Command1"), QStringLiteral("ulož"),
-                        QStringLiteral("Command2"), [this] { Command1_Click(); });
+    const auto [Command1, Command2] = zapoj_tlacitka(
+        this,
+        {new QPushButton(QStringLiteral("ulož"), this),
+         new QPushButton(QStringLiteral("storno"), this)},
+        QStringLiteral("Command1"), QStringLiteral("Command2"), [this] { Command1_Click(); });
+    auto* tlacitka = new QHBoxLayout;
+    tlacitka->addWidget(Command1);
+    tlacitka->addWidget(Command2);
 
     // The narrow number at the left, the name to its right, each under its label.
     auto* pole = new QGridLayout;

@@ -1,7 +1,7 @@
 #include "dialogs/frm_zalozky.h"
 
 #include "config/config_file.h"
-#include "dialogs/dialog_buttons.h"
+#include "platform/dialog_buttons.h"
 #include "platform/message_box.h"
 
 #include <QCheckBox>
@@ -37,9 +37,14 @@ frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicial
         radky->addWidget(Check1_[i], 2 * i + 1, 1);
     }
 
-    const auto [cmd_uloz, cmd_storno, tlacitka] =
-        vytvor_tlacitka(this, QStringLiteral("cmd_uloz"), QStringLiteral("ulož"),
-                        QStringLiteral("cmd_storno"), [this] { cmd_uloz_Click(); });
+    const auto [cmd_uloz, cmd_storno] = zapoj_tlacitka(
+        this,
+        {new QPushButton(QStringLiteral("ulož"), this),
+         new QPushButton(QStringLiteral("storno"), this)},
+        QStringLiteral("cmd_uloz"), QStringLiteral("cmd_storno"), [this] { cmd_uloz_Click(); });
+    auto* tlacitka = new QHBoxLayout;
+    tlacitka->addWidget(cmd_uloz);
+    tlacitka->addWidget(cmd_storno);
     tlacitka->addStretch();
 
     auto* hlavni = new QVBoxLayout(this);
