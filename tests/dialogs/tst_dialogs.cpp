@@ -139,7 +139,7 @@ private Q_SLOTS:
     // window redraws its cells once the catalogue closes.
     void prejmenovani_data() {
         QTest::addColumn<bool>("uloz");
-        QTest::newRow("ulož") << true;
+        QTest::newRow("ulož by Enter") << true;
         QTest::newRow("storno") << false;
     }
     void prejmenovani() {
@@ -147,8 +147,10 @@ private Q_SLOTS:
         auto d = katalog(true);
         vyber(d, 9);
         auto* nazev = d->findChild<frm_nazev_stykace*>();
-        QTest::keyClicks(nazev->findChild<QLineEdit*>("Text1"), "Cerpadlo kotelny 7 ab");
-        nazev->findChild<QPushButton*>(uloz ? "Command1" : "Command2")->click();
+        auto* Text1 = nazev->findChild<QLineEdit*>("Text1");
+        QTest::keyClicks(Text1, "Cerpadlo kotelny 7 ab");
+        uloz ? QTest::keyClick(Text1, Qt::Key_Return)
+             : nazev->findChild<QPushButton*>("Command2")->click();
         const QString novy = uloz ? "Cerpadlo kotelny 7 a" : "stykač 7";
         QCOMPARE(grid(d)->item(8, 1)->text(), novy);
         QCOMPARE(soubor(), s_radkem(na_cp1250(u"stykac7=stykač 7"), "stykac7=" + na_cp1250(novy)));
