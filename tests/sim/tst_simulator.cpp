@@ -49,7 +49,7 @@ struct linka {
 
 } // namespace
 
-class test_simulator : public QObject {
+class tst_simulator : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -67,7 +67,7 @@ private Q_SLOTS:
 
 // The bytes of replies, how odd input is framed, and what is not the controller's command: that
 // gets no reply and switches nothing. Every row ends with a status query.
-void test_simulator::odpovedi_data() {
+void tst_simulator::odpovedi_data() {
     QTest::addColumn<QByteArrayList>("zapisy");
     QTest::addColumn<QByteArray>("odpoved"); // all that comes back, in order
     const QByteArray xa = "XA\r\n";
@@ -88,14 +88,14 @@ void test_simulator::odpovedi_data() {
             << QByteArrayList{cizi, xa} << s_paket("");
 }
 
-void test_simulator::odpovedi() {
+void tst_simulator::odpovedi() {
     QFETCH(QByteArrayList, zapisy);
     QFETCH(QByteArray, odpoved);
     linka l;
     QCOMPARE(l.dotaz(zapisy), odpoved);
 }
 
-void test_simulator::poruchy_data() {
+void tst_simulator::poruchy_data() {
     QTest::addColumn<porucha>("rezim");
     // Each reply: [0] '=' just the right packet, '+' it amid noise or twice; [1] the writes it
     // takes: '1' one, '2' two or more, '*' any.
@@ -107,7 +107,7 @@ void test_simulator::poruchy_data() {
 }
 
 // Contactors 0, 9, 18, ... switched on in turn, each command followed by a status query.
-void test_simulator::poruchy() {
+void tst_simulator::poruchy() {
     QFETCH(porucha, rezim);
     QFETCH(QByteArray, tvar);
     linka l({.rezim = rezim, .zpozdeni_ms = 10});
@@ -139,7 +139,7 @@ void test_simulator::poruchy() {
 }
 
 // Seeds 3 and 10 bring several faults but no long delay in these six replies.
-void test_simulator::nahodne_ze_semene() {
+void tst_simulator::nahodne_ze_semene() {
     const auto beh = [](porucha rezim, quint32 seme) {
         linka l({.rezim = rezim, .seme = seme, .podil_poruch = 0.5});
         return l.dotaz({"XW110=1\r\n", "XW111=0\r\n", "XA\r\n", "XW113=0\r\n", "XW114=1\r\n",
@@ -152,7 +152,7 @@ void test_simulator::nahodne_ze_semene() {
     QVERIFY(beh(porucha::zadna, 3) != a);
 }
 
-void test_simulator::zavreni_a_znovuotevreni() {
+void tst_simulator::zavreni_a_znovuotevreni() {
     linka l;
     l.port.close();
     { // a program that closes the port with a reply still unread in the line
@@ -167,7 +167,7 @@ void test_simulator::zavreni_a_znovuotevreni() {
     QCOMPARE(l.dotaz({"XW001=1\r\n"}), QByteArray("XR001=1\r\n")); // nothing stale before it
 }
 
-void test_simulator::program_volby_data() {
+void tst_simulator::program_volby_data() {
     QTest::addColumn<QStringList>("volby");
     QTest::addColumn<int>("kod");
     QTest::newRow("help") << QStringList{"--help"} << 0;
@@ -177,7 +177,7 @@ void test_simulator::program_volby_data() {
 }
 
 // Help or a bad option: it ends at once, says why, and makes no link.
-void test_simulator::program_volby() {
+void tst_simulator::program_volby() {
     QFETCH(QStringList, volby);
     QFETCH(int, kod);
     QTemporaryDir slozka;
@@ -190,7 +190,7 @@ void test_simulator::program_volby() {
 }
 
 // It prints its device, answers on the link, and on SIGTERM ends cleanly and removes the link.
-void test_simulator::program_bezi_a_uklidi() {
+void tst_simulator::program_bezi_a_uklidi() {
     QTemporaryDir slozka;
     QProcess p;
     p.start(QStringLiteral(TARVIK_SIM_PROGRAM),
@@ -213,7 +213,7 @@ void test_simulator::program_bezi_a_uklidi() {
 
 // A burst once the line is open, a hang-up on the first packet, and the way back under another
 // device behind the same link, where it answers again.
-void test_simulator::program_chrli_zavesi_a_vrati_se() {
+void tst_simulator::program_chrli_zavesi_a_vrati_se() {
     QTemporaryDir slozka;
     QProcess p;
     p.start(QStringLiteral(TARVIK_SIM_PROGRAM),
@@ -244,5 +244,5 @@ void test_simulator::program_chrli_zavesi_a_vrati_se() {
     QVERIFY(p.waitForFinished());
 }
 
-QTEST_GUILESS_MAIN(test_simulator)
-#include "test_simulator.moc"
+QTEST_GUILESS_MAIN(tst_simulator)
+#include "tst_simulator.moc"
