@@ -55,12 +55,6 @@ void tik(QTimer& timer) {
     QMetaObject::invokeMethod(&timer, "timeout");
 }
 
-// A line error as the port reports it.
-void ohlas(linka& l, QSerialPort::SerialPortError chyba) {
-    Q_EMIT l.com_port().udalost(klasifikuj_chybu_portu(chyba));
-    QCoreApplication::processEvents();
-}
-
 // The link and the window it shows itself in, which records in order what the link asks of it:
 // "zakaz", "povol", "panel3=XS", "zobraz 1,5", and each message box, answered and recorded ("!" an
 // error box, "?" a line error's OK/Cancel box). A controller simulator is on COM1 of a program
@@ -219,8 +213,8 @@ void tst_link::behem_zpravy() {
         for (int i = 0; i < 5; ++i)
             tik(z.l.status_timer());
         z.l.precti_data_z_portu(s_paket.mid(20));
-        ohlas(z.l, QSerialPort::WriteError);
-        ohlas(z.l, QSerialPort::UnknownError);
+        Q_EMIT z.l.com_port().udalost(klasifikuj_chybu_portu(QSerialPort::WriteError));
+        Q_EMIT z.l.com_port().udalost(klasifikuj_chybu_portu(QSerialPort::UnknownError));
         QTest::qWait(int(kratka_odezva.count()) + 100); // the watchdog fires meanwhile
         z.l.precti_data_z_portu("\n");
     };
