@@ -23,7 +23,6 @@ class linka : public QObject {
 public:
     static constexpr std::chrono::milliseconds perioda_statusu{60000};
     static constexpr std::chrono::milliseconds cas_odezvy{10000};
-    static inline const QByteArray konec_radku = QByteArrayLiteral("\r\n");
 
     // `odezva` is the time the controller has to answer a command or a query.
     explicit linka(okno_linky& okno, std::chrono::milliseconds odezva = cas_odezvy,
