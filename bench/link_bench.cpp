@@ -2,7 +2,7 @@
 // cycle, the program's own latencies, and what the link costs while the line is idle.
 // How to run and the figures: docs/performance.md.
 
-#include "link/linka.h"
+#include "link/link.h"
 #include "platform/program_folder.h"
 #include "tarvik-sim/simulator.h"
 
@@ -59,7 +59,7 @@ public:
     void nastav_panel(int, const QString&) override {}
     void zobraz_stav_stykacu(const stavy_stykacu& stav) override {
         for (int i = 0; i < pocet_chlivku; ++i)
-            chlivky_[i]->setChecked(stav[i % pocet_stykacu]);
+            chlivky_[i]->setChecked(stav[i % pocet_stavu]);
         zobrazeno = std::chrono::steady_clock::now();
     }
     QWidget* rodic_zprav() override { return &plocha_; }
@@ -102,7 +102,7 @@ struct sestava {
 
     sestava() : simulator(nastaveni(slozka.path())) {
         nastav_slozku_programu(slozka.path());
-        pripraveno = simulator.spust() && l.otevri_port(slozka.filePath("tarvik.ini"));
+        pripraveno = simulator.spust() && l.otevri_port(1);
         if (pripraveno) {
             l.nacti_status();
             pripraveno = cekej([this] { return !okno.zamceno; });
@@ -135,7 +135,7 @@ void BM_cyklus_prepnuti(benchmark::State& state) {
     double celkem_s = 0;
     for (auto _ : state) {
         const auto zacatek = std::chrono::steady_clock::now();
-        s.l.posli_prikaz(cislo % pocet_stykacu, cislo % 2 == 0);
+        s.l.posli_prikaz(cislo % pocet_stavu, cislo % 2 == 0);
         if (!s.cekej_na_klid()) {
             state.SkipWithError("cycle did not finish");
             return;
@@ -175,7 +175,7 @@ void BM_prikaz_na_linku(benchmark::State& state) {
         zapsano = prijato = {};
         s.okno.zamykani_us = 0;
         const auto zacatek = hodiny::now();
-        s.l.posli_prikaz(cislo++ % pocet_stykacu, true);
+        s.l.posli_prikaz(cislo++ % pocet_stavu, true);
         if (!cekej([&] { return prijato != hodiny::time_point{}; })) {
             state.SkipWithError("command not received");
             return;
@@ -207,7 +207,7 @@ void BM_s_paket_na_chlivky(benchmark::State& state) {
     int cislo = 0;
     for (auto _ : state) {
         // Every query finds the states changed, so that every switch-setting pass has work.
-        s.simulator.nastav_stav(cislo % pocet_stykacu, cislo % 3 != 0);
+        s.simulator.nastav_stav(cislo % pocet_stavu, cislo % 3 != 0);
         ++cislo;
         s.l.nacti_status();
         if (!s.cekej_na_klid()) {

@@ -6,7 +6,7 @@
 // plain rule, a valid awaited reply is taken without a message, anything else earns exactly one
 // message with its detail and a new status query, and the states change only by a valid S packet.
 
-#include "link/linka.h"
+#include "link/link.h"
 #include "platform/message_box.h"
 
 #include <QCoreApplication>
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     okno o;
     linka l(o);
     const int cekam = data[0] % 3; // 0 nothing, 1 status, 2 acknowledgement
-    const int cislo = (data[0] / 3) % pocet_stykacu;
+    const int cislo = (data[0] / 3) % pocet_stavu;
     const bool zapnout = data[0] & 0x80;
     if (cekam == 1)
         l.nacti_status();
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (paket[1] == 'S') {
             over(l.ocekavana_odpoved().isEmpty() && !l.nacitani_statusu());
             const stavy_stykacu po = l.stav_stykacu();
-            for (int k = 0; k < pocet_stykacu; ++k)
+            for (int k = 0; k < pocet_stavu; ++k)
                 over(po[k] == (paket[k + 2] == '1'));
         } else {
             over(l.ocekavana_odpoved() == "XS" && l.stav_stykacu() == pred);
@@ -102,6 +102,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         over(l.ocekavana_odpoved() == "XS" && l.nacitani_statusu());
         over(l.stav_stykacu() == pred);
     }
-    over(l.prijem().cekajici_bajty() == 0 && !l.prijem().prijem_paketu());
     return 0;
 }

@@ -162,7 +162,7 @@ bool frm_main::Form_Load() {
     linka_.nuluj_stav_stykacu();
     nastav_panel(1, QStringLiteral("uživatelský mód"));
 
-    if (!linka_.otevri_port(cesta_ini_)) {
+    if (!linka_.otevri_port(cti_port(cesta_ini_))) {
         Form_Unload();
         return false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/linka.h"
-#include "link/okno_linky.h"
+#include "link/link.h"
+#include "link/link_window.h"
 
 #include <QLabel>
 #include <QMainWindow>

@@ -108,8 +108,15 @@ QString cteni_konfigurace::nazev_stykace(QStringView cislo) const {
     return cti_polozku(*this, polozky::nazev_stykace(cislo));
 }
 
-QString cteni_konfigurace::port() const {
-    return cti_polozku(*this, polozky::port());
+int cteni_konfigurace::port() const {
+    // The value of the leading digits, as the port has always been read.
+    int cislo = 0;
+    for (const QChar c : cti_polozku(*this, polozky::port())) {
+        if (c < u'0' || c > u'9' || cislo > 100000)
+            break;
+        cislo = cislo * 10 + (c.unicode() - u'0');
+    }
+    return cislo;
 }
 
 QString cteni_konfigurace::hash_hesla() const {
@@ -125,7 +132,7 @@ QString cti_nazev_stykace(const QString& cesta, QStringView cislo) {
     return cteni_konfigurace(cesta).nazev_stykace(cislo);
 }
 
-QString cti_port(const QString& cesta) {
+int cti_port(const QString& cesta) {
     return cteni_konfigurace(cesta).port();
 }
 

@@ -54,8 +54,9 @@ public:
     QString stykac_chlivku(int chlivek) const;
     // The name of the contactor whose number is the text `cislo` ("---" when the file has none).
     QString nazev_stykace(QStringView cislo) const;
-    // The text of the port's number, "1" when the file has none.
-    QString port() const;
+    // The port's number: the value of the leading digits of its text (0 when there are none), 1
+    // when the file has none.
+    int port() const;
     // The stored password hash as text, empty when the file has none.
     QString hash_hesla() const;
 
@@ -67,7 +68,7 @@ private:
 QString cti_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                     const QString& vychozi, int kapacita);
 QString cti_nazev_stykace(const QString& cesta, QStringView cislo);
-QString cti_port(const QString& cesta);
+int cti_port(const QString& cesta);
 QString cti_hash_hesla(const QString& cesta);
 
 // Writes one value: replaces the key's value in place, adds the key at the end of its section, or

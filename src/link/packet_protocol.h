@@ -1,17 +1,20 @@
 #pragma once
 
-#include "link/okno_linky.h"
-
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <array>
 #include <optional>
 
 namespace tarvik {
 
 // Packets on the line: "X", a type letter, a body, CR LF. Plain ASCII, one byte a character.
 
-inline constexpr qsizetype delka_s_paketu = 132; // "XS", 128 states, CR LF
+// The controller knows contactors 0 to 127: a status packet carries one state for each.
+inline constexpr int pocet_stavu = 128;
+using stavy_stykacu = std::array<bool, pocet_stavu>;
+
+inline constexpr qsizetype delka_s_paketu = 2 + pocet_stavu + 2; // "XS", the states, CR LF
 inline constexpr char znak_zacatku = 'X';
 inline constexpr char znak_konce = '\n';
 

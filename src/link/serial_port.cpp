@@ -13,46 +13,6 @@ udalost_linky zprava(skupina_udalosti skupina, const char* text) {
 }
 } // namespace
 
-udalost_linky klasifikuj_udalost(int kod) {
-    using enum skupina_udalosti;
-    switch (kod) {
-    case 1:
-        return {ignorovano, {}};
-    case 2:
-        return {data, {}};
-    case 3:
-        return zprava(udalost, "Change in CTS Detected");
-    case 4:
-        return zprava(udalost, "Change in DSR Detected");
-    case 5:
-        return zprava(udalost, "Change in CD Detected");
-    case 6:
-        return zprava(udalost, "The Phone is Ringing");
-    case 7:
-        return zprava(udalost, "End of File Detected");
-    case 1001:
-        return zprava(udalost, "Break Received");
-    case 1002:
-        return zprava(chyba, "CTS Timeout");
-    case 1003:
-        return zprava(chyba, "DSR Timeout");
-    case 1004:
-        return zprava(udalost, "Framing Error");
-    case 1006:
-        return zprava(chyba, "Overrun Error");
-    case 1007:
-        return zprava(chyba, "Carrier Detect Timeout");
-    case 1008:
-        return zprava(chyba, "Receive Buffer Overflow");
-    case 1009:
-        return zprava(udalost, "Parity Error");
-    case 1010:
-        return zprava(chyba, "Transmit Buffer Full");
-    default:
-        return zprava(chyba, "Unknown error or event");
-    }
-}
-
 udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba) {
     switch (chyba) {
     case QSerialPort::ResourceError:

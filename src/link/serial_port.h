@@ -12,8 +12,6 @@ namespace tarvik {
 // What a notification of the line means to the program.
 enum class skupina_udalosti {
     ignorovano, // nothing to do
-    data,       // received bytes are waiting
-    udalost,    // a line event: passed over silently
     chyba       // a line error: the operator is asked whether to go on
 };
 
@@ -22,10 +20,6 @@ struct udalost_linky {
     QString text; // English text shown for an error; empty when there is none
     bool operator==(const udalost_linky&) const = default;
 };
-
-// The event codes of the serial line (1 to 1010) with their texts and groups. Any code outside
-// the table is an error "Unknown error or event".
-udalost_linky klasifikuj_udalost(int kod);
 
 // What an error of the serial port facility means while the port is open. A vanished device
 // (adapter unplugged, pseudo-terminal hung up) is an error "Serial Device Lost"; the failures that

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/okno_linky.h"
+#include "link/link_window.h"
 #include "link/packet_protocol.h"
 #include "link/serial_port.h"
 #include "platform/signals.h"
@@ -23,14 +23,14 @@ class linka : public QObject {
 public:
     static constexpr std::chrono::milliseconds perioda_statusu{60000};
     static constexpr std::chrono::milliseconds cas_odezvy{10000};
-    static inline const QByteArray konec_radku = QByteArrayLiteral("\r\n");
 
-    explicit linka(okno_linky& okno, QObject* parent = nullptr);
+    // `odezva` is the time the controller has to answer a command or a query.
+    explicit linka(okno_linky& okno, std::chrono::milliseconds odezva = cas_odezvy,
+                   QObject* parent = nullptr);
     ~linka() override;
 
-    // Reads `com` from the configuration and opens the port; on failure shows its message and
-    // returns false. Sets panel 2 on success.
-    bool otevri_port(const QString& cesta_ini);
+    // Opens COM<cislo>; on failure shows its message and returns false. Sets panel 2 on success.
+    bool otevri_port(int cislo);
     // Closes the port if it is open.
     void zavri_port();
     bool port_otevren() const;
@@ -44,7 +44,6 @@ public:
     // The operator's status request: while the port is closed because its device vanished, the
     // port is reopened first (nothing is sent when that fails).
     void aktualizuj_stav();
-    void spust_watchdog_timer();
     void zastav_watchdog_timer();
     void spust_status_timer();
     void zastav_status_timer();
@@ -57,32 +56,28 @@ public:
     // switches show the last known states again.
     void posli_prikaz(int cislo, bool zapnout);
 
-    // Incoming bytes, in the order they arrived. Bytes that arrive while one of the link's
-    // message boxes is open wait, and are handled in order once it has been closed.
+    // Incoming bytes, in the order they arrived (the port's prijata_data). Bytes that arrive
+    // while one of the link's message boxes is open wait, and are handled in order once it has
+    // been closed.
     void precti_data_z_portu(const QByteArray& data);
-    // A notification of the line: events pass silently, an error beeps and asks OK/Cancel
-    // (Cancel closes the port; OK after a vanished device reopens it and asks for the status).
-    void com_port_OnComm(const udalost_linky& udalost);
-
-    // Reports a communication error, then sends a new status query. Everything received until
-    // the box is closed belongs to the error reported: it is dropped, not reported on its own.
-    void chyba_komunikace(const QString& detail);
-
-    // Timer ticks (tests call these instead of waiting).
-    void tik_status_timeru();
-    void tik_watchdog_timeru();
 
     bool nacitani_statusu() const { return nacitani_statusu_; }
     const QByteArray& ocekavana_odpoved() const { return ocekavana_odpoved_; }
     const stavy_stykacu& stav_stykacu() const { return stav_stykacu_; }
     void nuluj_stav_stykacu();
-    qint16 citac_statusu() const { return citac_statusu_; }
     QTimer& status_timer() { return status_timer_; }
     QTimer& watchdog_timer() { return watchdog_timer_; }
     seriovy_port& com_port() { return com_port_; }
-    const prijimac& prijem() const { return prijimac_; }
 
 private:
+    // A notification of the line (the port's udalost): an error beeps and asks OK/Cancel
+    // (Cancel closes the port; OK after a vanished device reopens it and asks for the status).
+    void com_port_OnComm(const udalost_linky& udalost);
+    // Reports a communication error, then sends a new status query. Everything received until
+    // the box is closed belongs to the error reported: it is dropped, not reported on its own.
+    void chyba_komunikace(const QString& detail);
+    void spust_watchdog_timer();
+    void tik_status_timeru();
     void watchdog_vyprsel();
     bool otevri_znovu();
     bool obnov_linku();
@@ -94,6 +89,7 @@ private:
     void nastav_ocekavanou_odpoved(const QByteArray& odpoved);
 
     okno_linky& okno_;
+    std::chrono::milliseconds odezva_;
     seriovy_port com_port_;
     QTimer status_timer_;
     QTimer watchdog_timer_;

@@ -1,6 +1,5 @@
-#include "link/linka.h"
+#include "link/link.h"
 
-#include "config/config_file.h"
 #include "platform/message_box.h"
 
 #include <limits>
@@ -20,17 +19,6 @@ const QString detail_s_paket = QStringLiteral("Je očekáván S paket. Nebo špa
 const QString detail_timeout = QStringLiteral("Timeout. Vypršel čas odezvy.");
 const QByteArray odpoved_statusu = QByteArrayLiteral("XS");
 
-// The numeric value of the leading digits of a text; 0 when it has none.
-int cislo_z_textu(const QString& text) {
-    int cislo = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9' || cislo > 100000)
-            break;
-        cislo = cislo * 10 + (c.unicode() - u'0');
-    }
-    return cislo;
-}
-
 // Counts the link's message boxes that are open, for as long as one is.
 class otevrena_zprava {
 public:
@@ -44,12 +32,13 @@ private:
 };
 } // namespace
 
-linka::linka(okno_linky& okno, QObject* parent) : QObject(parent), okno_(okno) {
+linka::linka(okno_linky& okno, std::chrono::milliseconds odezva, QObject* parent)
+    : QObject(parent), okno_(okno), odezva_(odezva) {
     // Coarse timers may fire up to 5 % early; the reply time is a promise to the controller.
     status_timer_.setTimerType(Qt::PreciseTimer);
     watchdog_timer_.setTimerType(Qt::PreciseTimer);
     status_timer_.setInterval(perioda_statusu);
-    watchdog_timer_.setInterval(cas_odezvy);
+    watchdog_timer_.setInterval(odezva_);
     connect(&status_timer_, &QTimer::timeout, this, &linka::tik_status_timeru);
     connect(&watchdog_timer_, &QTimer::timeout, this, &linka::watchdog_vyprsel);
     connect(&com_port_, &seriovy_port::prijata_data, this, &linka::precti_data_z_portu);
@@ -65,10 +54,8 @@ linka::~linka() {
     zavri_port();
 }
 
-bool linka::otevri_port(const QString& cesta_ini) {
+bool linka::otevri_port(int cislo) {
     prijimac_.vymaz();
-    const int cislo = cislo_z_textu(
-        cti_hodnotu(cesta_ini, u"system", u"com", QStringLiteral("1"), kapacita::com));
     switch (com_port_.otevri(cislo)) {
     case vysledek_otevreni::ok:
         okno_.nastav_panel(2, QStringLiteral("COM%1").arg(cislo));
@@ -150,7 +137,7 @@ bool linka::obnov_linku() {
 }
 
 void linka::spust_watchdog_timer() {
-    watchdog_timer_.start(cas_odezvy);
+    watchdog_timer_.start(odezva_);
 }
 void linka::zastav_watchdog_timer() {
     watchdog_timer_.stop();
@@ -206,17 +193,13 @@ void linka::tik_status_timeru() {
 void linka::watchdog_vyprsel() {
     // Even a precise timer is not trusted to the millisecond: the reply has its full time from
     // the moment its command was handed to the port.
-    const qint64 zbyva = odeslani_.isValid() ? cas_odezvy.count() - odeslani_.elapsed() : 0;
+    const qint64 zbyva = odeslani_.isValid() ? odezva_.count() - odeslani_.elapsed() : 0;
     if (zbyva > 0) {
         watchdog_timer_.start(std::chrono::milliseconds(zbyva));
         return;
     }
-    if (watchdog_timer_.interval() != cas_odezvy.count())
-        watchdog_timer_.setInterval(cas_odezvy);
-    tik_watchdog_timeru();
-}
-
-void linka::tik_watchdog_timeru() {
+    if (watchdog_timer_.interval() != odezva_.count())
+        watchdog_timer_.setInterval(odezva_);
     // The watchdog keeps running through its own message: one timeout is reported once.
     if (otevrene_zpravy_ > 0)
         return;

@@ -1,15 +1,12 @@
 #pragma once
 
-#include "config/config_file.h"
+#include "link/packet_protocol.h"
 
 #include <QString>
-#include <array>
 
 class QWidget;
 
 namespace tarvik {
-
-using stavy_stykacu = std::array<bool, pocet_stykacu>;
 
 // What the link needs of the window that shows it: the switch lock, the status panels and the
 // cells. The main window implements it; tests implement it with a recorder.

@@ -1,0 +1,145 @@
+// The controller simulator, where the program's own tests do not drive it: how it frames odd
+// input, its random faults and their seed, and the tarvik-sim program around it (options, the
+// burst, hanging up and coming back, cleaning up). The replies and the other fault modes are
+// driven by the link's tests.
+
+#include "tarvik-sim/sim_fixture.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+using tarvik::sim::porucha;
+using tarvik::sim::testovaci_simulator;
+
+namespace {
+
+QByteArray s_paket(const QByteArray& stavy) {
+    return "XS" + stavy.leftJustified(128, '0', true) + "\r\n";
+}
+
+// Bytes arriving on `port` until there are at least `bajtu` of them (or 5 s have passed).
+QByteArray prijmi(QSerialPort& port, qsizetype bajtu) {
+    QByteArray prijato;
+    testovaci_simulator::cekej([&] { return (prijato += port.readAll()).size() >= bajtu; }, 5000);
+    return prijato;
+}
+
+// What the simulator sends back to the writes on its line, each taken in before the next.
+QByteArray odpoved(testovaci_simulator& sim, const QByteArrayList& zapisy) {
+    QSerialPort port(sim->cesta_odkazu());
+    qsizetype celkem = 0;
+    for (const QByteArray& zapis : zapisy)
+        if (!(port.isOpen() || port.open(QIODevice::ReadWrite)) ||
+            port.write(zapis) != zapis.size() || !sim.cekej_na_klid(celkem += zapis.size()))
+            return "(no calm on the line)";
+    return sim->odeslano();
+}
+
+} // namespace
+
+class tst_simulator : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void odpovedi_data();
+    void odpovedi();
+    void nahodne_ze_semene();
+    void program_data();
+    void program();
+};
+
+// The bytes of replies, how odd input is framed, and what is not the controller's command: that
+// gets no reply and switches nothing. Every row ends with a status query.
+void tst_simulator::odpovedi_data() {
+    QTest::addColumn<QByteArrayList>("zapisy");
+    QTest::addColumn<QByteArray>("odpoved"); // all that comes back, in order
+    using L = QByteArrayList;
+    QTest::newRow("first and last on, first off")
+        << L{"XW000=1\r\nXW127=1\r\n", "XW000=0\r\n"}
+        << "XR000=1\r\nXR127=1\r\nXR000=0\r\n" + s_paket(QByteArray(127, '0') + '1');
+    QTest::newRow("command in three pieces")
+        << L{"XW0", "05=", "1\r\n"} << "XR005=1\r\n" + s_paket("000001");
+    QTest::newRow("noise and LF first") << L{QByteArray("ab\0\xFF\r\n", 6)} << s_paket("");
+    QTest::newRow("X restarts a packet") << L{"XW0"} << s_paket("");
+    QTest::newRow("flood, no LF") << L{"X" + QByteArray(5000, 'A')} << s_paket("");
+    for (const char* cizi :
+         {"xA\r\n", "XA\n", "XR005=1\r\n", "XW128=1\r\n", "XW005=2\r\n", "XW05=1\r\n"})
+        QTest::addRow("no reply to %s", qPrintable(tarvik::sim::citelne(cizi)))
+            << L{cizi} << s_paket("");
+}
+
+void tst_simulator::odpovedi() {
+    QFETCH(QByteArrayList, zapisy);
+    QFETCH(QByteArray, odpoved);
+    testovaci_simulator sim;
+    QCOMPARE(::odpoved(sim, zapisy << "XA\r\n"), odpoved);
+}
+
+// The same seed gives the same faults; another seed, or no faults, gives others.
+void tst_simulator::nahodne_ze_semene() {
+    const auto beh = [](porucha rezim, quint32 seme) {
+        testovaci_simulator sim({.rezim = rezim, .seme = seme, .podil_poruch = 0.5});
+        return odpoved(sim, {"XW110=1\r\n", "XW111=0\r\n", "XA\r\n", "XW113=0\r\n"}) +
+               sim->stavy_text();
+    };
+    const QByteArray a = beh(porucha::nahodne, 3);
+    QCOMPARE(beh(porucha::nahodne, 3), a);
+    QVERIFY(beh(porucha::nahodne, 10) != a);
+    QVERIFY(beh(porucha::zadna, 3) != a);
+}
+
+void tst_simulator::program_data() {
+    QTest::addColumn<QStringList>("volby");
+    QTest::addColumn<int>("kod"); // -1: it runs
+    QTest::newRow("help") << QStringList{"--help"} << 0;
+    QTest::newRow("port 10") << QStringList{"--port", "10"} << 2;
+    QTest::newRow("unknown fault") << QStringList{"--fault", "sometimes"} << 2;
+    QTest::newRow("burst 0") << QStringList{"--burst", "0"} << 2;
+    QTest::newRow("runs")
+        << QString("--port 3 --states 101 --pace --burst 2 --fault hangup --come-back 100")
+               .split(' ')
+        << -1;
+}
+
+// Help or a bad option: it ends at once, says why, and makes no link. Running: it prints its
+// device, sends its burst once the line is open, hangs up on the first packet and comes back
+// under a new device behind the same link, printed again, answers there, and on SIGTERM ends
+// cleanly and removes the link.
+void tst_simulator::program() {
+    QFETCH(QStringList, volby);
+    QFETCH(int, kod);
+    QTemporaryDir slozka;
+    QProcess p;
+    p.start(QStringLiteral(TARVIK_SIM_PROGRAM), QStringList{"--folder", slozka.path()} + volby);
+    const QString odkaz = slozka.path() + "/dosdevices/com3";
+    const auto vypsano = [&] {
+        QVERIFY(testovaci_simulator::cekej([&] { return p.canReadLine(); }, 5000));
+        QCOMPARE(QFileInfo(odkaz).symLinkTarget(), QString::fromLocal8Bit(p.readLine()).trimmed());
+    };
+    if (kod < 0) {
+        vypsano();
+        const QString prvni = QFileInfo(odkaz).symLinkTarget();
+        {
+            QSerialPort port(odkaz);
+            QVERIFY(port.open(QIODevice::ReadWrite));
+            QCOMPARE(prijmi(port, 2 * 132), s_paket("101").repeated(2));
+            port.write("XA\r\n");
+            vypsano();
+        }
+        QVERIFY(QFileInfo(odkaz).symLinkTarget() != prvni);
+        QSerialPort port(odkaz);
+        QVERIFY(port.open(QIODevice::ReadWrite) && port.write("XW127=1\r\nXA\r\n") == 13);
+        QCOMPARE(prijmi(port, 141), "XR127=1\r\n" + s_paket("101" + QByteArray(124, '0') + '1'));
+        p.terminate(); // SIGTERM
+    }
+    QVERIFY(p.waitForFinished());
+    QCOMPARE(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, qMax(kod, 0));
+    QVERIFY(kod < 0 || !(kod ? p.readAllStandardError() : p.readAllStandardOutput()).isEmpty());
+    QVERIFY(kod < 0 ? !QFileInfo(odkaz).isSymLink()
+                    : !QFileInfo::exists(slozka.path() + "/dosdevices"));
+}
+
+QTEST_GUILESS_MAIN(tst_simulator)
+#include "tst_simulator.moc"
