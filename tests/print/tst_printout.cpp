@@ -142,31 +142,29 @@ private Q_SLOTS:
     // in Czech, offers: one page, read back as laid-out text, every row holding just its four
     // fields, each starting where it does on the first row.
     void stranka_pdf() {
-        const QString soubor = dokumenty() + QStringLiteral("/tarvik-stykace-2026-03-05.pdf");
         menu_tisk_stykace(slozka_.ini(),
                           [&](QPrinter& t) { return vytiskni(t, QStringLiteral("")); });
         QVERIFY2(tlacitka_.contains(QStringLiteral("&Tisk")), qPrintable(tlacitka_.join(u',')));
-        QVERIFY(zpravy_.zpravy.isEmpty());
         QProcess pdftotext;
-        pdftotext.start("pdftotext", {"-layout", "-enc", "UTF-8", soubor, "-"});
+        pdftotext.start("pdftotext", {"-layout", "-enc", "UTF-8",
+                                      dokumenty() + "/tarvik-stykace-2026-03-05.pdf", "-"});
         QVERIFY(pdftotext.waitForFinished(-1) && pdftotext.exitCode() == 0);
         const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
         QStringList radky = text.split(u'\n'), obsah, ocekavane{titulek};
         radky.removeIf([](const QString& r) { return r.trimmed().isEmpty(); });
-        QList<qsizetype> sloupce;
+        QSet<QList<qsizetype>> sloupce; // where each row's fields start
         for (int r = 0; r < 64; ++r) {
-            QList<qsizetype> zacatky;
+            QList<qsizetype> zacatky{-1};
             for (const QString& p : pole_radku(r))
-                zacatky << radky.value(1 + r).indexOf(p,
-                                                      zacatky.isEmpty() ? 0 : zacatky.last() + 1);
-            sloupce = r == 0 ? zacatky : sloupce;
-            QCOMPARE(zacatky, sloupce);
+                zacatky << radky.value(1 + r).indexOf(p, zacatky.last() + 1);
+            sloupce << zacatky;
             ocekavane << pole_radku(r).join(u' ');
         }
         for (const QString& r : radky)
             obsah << r.simplified();
-        QCOMPARE(std::pair(text.count(u'\f'), obsah),
-                 std::pair(qsizetype(1), ocekavane << QStringLiteral("datum tisku: 5.3.2026")));
+        QCOMPARE(std::tuple(text.count(u'\f'), obsah, sloupce.size(), zpravy_.zpravy.size()),
+                 std::tuple(qsizetype(1), ocekavane << QStringLiteral("datum tisku: 5.3.2026"),
+                            qsizetype(1), qsizetype(0)));
     }
 
     // The printout never lands in the program's folder or the configuration's, however the name
@@ -212,9 +210,8 @@ private Q_SLOTS:
     void zaloha_chranena() {
         const QString zaloha = domov_.filePath("tarvik.ini"), odkaz = domov_.filePath("zaloha.pdf");
         QVERIFY(QFile(zaloha).open(QIODevice::WriteOnly) && QFile::link(zaloha, odkaz));
-        QCOMPARE(std::pair(cil_tisku_povolen(odkaz, {}, {zaloha}),
-                           cil_tisku_povolen(domov_.filePath("jiny.pdf"), {}, {zaloha})),
-                 std::pair(false, true));
+        QVERIFY(!cil_tisku_povolen(odkaz, {}, {zaloha}));
+        QVERIFY(cil_tisku_povolen(domov_.filePath("jiny.pdf"), {}, {zaloha}));
     }
 };
 
