@@ -5,6 +5,7 @@
 #include "dialogs/frm_nazev_stykace.h"
 #include "dialogs/frm_zalozky.h"
 #include "support/message_recorder.h"
+#include "support/rows.h"
 #include "support/temp_folder.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 
 using namespace tarvik;
 using namespace tarvik::test;
+using namespace Qt::StringLiterals;
 
 // Each test starts on the default tarvik.ini and records what the dialogs ask of the main window
 // in volani_.
@@ -44,10 +46,8 @@ class tst_dialogs : public QObject {
         return d;
     }
     static QTableWidget* grid(QWidget* d) { return d->findChild<QTableWidget*>("MSHFlexGrid1"); }
-    // Makes grid row r (row 0 being the header) current and presses Enter.
-    static void vyber(QWidget* d, int r) {
-        grid(d)->setCurrentCell(r - 1, 0);
-        QTest::keyClick(grid(d), Qt::Key_Return);
+    template <typename T> static void klikni(QWidget* d, const char* jmeno) {
+        d->findChild<T*>(jmeno)->click();
     }
 
 private Q_SLOTS:
@@ -71,67 +71,54 @@ private Q_SLOTS:
         QVERIFY2(okna.isEmpty(), "a dialog was left open or not destroyed");
     }
 
-    // The catalogue lists "---" and every contactor by its name; it opens at the row chosen
-    // last, with a screenful above it, when that row lies beyond the first screenful.
+    // The catalogue lists "---" and every contactor by its name. It opens at the row chosen last
+    // when that lies beyond the first screenful, with a screenful above it. Choosing a row (row
+    // 1 is "---") gives the cell its contactor, writes it, remembers the row and closes the
+    // catalogue; Esc (row 0) changes nothing. The cells hold "0" in the default file.
     void katalog_data() {
         QTest::addColumn<int>("posledni");
-        QTest::addColumn<int>("aktualni");
-        QTest::addColumn<int>("prvni_viditelny");
-        QTest::newRow("row 10, on the first screen") << 10 << 1 << 1;
-        QTest::newRow("row 17, just below it") << 17 << 17 << 2;
-        QTest::newRow("row 40") << 40 << 40 << 25;
-        QTest::newRow("beyond the grid") << 500 << 1 << 1;
+        QTest::addColumn<int>("prvni_viditelny"); // 1: the catalogue opens at its top
+        QTest::addColumn<int>("chlivek");
+        QTest::addColumn<int>("radek");
+        QTest::addColumn<QByteArray>("novy");
+        QTest::addColumn<QString>("volani");
+        const QByteArray nic = "0";
+        radek("last 16, the first screen; Esc", 16, 1, 4, 0, nic, QString());
+        radek("last 17, below it; contactor 5 to cell 0 by Enter", 17, 2, 0, 7, "5"_ba,
+              QString("chlivek 0: 5 stykač 5"));
+        radek("last 40; unassigned to cell 200 by double-click", 40, 25, 200, 1, "---"_ba,
+              QString("chlivek 200: --- ---"));
+        radek("last beyond the grid; Esc", 500, 1, 4, 0, nic, QString());
     }
     void katalog() {
         QFETCH(int, posledni);
-        QFETCH(int, aktualni);
         QFETCH(int, prvni_viditelny);
+        QFETCH(int, chlivek);
+        QFETCH(int, radek);
+        QFETCH(QByteArray, novy);
+        QFETCH(QString, volani);
         posledni_radek() = posledni;
-        auto d = katalog(false);
+        auto d = katalog(false, chlivek);
         QCOMPARE(std::pair(d->aktualni_radek(), d->prvni_viditelny_radek()),
-                 std::pair(aktualni, prvni_viditelny));
+                 std::pair(prvni_viditelny == 1 ? 1 : posledni, prvni_viditelny));
         QStringList radky, ocekavane{"--- nepřiřazeno"};
         for (int r = 0; r < grid(d)->rowCount(); ++r)
             radky << grid(d)->item(r, 0)->text() + ' ' + grid(d)->item(r, 1)->text();
         for (int k = 0; k < pocet_stykacu; ++k)
             ocekavane << QStringLiteral("%1 stykač %1").arg(k);
         QCOMPARE(radky, ocekavane);
-        d->close();
-    }
 
-    // Choosing a row gives the cell its contactor, writes it and closes the catalogue; Esc
-    // writes nothing (radek 0).
-    void prirazeni_data() {
-        QTest::addColumn<int>("chlivek");
-        QTest::addColumn<int>("radek");
-        QTest::addColumn<QByteArray>("novy");
-        QTest::addColumn<QString>("volani");
-        QTest::newRow("contactor 5 to cell 0 by Enter")
-            << 0 << 7 << QByteArray("chlivek0=5") << "chlivek 0: 5 stykač 5";
-        QTest::newRow("unassigned to cell 200 by double-click")
-            << 200 << 1 << QByteArray("chlivek200=---") << "chlivek 200: --- ---";
-        QTest::newRow("Esc") << 4 << 0 << QByteArray("chlivek4=0") << "";
-    }
-    void prirazeni() {
-        QFETCH(int, chlivek);
-        QFETCH(int, radek);
-        QFETCH(QByteArray, novy);
-        QFETCH(QString, volani);
-        auto d = katalog(false, chlivek);
-        if (radek == 1) {
-            // The first click of a double-click is an ordinary click.
+        grid(d)->setCurrentCell(radek - 1, 0);
+        if (radek == 1) { // the first click of a double-click is an ordinary click
             const QPoint bod = grid(d)->visualRect(grid(d)->model()->index(0, 1)).center();
             QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, {}, bod);
             QTest::mouseDClick(grid(d)->viewport(), Qt::LeftButton, {}, bod);
-        } else if (radek == 0) {
-            QTest::keyClick(grid(d), Qt::Key_Escape);
         } else {
-            vyber(d, radek);
+            QTest::keyClick(grid(d), radek ? Qt::Key_Return : Qt::Key_Escape);
         }
-        QCOMPARE(volani_.join(u';'), volani);
-        // The cells hold "0" in the default file.
-        QCOMPARE(soubor(), s_radkem("chlivek" + QByteArray::number(chlivek) + "=0", novy));
-        QCOMPARE(posledni_radek(), radek);
+        const QByteArray bunka = "chlivek" + QByteArray::number(chlivek) + '=';
+        QCOMPARE(std::tuple(volani_.join(u';'), soubor(), posledni_radek()),
+                 std::tuple(volani, s_radkem(bunka + '0', bunka + novy), radek ? radek : posledni));
     }
 
     // The name entry starts with the old name selected, so typing replaces it; it takes 20
@@ -145,16 +132,17 @@ private Q_SLOTS:
     void prejmenovani() {
         QFETCH(bool, uloz);
         auto d = katalog(true);
-        vyber(d, 9);
+        grid(d)->setCurrentCell(8, 0);
+        QTest::keyClick(grid(d), Qt::Key_Return);
         auto* nazev = d->findChild<frm_nazev_stykace*>();
         auto* Text1 = nazev->findChild<QLineEdit*>("Text1");
         QTest::keyClicks(Text1, "Cerpadlo kotelny 7 ab");
-        uloz ? QTest::keyClick(Text1, Qt::Key_Return)
-             : nazev->findChild<QPushButton*>("Command2")->click();
+        uloz ? QTest::keyClick(Text1, Qt::Key_Return) : klikni<QPushButton>(nazev, "Command2");
         const QString novy = uloz ? "Cerpadlo kotelny 7 a" : "stykač 7";
-        QCOMPARE(grid(d)->item(8, 1)->text(), novy);
-        QCOMPARE(soubor(), s_radkem(na_cp1250(u"stykac7=stykač 7"), "stykac7=" + na_cp1250(novy)));
-        QVERIFY(volani_.isEmpty());
+        QCOMPARE(std::tuple(grid(d)->item(8, 1)->text(), soubor(), volani_),
+                 std::tuple(novy,
+                            s_radkem(na_cp1250(u"stykac7=stykač 7"), "stykac7=" + na_cp1250(novy)),
+                            QStringList()));
         QTest::keyClick(grid(d), Qt::Key_Escape);
         QCOMPARE(volani_, QStringList{"obnov chlivky"});
     }
@@ -171,12 +159,12 @@ private Q_SLOTS:
         };
         QTest::keyClick(otevri(), Qt::Key_Escape);
         auto d = otevri();
-        d->findChild<QPushButton*>("cmd_uloz")->click();
-        QCOMPARE(zpravy_.texty(), QStringList{"Alespoň jedna záložka musí být aktivní."});
-        QCOMPARE(soubor(), bez_zalozek);
-        QVERIFY(d->isVisible());
-        d->findChild<QCheckBox*>("Check1_3")->click();
-        d->findChild<QPushButton*>("cmd_uloz")->click();
+        klikni<QPushButton>(d, "cmd_uloz");
+        QCOMPARE(
+            std::tuple(zpravy_.texty(), soubor(), d->isVisible()),
+            std::tuple(QStringList{"Alespoň jedna záložka musí být aktivní."}, bez_zalozek, true));
+        klikni<QCheckBox>(d, "Check1_3");
+        klikni<QPushButton>(d, "cmd_uloz");
         QCOMPARE(soubor(),
                  bez_zalozek +
                      "[zalozky]\r\nnazev1=---\r\naktivni1=0\r\nnazev2=---\r\naktivni2=0\r\n"
@@ -198,17 +186,16 @@ private Q_SLOTS:
             [this](const QString& text) { volani_ << "panel " + text; });
         d->show();
         QVERIFY(d->findChild<QRadioButton*>("Option1_0")->isChecked());
-        d->findChild<QRadioButton*>("Option1_2")->click();
-        d->findChild<QPushButton*>("bt_ok")->click();
-        QCOMPARE(zpravy_.texty(),
-                 QStringList{"Zvolený port není systémem podporován. Zvolte jiný port."});
-        QCOMPARE(soubor(), pred_);
-        QVERIFY(d->isVisible());
+        klikni<QRadioButton>(d, "Option1_2");
+        klikni<QPushButton>(d, "bt_ok");
+        QCOMPARE(std::tuple(zpravy_.texty(), soubor(), d->isVisible()),
+                 std::tuple(QStringList{"Zvolený port není systémem podporován. Zvolte jiný port."},
+                            pred_, true));
         prijme = true;
-        d->findChild<QPushButton*>("bt_ok")->click();
-        QCOMPARE(volani_, (QStringList{"port 3", "port 3", "panel COM3"}));
-        QCOMPARE(soubor(), s_radkem("com=1", "com=3"));
-        QVERIFY(!d->isVisible());
+        klikni<QPushButton>(d, "bt_ok");
+        QCOMPARE(std::tuple(volani_, soubor(), d->isVisible()),
+                 std::tuple(QStringList{"port 3", "port 3", "panel COM3"},
+                            s_radkem("com=1", "com=3"), false));
     }
 };
 

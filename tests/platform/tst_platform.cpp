@@ -2,6 +2,7 @@
 
 #include "platform/devices.h"
 #include "platform/message_box.h"
+#include "support/rows.h"
 #include "support/temp_folder.h"
 
 #include <QLibraryInfo>
@@ -11,6 +12,7 @@
 #include <QTranslator>
 
 using namespace tarvik;
+using tarvik::test::radek;
 
 class tst_platform : public QObject {
     Q_OBJECT
@@ -23,21 +25,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cil");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("zaloha");
-        QTest::newRow("no links") << ""
-                                  << "/dev/ttyS2"
-                                  << "-";
-        QTest::newRow("a mounted file system") << "/proc"
-                                               << "/proc"
-                                               << "/proc/tarvik.ini";
-        QTest::newRow("a folder on a mounted file system") << "/proc/1"
-                                                           << "/proc/1"
-                                                           << "/proc/1/tarvik.ini";
-        QTest::newRow("a folder beside the configuration, nothing mounted") << "%s/prazdna"
-                                                                            << "%s/prazdna"
-                                                                            << "";
-        QTest::newRow("dangling links") << "/nonexistent/tarvik"
-                                        << "@"
-                                        << "";
+        const QString nic;
+        radek("no links", nic, QString("/dev/ttyS2"), QString("-"));
+        radek("a mounted file system", QString("/proc"), QString("/proc"),
+              QString("/proc/tarvik.ini"));
+        radek("a folder on a mounted file system", QString("/proc/1"), QString("/proc/1"),
+              QString("/proc/1/tarvik.ini"));
+        radek("a folder beside the configuration, nothing mounted", QString("%s/prazdna"),
+              QString("%s/prazdna"), nic);
+        radek("dangling links", QString("/nonexistent/tarvik"), QString("@"), nic);
     }
 
     void zarizeni_a_zaloha() {
@@ -81,12 +77,14 @@ private Q_SLOTS:
         std::unique_ptr<QMessageBox> box(vytvor_zpravu(nullptr, z));
         box->show();
         QVERIFY(QTest::qWaitForWindowExposed(box.get()));
-        QCOMPARE(box->button(QMessageBox::Ok)->text() + box->button(QMessageBox::Cancel)->text(),
-                 "OKCancel");
         QFont titulek = box->font();
         titulek.setBold(true);
         const QFontMetrics m(titulek);
-        QVERIFY(box->geometry().width() >= m.horizontalAdvance(z.titulek) + 4 * m.height());
+        QCOMPARE(
+            std::pair(box->button(QMessageBox::Ok)->text() +
+                          box->button(QMessageBox::Cancel)->text(),
+                      box->geometry().width() >= m.horizontalAdvance(z.titulek) + 4 * m.height()),
+            std::pair(QString("OKCancel"), true));
         QCoreApplication::removeTranslator(&preklad);
     }
 };
