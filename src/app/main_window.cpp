@@ -42,7 +42,6 @@ frm_main::frm_main(QWidget* rodic)
       linka_(*this) {
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("Tarvik"));
-    setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
 
     auto* klient = new QWidget(this);
     klient->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
