@@ -70,7 +70,7 @@ private Q_SLOTS:
 void tst_administration::prihlaseni_zastavi_linku() {
     prostredi p;
     frm_main& o = *p.okno;
-    QVERIFY(p.com1 && o.Form_Load());
+    QVERIFY(p.com1->spust() && o.Form_Load());
     QStringList na_liste;
     for (QAction* a : o.menuBar()->actions())
         na_liste << a->text();
@@ -154,8 +154,8 @@ void tst_administration::prirazeni_stykace_z_chlivku() {
 
 void tst_administration::zmena_portu_presune_linku() {
     prostredi p;
-    auto com2 = test::simulator_na(p.slozka.path(), 2);
-    QVERIFY(com2 && p.spust());
+    sim::simulator com2(sim::nastaveni{p.slozka.path(), 2, {}});
+    QVERIFY(com2.spust() && p.spust());
     QVERIFY(QFile::link(QStringLiteral("/dev/tarvik-no-such-device"),
                         p.slozka.file(QStringLiteral("dosdevices/com3"))));
     p.prihlas(QStringLiteral("kovar"));
@@ -180,7 +180,7 @@ void tst_administration::zmena_portu_presune_linku() {
     p.com1->vymaz_zaznam();
     p.okno->menu_uzivatelsky_Click();
     QVERIFY(p.klid());
-    QCOMPARE(com2->prijato(), QByteArray("XA\r\n"));
+    QCOMPARE(com2.prijato(), QByteArray("XA\r\n"));
     QCOMPARE(p.com1->prijato(), QByteArray());
 }
 
