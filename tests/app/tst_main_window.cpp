@@ -308,6 +308,7 @@ void tst_main_window::spinani_stykace_az_k_radici() {
 
     // Tabs not shown catch up when shown, made before (0) or not (1): locked during a command,
     // then with the states of a status reply that came while they were hidden, and nothing sent.
+    QTest::qWait(10); // the unlock has reached the switches of tab 0
     m.setCurrentIndex(4);
     QVERIFY(!m.zalozka_vytvorena(1));
     p.com1->nastav_stav(70, true);
