@@ -8,7 +8,6 @@
 int main(int argc, char** argv) {
     QApplication aplikace(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
     // Without Qt's Czech texts the standard buttons stay English; the program runs on.
     tarvik::nacti_ceske_texty_qt();
     // Ended by the system or the session, the program closes as on a normal close: the port
@@ -18,6 +17,8 @@ int main(int argc, char** argv) {
     tarvik::frm_main okno;
     if (!okno.Form_Load())
         return 1;
+    // Reading the icon loads the image plugins: after the first query.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
     okno.zobraz_uprostred();
     return QApplication::exec();
 }

@@ -42,7 +42,6 @@ frm_main::frm_main(QWidget* rodic)
       linka_(*this) {
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("Tarvik"));
-    setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
 
     auto* klient = new QWidget(this);
     klient->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
@@ -119,10 +118,15 @@ void frm_main::vytvor_menu() {
     connect(menu_help_, &QAction::triggered, this, &frm_main::menu_help_Click);
 
     // The window is created in user mode.
-    menu_uzivatelsky_->setEnabled(false);
-    for (QAction* a :
-         {menu_zalozky_, menu_stykace_, menu_rs232_, menu_heslo_, menu_save_, menu_load_})
-        a->setEnabled(false);
+    nastav_menu_rezimu(false);
+}
+
+// The administrator's commands are offered in the administrator's mode only.
+void frm_main::nastav_menu_rezimu(bool administrator) {
+    menu_administratorsky_->setEnabled(!administrator);
+    for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_stykace_, menu_rs232_, menu_heslo_,
+                       menu_save_, menu_load_})
+        a->setEnabled(administrator);
 }
 
 // Made when the window is first shown: measuring its texts loads the fonts, which start-up does
@@ -200,9 +204,13 @@ void frm_main::zobraz_uprostred() {
 // Nothing is saved: every change was written when it was made. The timers stop with the port, so
 // that no tick reports on a window that is going away.
 void frm_main::Form_Unload() {
+    zastav_casovace();
+    linka_.zavri_port();
+}
+
+void frm_main::zastav_casovace() {
     linka_.zastav_status_timer();
     linka_.zastav_watchdog_timer();
-    linka_.zavri_port();
 }
 
 // Closing the main window ends the program, the help window with it.
@@ -252,8 +260,7 @@ void frm_main::inicializuj_zalozky() {
         SSTab2().setTabVisible(t - 1, zobrazena);
         SSTab2().setTabEnabled(t - 1, zobrazena);
         if (zobrazena)
-            SSTab2().setTabText(t - 1, konfigurace.cti(u"zalozky", QStringLiteral("nazev%1").arg(t),
-                                                       neprirazeno, kapacita::nazev));
+            SSTab2().setTabText(t - 1, konfigurace.nazev_zalozky(t));
     }
 }
 
@@ -261,8 +268,7 @@ void frm_main::inicializuj_chlivky() {
     const cteni_konfigurace konfigurace(cesta_ini_);
     QHash<QString, QString> nazvy; // each contactor's name is looked up once
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        const QString cislo = konfigurace.cti(u"chlivky", QStringLiteral("chlivek%1").arg(i),
-                                              QStringLiteral("0"), kapacita::chlivek);
+        const QString cislo = konfigurace.stykac_chlivku(i);
         auto nazev = nazvy.constFind(cislo);
         if (nazev == nazvy.cend())
             nazev = nazvy.insert(cislo, konfigurace.nazev_stykace(cislo));
@@ -305,23 +311,16 @@ void frm_main::povol_buttony() {
 }
 
 void frm_main::menu_uzivatelsky_mod() {
-    menu_administratorsky_->setEnabled(true);
-    for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_rs232_, menu_heslo_, menu_stykace_,
-                       menu_save_, menu_load_})
-        a->setEnabled(false);
+    nastav_menu_rezimu(false);
 }
 
 void frm_main::menu_administratorsky_mod() {
-    menu_administratorsky_->setEnabled(false);
-    for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_rs232_, menu_heslo_, menu_stykace_,
-                       menu_load_, menu_save_})
-        a->setEnabled(true);
+    nastav_menu_rezimu(true);
 }
 
 void frm_main::prihlaseni_prijato() {
     zakaz_buttony();
-    linka_.zastav_status_timer();
-    linka_.zastav_watchdog_timer();
+    zastav_casovace();
     nastav_panel(1, QStringLiteral("administrátorský mód"));
     menu_administratorsky_mod();
     chlivky_administratorsky_mod();
@@ -337,10 +336,13 @@ void frm_main::menu_uzivatelsky_Click() {
     linka_.nacti_status();
 }
 
+// Every dialog of the menu is modal and deletes itself when closed.
+template <typename dialog, typename... parametry> void frm_main::otevri(parametry&&... p) {
+    (new dialog(cesta_ini_, std::forward<parametry>(p)..., this))->exec();
+}
+
 void frm_main::menu_administratorsky_Click() {
-    (new frm_login(
-         cesta_ini_, [this] { prihlaseni_prijato(); }, this))
-        ->exec();
+    otevri<frm_login>([this] { prihlaseni_prijato(); });
 }
 
 void frm_main::menu_nacti_status_Click() {
@@ -348,9 +350,7 @@ void frm_main::menu_nacti_status_Click() {
 }
 
 void frm_main::menu_zalozky_Click() {
-    (new frm_zalozky(
-         cesta_ini_, [this] { inicializuj_zalozky(); }, this))
-        ->exec();
+    otevri<frm_zalozky>([this] { inicializuj_zalozky(); });
 }
 
 void frm_main::menu_stykace_Click() {
@@ -364,24 +364,21 @@ void frm_main::prirad_stykac() {
 }
 
 void frm_main::otevri_katalog() {
-    (new frm_cis_stykace(
-         cesta_ini_, editace_stykacu_, vybrany_chlivek_,
-         [this](int i, const QString& cislo, const QString& nazev) {
-             SSTab2().nastav_chlivek(i, cislo, nazev);
-         },
-         [this] { inicializuj_chlivky(); }, this))
-        ->exec();
+    otevri<frm_cis_stykace>(
+        editace_stykacu_, vybrany_chlivek_, posledni_radek_,
+        [this](int i, const QString& cislo, const QString& nazev) {
+            SSTab2().nastav_chlivek(i, cislo, nazev);
+        },
+        [this] { inicializuj_chlivky(); });
 }
 
 void frm_main::menu_rs232_Click() {
-    (new frm_com(
-         cesta_ini_, [this](int cislo) { return linka_.prepni_port(cislo); },
-         [this](const QString& text) { nastav_panel(2, text); }, this))
-        ->exec();
+    otevri<frm_com>([this](int cislo) { return linka_.prepni_port(cislo); },
+                    [this](const QString& text) { nastav_panel(2, text); });
 }
 
 void frm_main::menu_heslo_Click() {
-    (new frm_zmena_hesla(cesta_ini_, this))->exec();
+    otevri<frm_zmena_hesla>();
 }
 
 void frm_main::menu_save_Click() {

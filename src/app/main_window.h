@@ -81,11 +81,15 @@ private:
     void prirad_stykac();
     void otevri_katalog();
     void menu_uzivatelsky_mod();
+    void nastav_menu_rezimu(bool administrator);
+    void zastav_casovace();
     void Form_Unload();
+    template <typename dialog, typename... parametry> void otevri(parametry&&... p);
 
     QString cesta_ini_;
     bool editace_stykacu_ = false;
     int vybrany_chlivek_ = 0;
+    int posledni_radek_ = 0; // the catalogue's row chosen last
 
     mrizka_chlivku* SSTab2_ = nullptr;
     std::array<QLabel*, pocet_panelu> panely_{};

@@ -70,13 +70,12 @@ bool zapis(const QString& cesta, const polozka& p, const QString& hodnota) {
 cteni_konfigurace::cteni_konfigurace(const QString& cesta) {
     auto soubor = precti_konfiguraci(cesta);
     if (soubor.stav == stav_cteni::precten)
-        obsah_ = std::move(soubor.obsah);
+        obsah_.emplace(soubor.obsah);
 }
 
 QString cteni_konfigurace::cti(QStringView sekce, QStringView klic, const QString& vychozi,
                                int kapacita) const {
-    const auto hodnota =
-        obsah_ ? ini::najdi_hodnotu(*obsah_, na_cp1250(sekce), na_cp1250(klic)) : std::nullopt;
+    const auto hodnota = obsah_ ? obsah_->najdi(na_cp1250(sekce), na_cp1250(klic)) : std::nullopt;
     if (!hodnota)
         return orizni_na_kapacitu(vychozi, kapacita);
     // A value is a C string to the program: a NUL byte in a damaged file ends it. One byte is one
@@ -87,7 +86,7 @@ QString cteni_konfigurace::cti(QStringView sekce, QStringView klic, const QStrin
 }
 
 bool cteni_konfigurace::obsahuje(QStringView sekce, QStringView klic) const {
-    return obsah_ && ini::najdi_hodnotu(*obsah_, na_cp1250(sekce), na_cp1250(klic));
+    return obsah_ && obsah_->najdi(na_cp1250(sekce), na_cp1250(klic));
 }
 
 QString cteni_konfigurace::nazev_zalozky(int zalozka) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ini_text.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -61,7 +63,7 @@ public:
     QString hash_hesla() const;
 
 private:
-    std::optional<QByteArray> obsah_;
+    std::optional<ini::rejstrik> obsah_; // the file's values, indexed once
 };
 
 // One value, read on its own (see cteni_konfigurace).

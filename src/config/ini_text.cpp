@@ -1,5 +1,6 @@
 #include "config/ini_text.h"
 
+#include <QSet>
 #include <string_view>
 
 namespace tarvik::ini {
@@ -153,6 +154,52 @@ std::optional<QByteArray> najdi_hodnotu(QByteArrayView text, QByteArrayView sekc
         return std::nullopt;
     const string_view hodnota = n.radek_klice.hodnota.v(t);
     return QByteArray(hodnota.data(), static_cast<qsizetype>(hodnota.size()));
+}
+
+namespace {
+
+// Section and key in small letters, joined by a line break, which neither can hold.
+QByteArray klic_rejstriku(string_view sekce, string_view klic) {
+    QByteArray k;
+    k.reserve(static_cast<qsizetype>(sekce.size() + klic.size() + 1));
+    for (const char c : sekce)
+        k.append(mala(c));
+    k.append('\n');
+    for (const char c : klic)
+        k.append(mala(c));
+    return k;
+}
+
+} // namespace
+
+rejstrik::rejstrik(QByteArrayView text) {
+    const string_view t = pohled(text);
+    QSet<QByteArray> sekce; // the names of the sections met so far
+    string_view v_sekci;
+    bool prvni = false; // whether the current section is the first of its name
+    for (pozice p = 0; p < t.size();) {
+        const radek r = rozeber(t, p);
+        p = r.konec;
+        if (r.d == druh::sekce) {
+            v_sekci = r.jmeno.v(t);
+            const QByteArray jmeno = klic_rejstriku(v_sekci, {});
+            prvni = !sekce.contains(jmeno);
+            sekce.insert(jmeno);
+        } else if (r.d == druh::klic && prvni) {
+            const QByteArray k = klic_rejstriku(v_sekci, r.jmeno.v(t));
+            if (!hodnoty_.contains(k)) {
+                const string_view h = r.hodnota.v(t);
+                hodnoty_.insert(k, QByteArray(h.data(), static_cast<qsizetype>(h.size())));
+            }
+        }
+    }
+}
+
+std::optional<QByteArray> rejstrik::najdi(QByteArrayView sekce, QByteArrayView klic) const {
+    const auto h = hodnoty_.constFind(klic_rejstriku(pohled(sekce), pohled(klic)));
+    if (h == hodnoty_.cend())
+        return std::nullopt;
+    return *h;
 }
 
 std::optional<QByteArray> nastav_hodnotu(QByteArrayView text, QByteArrayView sekce,

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <optional>
 
 // The configuration file's text, read and changed as bytes, without any file access.
@@ -24,6 +25,17 @@ namespace tarvik::ini {
 // The value of `klic` in section `sekce`, or nothing when the section or the key is missing.
 std::optional<QByteArray> najdi_hodnotu(QByteArrayView text, QByteArrayView sekce,
                                         QByteArrayView klic);
+
+// Every value a text holds, found by the rules above in one pass: for reading many keys of one
+// text without scanning it for each.
+class rejstrik {
+public:
+    explicit rejstrik(QByteArrayView text);
+    std::optional<QByteArray> najdi(QByteArrayView sekce, QByteArrayView klic) const;
+
+private:
+    QHash<QByteArray, QByteArray> hodnoty_; // by section and key, in small letters
+};
 
 // The text with `klic` in section `sekce` set to `hodnota`, every other byte kept:
 // - an existing key keeps its line, its blanks before the value and its line break; only the

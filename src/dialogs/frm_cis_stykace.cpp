@@ -12,11 +12,6 @@
 
 namespace tarvik {
 
-int& posledni_radek() {
-    static int radek = 0;
-    return radek;
-}
-
 namespace {
 // Rows visible below the header; a chosen row further down is brought back into view.
 constexpr int viditelne_radky = 16;
@@ -31,11 +26,12 @@ constexpr int radek_gridu(int r) {
 } // namespace
 
 frm_cis_stykace::frm_cis_stykace(
-    const QString& cesta_ini, bool editace_stykacu, int vybrany_chlivek,
+    const QString& cesta_ini, bool editace_stykacu, int vybrany_chlivek, int& posledni_radek,
     std::function<void(int chlivek, const QString& cislo, const QString& nazev)> nastav_chlivek,
     std::function<void()> inicializuj_chlivky, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), editace_stykacu_(editace_stykacu),
-      vybrany_chlivek_(vybrany_chlivek), nastav_chlivek_(std::move(nastav_chlivek)),
+      vybrany_chlivek_(vybrany_chlivek), posledni_radek_(posledni_radek),
+      nastav_chlivek_(std::move(nastav_chlivek)),
       inicializuj_chlivky_(std::move(inicializuj_chlivky)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - Číselník stykačů"));
@@ -114,7 +110,7 @@ void frm_cis_stykace::showEvent(QShowEvent* udalost) {
     posunuto_ = true;
     // Reopen at the row chosen last time when it lies beyond the first screenful, with a
     // screenful above it.
-    const int radek = posledni_radek();
+    const int radek = posledni_radek_;
     if (radek <= viditelne_radky || radek >= pocet_radku)
         return;
     MSHFlexGrid1_->setCurrentCell(radek_tabulky(radek), 0);
@@ -145,7 +141,7 @@ void frm_cis_stykace::vyber_stykac() {
     const int radek = aktualni_radek();
     if (radek < radek_neprirazeno || radek >= pocet_radku)
         return;
-    posledni_radek() = radek;
+    posledni_radek_ = radek;
     if (editace_stykacu_)
         prejmenuj(radek);
     else

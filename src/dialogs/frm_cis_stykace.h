@@ -8,17 +8,15 @@ class QTableWidget;
 
 namespace tarvik {
 
-// The catalogue row last chosen, in grid rows (see frm_cis_stykace); 0 when the program starts,
-// kept until it ends.
-int& posledni_radek();
-
 // The contactor catalogue: the "unassigned" row and the 128 contactors with their names, in the
 // read-only grid MSHFlexGrid1 (object name). A row is chosen by a double-click or Enter, Esc
 // closes the catalogue.
 //
 // Grid rows are counted as the program has always counted them: row 0 is the empty header,
 // row 1 is "---" / "nepřiřazeno", row K + 2 is contactor K. The header row is the table's
-// horizontal header, so grid row r is row r - 1 of the table. posledni_radek() holds grid rows.
+// horizontal header, so grid row r is row r - 1 of the table. posledni_radek is the grid row
+// chosen last, kept by the caller from one opening to the next (0 at first): the catalogue opens
+// there and sets it when a row is chosen.
 //
 // Assignment (editace_stykacu false): choosing a row gives the cell vybrany_chlivek that
 // contactor (or none), writes chlivky/chlivek<cell> and closes the catalogue.
@@ -32,7 +30,7 @@ public:
     static constexpr int radek_neprirazeno = 1;
 
     frm_cis_stykace(
-        const QString& cesta_ini, bool editace_stykacu, int vybrany_chlivek,
+        const QString& cesta_ini, bool editace_stykacu, int vybrany_chlivek, int& posledni_radek,
         std::function<void(int chlivek, const QString& cislo, const QString& nazev)> nastav_chlivek,
         std::function<void()> inicializuj_chlivky, QWidget* rodic = nullptr);
 
@@ -57,6 +55,7 @@ private:
     QString cesta_ini_;
     bool editace_stykacu_;
     int vybrany_chlivek_;
+    int& posledni_radek_;
     std::function<void(int, const QString&, const QString&)> nastav_chlivek_;
     std::function<void()> inicializuj_chlivky_;
     QTableWidget* MSHFlexGrid1_ = nullptr;
