@@ -14,8 +14,8 @@ namespace tarvik::test {
 // A program folder with a configuration file (none when `ini` is null), the controller simulator
 // on COM1 with the contactors' states `stavy`, and the main window; nothing started.
 struct prostredi {
-    temp_folder slozka;
-    message_recorder zpravy;
+    docasna_slozka slozka;
+    zapisnik_zprav zpravy;
     std::unique_ptr<sim::simulator> com1;
     std::unique_ptr<frm_main> okno = std::make_unique<frm_main>();
 
