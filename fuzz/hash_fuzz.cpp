@@ -8,26 +8,15 @@
 
 #include "access/hash_string.h"
 #include "config/codepage.h"
+#include "fuzz_check.h"
 
 #include <QByteArray>
 #include <QString>
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace tarvik;
-
-namespace {
-
-void over(bool podminka, const char* co) {
-    if (!podminka) {
-        std::fprintf(stderr, "broken: %s\n", co);
-        std::abort();
-    }
-}
-
-} // namespace
+using tarvik::fuzz::over;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     QString text;

@@ -2,19 +2,19 @@
 // and checks what a write must keep: the value written reads back, every other key reads as
 // before, at most one existing line changes, and writing the same value again changes nothing.
 #include "config/ini_text.h"
+#include "fuzz_check.h"
 
 #include <QByteArray>
 #include <QList>
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
 namespace {
 
 using namespace tarvik;
+using tarvik::fuzz::over;
 
 constexpr std::array<std::pair<const char*, const char*>, 8> jmena = {{
     {"system", "com"},
@@ -29,13 +29,6 @@ constexpr std::array<std::pair<const char*, const char*>, 8> jmena = {{
 
 bool stejne(const char* a, const char* b) {
     return QByteArray(a).compare(b, Qt::CaseInsensitive) == 0;
-}
-
-void over(bool podminka, const char* co) {
-    if (!podminka) {
-        std::fprintf(stderr, "broken: %s\n", co);
-        std::abort();
-    }
 }
 
 QByteArray orizni(QByteArray hodnota) {

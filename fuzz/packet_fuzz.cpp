@@ -6,22 +6,18 @@
 // plain rule, a valid awaited reply is taken without a message, anything else earns exactly one
 // message with its detail and a new status query, and the states change only by a valid S packet.
 
+#include "fuzz_check.h"
 #include "link/link.h"
 #include "platform/message_box.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdint>
-#include <cstdlib>
 
 using namespace tarvik;
+using tarvik::fuzz::over;
 
 namespace {
-
-void over(bool podminka) {
-    if (!podminka)
-        std::abort();
-}
 
 struct okno : okno_linky {
     void zakaz_buttony() override {}

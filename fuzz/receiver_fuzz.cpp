@@ -6,14 +6,15 @@
 // lone line feed) runs from "X" to a line feed, and
 // as long as no packet grows too long the packets are exactly those of the plain character rules.
 
+#include "fuzz_check.h"
 #include "link/packet_protocol.h"
 
 #include <QByteArray>
 #include <QList>
 #include <cstdint>
-#include <cstdlib>
 
 using namespace tarvik;
+using tarvik::fuzz::over;
 
 namespace {
 
@@ -38,11 +39,6 @@ struct vzor {
         }
     }
 };
-
-void over(bool podminka) {
-    if (!podminka)
-        std::abort();
-}
 
 void zkontroluj_paket(const QByteArray& paket) {
     // A line feed outside any packet hands over an empty packet; every other one runs from "X"

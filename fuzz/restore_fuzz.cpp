@@ -8,25 +8,18 @@
 #include "access/hash_string.h"
 #include "config/backup.h"
 #include "config/config_file.h"
+#include "fuzz_check.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace tarvik;
+using tarvik::fuzz::over;
 
 namespace {
-
-void over(bool podminka, const char* co) {
-    if (!podminka) {
-        std::fprintf(stderr, "broken: %s\n", co);
-        std::abort();
-    }
-}
 
 // In memory where the machine has it, so that syncing costs nothing.
 QTemporaryDir& slozka() {

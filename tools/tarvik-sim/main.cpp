@@ -157,37 +157,30 @@ int main(int argc, char* argv[]) {
         hlas(QStringLiteral("unknown --fault %1 (see --help)").arg(parser.value(fault)));
         return 2;
     }
-    if (parser.isSet(delay)) {
-        if (!cislo(parser.value(delay), 0, 3600000, &hodnota)) {
-            hlas(QStringLiteral("--delay must be 0 to 3600000 ms"));
-            return 2;
+    // An optional whole-number option: left as it is when not given, refused out of its range.
+    const auto cele_cislo = [&](const QCommandLineOption& volba, qint64 od, qint64 do_vcetne,
+                                const QString& chyba, int* kam) {
+        if (!parser.isSet(volba))
+            return true;
+        if (!cislo(parser.value(volba), od, do_vcetne, &hodnota)) {
+            hlas(chyba);
+            return false;
         }
-        n.zpozdeni_ms = int(hodnota);
-    } else if (n.rezim == porucha::zpozdeni) {
+        *kam = int(hodnota);
+        return true;
+    };
+    if (n.rezim == porucha::zpozdeni)
         n.zpozdeni_ms = 1000;
-    }
-    if (parser.isSet(hangup_after)) {
-        if (!cislo(parser.value(hangup_after), 0, INT_MAX, &hodnota)) {
-            hlas(QStringLiteral("--hangup-after must be a whole number from 0"));
-            return 2;
-        }
-        n.zaveseni_po = int(hodnota);
-    }
     int navrat_ms = -1;
-    if (parser.isSet(come_back)) {
-        if (!cislo(parser.value(come_back), 0, 3600000, &hodnota)) {
-            hlas(QStringLiteral("--come-back must be 0 to 3600000 ms"));
-            return 2;
-        }
-        navrat_ms = int(hodnota);
-    }
-    if (parser.isSet(burst)) {
-        if (!cislo(parser.value(burst), 1, 100000, &hodnota)) {
-            hlas(QStringLiteral("--burst must be 1 to 100000"));
-            return 2;
-        }
-        n.davka = int(hodnota);
-    }
+    if (!cele_cislo(delay, 0, 3600000, QStringLiteral("--delay must be 0 to 3600000 ms"),
+                    &n.zpozdeni_ms) ||
+        !cele_cislo(hangup_after, 0, INT_MAX,
+                    QStringLiteral("--hangup-after must be a whole number from 0"),
+                    &n.zaveseni_po) ||
+        !cele_cislo(come_back, 0, 3600000, QStringLiteral("--come-back must be 0 to 3600000 ms"),
+                    &navrat_ms) ||
+        !cele_cislo(burst, 1, 100000, QStringLiteral("--burst must be 1 to 100000"), &n.davka))
+        return 2;
     if (!cislo(parser.value(seed), 0, 0xFFFFFFFFll, &hodnota)) {
         hlas(QStringLiteral("--seed must be 0 to 4294967295"));
         return 2;
