@@ -15,6 +15,7 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
 using tarvik::sim::porucha;
 
 void hlas(const QString& text) {
@@ -44,7 +45,7 @@ int main(int argc, char* argv[]) {
     sigprocmask(SIG_BLOCK, &signaly, nullptr);
 
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tarvik-sim"));
+    QCoreApplication::setApplicationName(u"tarvik-sim"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVIK_VERSION));
 
     QCommandLineParser parser;
@@ -79,52 +80,44 @@ int main(int argc, char* argv[]) {
         "one second after the program has opened the line (a controller gone wild)."));
     parser.addHelpOption();
     // Qt's own version option would take -v, which is --verbose here.
-    const QCommandLineOption version(QStringLiteral("version"),
-                                     QStringLiteral("Show the version and exit."));
-    const QCommandLineOption folder({QStringLiteral("f"), QStringLiteral("folder")},
+    const QCommandLineOption version(u"version"_s, u"Show the version and exit."_s);
+    const QCommandLineOption folder({u"f"_s, u"folder"_s},
                                     QStringLiteral("Folder for dosdevices/com<port> (default: "
                                                    "current folder)."),
-                                    QStringLiteral("DIR"));
-    const QCommandLineOption port({QStringLiteral("p"), QStringLiteral("port")},
-                                  QStringLiteral("Port number 1-9 (default 1)."),
-                                  QStringLiteral("N"), QStringLiteral("1"));
+                                    u"DIR"_s);
+    const QCommandLineOption port({u"p"_s, u"port"_s}, u"Port number 1-9 (default 1)."_s, u"N"_s,
+                                  u"1"_s);
     const QCommandLineOption states(
-        {QStringLiteral("s"), QStringLiteral("states")},
+        {u"s"_s, u"states"_s},
         QStringLiteral("Initial states of contactors 0, 1, 2, ...: up to 128 characters 0 or 1; "
                        "the rest are off (default: all off)."),
-        QStringLiteral("BITS"));
-    const QCommandLineOption pace(QStringLiteral("pace"),
+        u"BITS"_s);
+    const QCommandLineOption pace(u"pace"_s,
                                   QStringLiteral("Send at the pace of 9600 baud 8N1 (about "
                                                  "1.04 ms a byte) instead of at once."));
-    const QCommandLineOption fault(QStringLiteral("fault"),
-                                   QStringLiteral("Fault mode, see above (default none)."),
-                                   QStringLiteral("MODE"), QStringLiteral("none"));
+    const QCommandLineOption fault(u"fault"_s, u"Fault mode, see above (default none)."_s,
+                                   u"MODE"_s, u"none"_s);
     const QCommandLineOption delay(
-        QStringLiteral("delay"),
-        QStringLiteral("Delay every reply by MS milliseconds (any fault mode)."),
-        QStringLiteral("MS"));
+        u"delay"_s, u"Delay every reply by MS milliseconds (any fault mode)."_s, u"MS"_s);
     const QCommandLineOption hangup_after(
-        QStringLiteral("hangup-after"),
+        u"hangup-after"_s,
         QStringLiteral("With hangup or random: hang up when N packets have been answered "
                        "(default 0 with hangup: on the first packet)."),
-        QStringLiteral("N"));
+        u"N"_s);
     const QCommandLineOption come_back(
-        QStringLiteral("come-back"),
+        u"come-back"_s,
         QStringLiteral("After hanging up, come back MS milliseconds later under a new device "
                        "behind the same link (printed on standard output) instead of exiting."),
-        QStringLiteral("MS"));
+        u"MS"_s);
     const QCommandLineOption burst(
-        QStringLiteral("burst"),
-        QStringLiteral("Send N unasked status packets once, 1 s after the program opens the line."),
-        QStringLiteral("N"));
-    const QCommandLineOption seed(QStringLiteral("seed"),
-                                  QStringLiteral("Seed of the random choices (default 1)."),
-                                  QStringLiteral("N"), QStringLiteral("1"));
+        u"burst"_s, u"Send N unasked status packets once, 1 s after the program opens the line."_s,
+        u"N"_s);
+    const QCommandLineOption seed(u"seed"_s, u"Seed of the random choices (default 1)."_s, u"N"_s,
+                                  u"1"_s);
     const QCommandLineOption fault_rate(
-        QStringLiteral("fault-rate"),
-        QStringLiteral("With random: share of replies that misbehave, 0 to 1 (default 0.3)."),
-        QStringLiteral("R"), QStringLiteral("0.3"));
-    const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
+        u"fault-rate"_s, u"With random: share of replies that misbehave, 0 to 1 (default 0.3)."_s,
+        u"R"_s, u"0.3"_s);
+    const QCommandLineOption verbose({u"v"_s, u"verbose"_s},
                                      QStringLiteral("Log every packet and reply on standard "
                                                     "error."));
     parser.addOptions({folder, port, states, pace, fault, delay, hangup_after, come_back, burst,
@@ -133,8 +126,8 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(version))
         parser.showVersion();
     if (!parser.positionalArguments().isEmpty()) {
-        hlas(QStringLiteral("unexpected argument %1 (see --help)")
-                 .arg(parser.positionalArguments().constFirst()));
+        hlas(u"unexpected argument %1 (see --help)"_s.arg(
+            parser.positionalArguments().constFirst()));
         return 2;
     }
 
@@ -143,18 +136,18 @@ int main(int argc, char* argv[]) {
         parser.isSet(folder) ? QDir(parser.value(folder)).absolutePath() : QDir::currentPath();
     qint64 hodnota = 0;
     if (!cislo(parser.value(port), 1, 9, &hodnota)) {
-        hlas(QStringLiteral("--port must be 1 to 9"));
+        hlas(u"--port must be 1 to 9"_s);
         return 2;
     }
     n.port = int(hodnota);
     n.stavy = parser.value(states).toLatin1();
     if (n.stavy.size() > 128 || n.stavy.count('0') + n.stavy.count('1') != n.stavy.size()) {
-        hlas(QStringLiteral("--states takes up to 128 characters 0 or 1"));
+        hlas(u"--states takes up to 128 characters 0 or 1"_s);
         return 2;
     }
     n.tempo_9600 = parser.isSet(pace);
     if (!tarvik::sim::porucha_z_nazvu(parser.value(fault), &n.rezim)) {
-        hlas(QStringLiteral("unknown --fault %1 (see --help)").arg(parser.value(fault)));
+        hlas(u"unknown --fault %1 (see --help)"_s.arg(parser.value(fault)));
         return 2;
     }
     // An optional whole-number option: left as it is when not given, refused out of its range.
@@ -172,45 +165,40 @@ int main(int argc, char* argv[]) {
     if (n.rezim == porucha::zpozdeni)
         n.zpozdeni_ms = 1000;
     int navrat_ms = -1;
-    if (!cele_cislo(delay, 0, 3600000, QStringLiteral("--delay must be 0 to 3600000 ms"),
-                    &n.zpozdeni_ms) ||
-        !cele_cislo(hangup_after, 0, INT_MAX,
-                    QStringLiteral("--hangup-after must be a whole number from 0"),
+    if (!cele_cislo(delay, 0, 3600000, u"--delay must be 0 to 3600000 ms"_s, &n.zpozdeni_ms) ||
+        !cele_cislo(hangup_after, 0, INT_MAX, u"--hangup-after must be a whole number from 0"_s,
                     &n.zaveseni_po) ||
-        !cele_cislo(come_back, 0, 3600000, QStringLiteral("--come-back must be 0 to 3600000 ms"),
-                    &navrat_ms) ||
-        !cele_cislo(burst, 1, 100000, QStringLiteral("--burst must be 1 to 100000"), &n.davka))
+        !cele_cislo(come_back, 0, 3600000, u"--come-back must be 0 to 3600000 ms"_s, &navrat_ms) ||
+        !cele_cislo(burst, 1, 100000, u"--burst must be 1 to 100000"_s, &n.davka))
         return 2;
     if (!cislo(parser.value(seed), 0, 0xFFFFFFFFll, &hodnota)) {
-        hlas(QStringLiteral("--seed must be 0 to 4294967295"));
+        hlas(u"--seed must be 0 to 4294967295"_s);
         return 2;
     }
     n.seme = quint32(hodnota);
     bool ok = false;
     n.podil_poruch = parser.value(fault_rate).toDouble(&ok);
     if (!ok || !(n.podil_poruch >= 0.0 && n.podil_poruch <= 1.0)) {
-        hlas(QStringLiteral("--fault-rate must be 0 to 1"));
+        hlas(u"--fault-rate must be 0 to 1"_s);
         return 2;
     }
 
     tarvik::sim::simulator sim(n);
     if (parser.isSet(verbose)) {
         QObject::connect(&sim, &tarvik::sim::simulator::paket_prijat, [](const QByteArray& p) {
-            hlas(QStringLiteral("<- %1").arg(tarvik::sim::citelne(p)));
+            hlas(u"<- %1"_s.arg(tarvik::sim::citelne(p)));
         });
-        QObject::connect(&sim, &tarvik::sim::simulator::odpoved_pripravena,
-                         [](const QByteArray& bajty, porucha p) {
-                             const QString druh =
-                                 p == porucha::zadna
-                                     ? QString()
-                                     : QStringLiteral(" [%1]").arg(tarvik::sim::nazev_poruchy(p));
-                             hlas(bajty.isEmpty() ? QStringLiteral("-> (no reply)%1").arg(druh)
-                                                  : QStringLiteral("-> %1%2").arg(
-                                                        tarvik::sim::citelne(bajty), druh));
-                         });
+        QObject::connect(
+            &sim, &tarvik::sim::simulator::odpoved_pripravena,
+            [](const QByteArray& bajty, porucha p) {
+                const QString druh =
+                    p == porucha::zadna ? QString() : u" [%1]"_s.arg(tarvik::sim::nazev_poruchy(p));
+                hlas(bajty.isEmpty() ? u"-> (no reply)%1"_s.arg(druh)
+                                     : u"-> %1%2"_s.arg(tarvik::sim::citelne(bajty), druh));
+            });
     }
     QObject::connect(&sim, &tarvik::sim::simulator::zaveseno, &app, [&app, &sim, navrat_ms] {
-        hlas(QStringLiteral("hung up"));
+        hlas(u"hung up"_s);
         if (navrat_ms < 0) {
             app.exit(0);
             return;
@@ -225,13 +213,13 @@ int main(int argc, char* argv[]) {
             }
             std::printf("%s\n", qPrintable(sim.cesta_zarizeni()));
             std::fflush(stdout);
-            hlas(QStringLiteral("back: %1 -> %2").arg(sim.cesta_odkazu(), sim.cesta_zarizeni()));
+            hlas(u"back: %1 -> %2"_s.arg(sim.cesta_odkazu(), sim.cesta_zarizeni()));
         });
     });
 
     const int signal_fd = signalfd(-1, &signaly, SFD_NONBLOCK | SFD_CLOEXEC);
     if (signal_fd < 0) {
-        hlas(QStringLiteral("cannot watch for signals"));
+        hlas(u"cannot watch for signals"_s);
         return 1;
     }
     QSocketNotifier signal_notifier(signal_fd, QSocketNotifier::Read);
@@ -249,9 +237,9 @@ int main(int argc, char* argv[]) {
     }
     std::printf("%s\n", qPrintable(sim.cesta_zarizeni()));
     std::fflush(stdout);
-    hlas(QStringLiteral("%1 -> %2, states %3, fault %4")
-             .arg(sim.cesta_odkazu(), sim.cesta_zarizeni(), QString::fromLatin1(sim.stavy_text()),
-                  tarvik::sim::nazev_poruchy(n.rezim)));
+    hlas(u"%1 -> %2, states %3, fault %4"_s.arg(sim.cesta_odkazu(), sim.cesta_zarizeni(),
+                                                QString::fromLatin1(sim.stavy_text()),
+                                                tarvik::sim::nazev_poruchy(n.rezim)));
 
     const int vysledek = app.exec();
     return vysledek; // the simulator's destructor removes the link
