@@ -1,5 +1,6 @@
 // Speed of the link against the controller simulator paced at 9600 baud: one whole switching
-// cycle, the program's own latencies, and what the link costs while the line is idle.
+// cycle, the program's own latencies, and what the link costs while the line is idle; and its
+// memory over a long run against a controller that misbehaves at random.
 // How to run and the figures: docs/performance.md.
 
 #include "link/link.h"
@@ -10,6 +11,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -18,6 +23,7 @@
 #include <chrono>
 #include <ctime>
 #include <functional>
+#include <unistd.h>
 
 using namespace tarvik;
 
@@ -92,15 +98,17 @@ bool cekej(const std::function<bool()>& podminka, int limit_ms = 10000) {
     return true;
 }
 
-// The simulator on COM1 of a temporary program folder, and the link opened on it.
+// The simulator on COM1 of a temporary program folder, paced unless told otherwise, and the link
+// opened on it.
 struct sestava {
     QTemporaryDir slozka;
     sim::simulator simulator;
     okno_s_chlivky okno;
-    linka l{okno};
+    linka l;
     bool pripraveno = false;
 
-    sestava() : simulator(nastaveni(slozka.path())) {
+    explicit sestava(bool tempo = true, std::chrono::milliseconds odezva = linka::cas_odezvy)
+        : simulator(nastaveni(slozka.path(), tempo)), l(okno, odezva) {
         nastav_slozku_programu(slozka.path());
         pripraveno = simulator.spust() && l.otevri_port(1);
         if (pripraveno) {
@@ -108,11 +116,11 @@ struct sestava {
             pripraveno = cekej([this] { return !okno.zamceno; });
         }
     }
-    static sim::nastaveni nastaveni(const QString& slozka) {
+    static sim::nastaveni nastaveni(const QString& slozka, bool tempo) {
         sim::nastaveni n;
         n.slozka = slozka;
         n.port = 1;
-        n.tempo_9600 = true;
+        n.tempo_9600 = tempo;
         return n;
     }
     bool cekej_na_klid() {
@@ -245,6 +253,68 @@ void BM_klid_mezi_dotazy(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_klid_mezi_dotazy)->Arg(3000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Pages of this process resident in memory (0 where the system does not say).
+qint64 rezidentni_stranky() {
+    QFile f(QStringLiteral("/proc/self/statm"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().split(' ').value(1).toLongLong() : 0;
+}
+
+// 600 switching cycles (and some polls) against an unpaced controller whose fault is chosen anew,
+// seeded, for every command and every message box, each box (a real one) answered OK: how much
+// the resident memory grows over the last three quarters of the run, and its ratio to the memory
+// resident at the first quarter.
+void BM_nahodne_poruchy(benchmark::State& state) {
+    sestava s(false, std::chrono::milliseconds(200));
+    if (!s.pripraveno) {
+        state.SkipWithError("simulator or port not ready");
+        return;
+    }
+    QRandomGenerator nahoda(20240607);
+    const sim::porucha poruchy[] = {sim::porucha::mlci,           sim::porucha::spatne_potvrzeni,
+                                    sim::porucha::spatny_s_paket, sim::porucha::sum,
+                                    sim::porucha::deleni,         sim::porucha::slucovani,
+                                    sim::porucha::zpozdeni};
+    int zprav = 0;
+    const auto dalsi_porucha = [&] {
+        const sim::porucha p =
+            nahoda.bounded(10) < 3 ? poruchy[nahoda.bounded(7)] : sim::porucha::zadna;
+        s.simulator.nastav_zpozdeni(p == sim::porucha::zpozdeni ? 1 + nahoda.bounded(20) : 0);
+        s.simulator.nastav_rezim(p);
+    };
+    QTimer obsluha;
+    QObject::connect(&obsluha, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++zprav;
+            dalsi_porucha();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    obsluha.start(1);
+    for (auto _ : state) {
+        qint64 stranky_ctvrt = 0;
+        for (int cyklus = 0; cyklus < 600; ++cyklus) {
+            if (cyklus == 150)
+                stranky_ctvrt = rezidentni_stranky();
+            dalsi_porucha();
+            if (nahoda.bounded(8) == 0) // a poll instead of a command
+                QMetaObject::invokeMethod(&s.l.status_timer(), "timeout");
+            else
+                s.l.posli_prikaz(nahoda.bounded(pocet_stavu), nahoda.bounded(2));
+            if (!s.cekej_na_klid()) {
+                state.SkipWithError("cycle did not finish");
+                break;
+            }
+            s.simulator.vymaz_zaznam();
+        }
+        const qint64 stranky_konec = rezidentni_stranky();
+        state.counters["rss_growth_kib"] =
+            double(stranky_konec - stranky_ctvrt) * double(::sysconf(_SC_PAGESIZE)) / 1024;
+        state.counters["rss_ratio"] = double(stranky_konec) / double(stranky_ctvrt);
+    }
+    state.counters["boxes"] = zprav;
+}
+BENCHMARK(BM_nahodne_poruchy)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
