@@ -58,12 +58,12 @@ void tik(QTimer& timer) {
 // error box, "?" a line error's OK/Cancel box). A controller simulator is on COM1 of a program
 // folder, contactors 1 and 2 on.
 struct sestava : okno_linky {
-    test::message_recorder zpravy;
+    test::zapisnik_zprav zpravy;
     QStringList zaznam, boxy;
     linka l;
     std::function<void()> behem_zpravy; // inside every box, while the operator reads it
     bool odemceno = false; // a reply was awaited with the switches free while the loop ran
-    test::temp_folder slozka;
+    test::docasna_slozka slozka;
     testovaci_simulator sim{{.slozka = slozka.path(), .port = 1, .stavy = "011"}};
 
     explicit sestava(std::chrono::milliseconds odezva = linka::cas_odezvy) : l(*this, odezva) {

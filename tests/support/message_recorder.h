@@ -25,7 +25,4 @@ public:
     void vymaz() { zpravy.clear(); }
 };
 
-// The former name, still used by tests not yet moved to zapisnik_zprav.
-using message_recorder = zapisnik_zprav;
-
 } // namespace tarvik::test

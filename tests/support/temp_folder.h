@@ -35,7 +35,4 @@ private:
     QTemporaryDir dir_; // no copies: one program folder at a time
 };
 
-// The former name, still used by tests not yet moved to docasna_slozka.
-using temp_folder = docasna_slozka;
-
 } // namespace tarvik::test
