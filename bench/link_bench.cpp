@@ -3,6 +3,7 @@
 // memory over a long run against a controller that misbehaves at random.
 // How to run and the figures: docs/performance.md.
 
+#include "bench_support.h"
 #include "link/link.h"
 #include "platform/program_folder.h"
 #include "tarvik-sim/simulator.h"
@@ -26,6 +27,8 @@
 #include <unistd.h>
 
 using namespace tarvik;
+using tarvik::bench::cekej;
+using tarvik::bench::pripraveno;
 
 namespace {
 
@@ -85,19 +88,6 @@ private:
     std::array<QCheckBox*, pocet_chlivku> chlivky_{};
 };
 
-bool cekej(const std::function<bool()>& podminka, int limit_ms = 10000) {
-    QElapsedTimer hodiny;
-    hodiny.start();
-    QTimer buzeni; // never sleep past the limit
-    buzeni.start(limit_ms);
-    while (!podminka()) {
-        if (hodiny.elapsed() > limit_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 // The simulator on COM1 of a temporary program folder, paced unless told otherwise, and the link
 // opened on it.
 struct sestava {
@@ -135,10 +125,8 @@ constexpr double cas_linky_s = bajtu_cyklu * 10.0 / 9600.0;
 
 void BM_cyklus_prepnuti(benchmark::State& state) {
     sestava s;
-    if (!s.pripraveno) {
-        state.SkipWithError("simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     int cislo = 0;
     double celkem_s = 0;
     for (auto _ : state) {
@@ -162,10 +150,8 @@ BENCHMARK(BM_cyklus_prepnuti)->UseManualTime()->Iterations(30)->Unit(benchmark::
 // and on to the controller's side having read the whole command (adds the pseudo-terminal).
 void BM_prikaz_na_linku(benchmark::State& state) {
     sestava s;
-    if (!s.pripraveno) {
-        state.SkipWithError("simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     using hodiny = std::chrono::steady_clock;
     hodiny::time_point zapsano, prijato;
     QObject::connect(&s.l.com_port(), &seriovy_port::zapsano, [&] {
@@ -203,10 +189,8 @@ BENCHMARK(BM_prikaz_na_linku)->UseManualTime()->Iterations(30)->Unit(benchmark::
 // From the controller's write of the last byte of an S packet to the 320 switches being set.
 void BM_s_paket_na_chlivky(benchmark::State& state) {
     sestava s;
-    if (!s.pripraveno) {
-        state.SkipWithError("simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     std::chrono::steady_clock::time_point posledni_bajt;
     QObject::connect(&s.simulator, &sim::simulator::odeslano_bajty, [&](const QByteArray& b) {
         if (b.endsWith('\n'))
@@ -231,10 +215,8 @@ BENCHMARK(BM_s_paket_na_chlivky)->UseManualTime()->Iterations(30)->Unit(benchmar
 // The idle line between two polls: wake-ups of the event loop and CPU time used.
 void BM_klid_mezi_dotazy(benchmark::State& state) {
     sestava s;
-    if (!s.pripraveno) {
-        state.SkipWithError("simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     s.l.spust_status_timer();
     auto* dispecer = QAbstractEventDispatcher::instance();
     for (auto _ : state) {
@@ -266,10 +248,8 @@ qint64 rezidentni_stranky() {
 // resident at the first quarter.
 void BM_nahodne_poruchy(benchmark::State& state) {
     sestava s(false, std::chrono::milliseconds(200));
-    if (!s.pripraveno) {
-        state.SkipWithError("simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     QRandomGenerator nahoda(20240607);
     const sim::porucha poruchy[] = {sim::porucha::mlci,           sim::porucha::spatne_potvrzeni,
                                     sim::porucha::spatny_s_paket, sim::porucha::sum,
@@ -319,11 +299,5 @@ BENCHMARK(BM_nahodne_poruchy)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvik::bench::spust_benchmarky(argc, argv, false);
 }

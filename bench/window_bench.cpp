@@ -8,6 +8,7 @@
 
 #include "app/cell_grid.h"
 #include "app/main_window.h"
+#include "bench_support.h"
 #include "config/config_file.h"
 #include "platform/program_folder.h"
 #include "tarvik-sim/simulator.h"
@@ -26,22 +27,11 @@
 #include <vector>
 
 using namespace tarvik;
+using tarvik::bench::cekej;
+using tarvik::bench::pripraveno;
 using hodiny = std::chrono::steady_clock;
 
 namespace {
-
-bool cekej(const std::function<bool()>& podminka, int limit_ms = 10000) {
-    QElapsedTimer cas;
-    cas.start();
-    QTimer buzeni; // never sleep past the limit
-    buzeni.start(limit_ms);
-    while (!podminka()) {
-        if (cas.elapsed() > limit_ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 // The end of each repaint of the window (backing store painted and flushed).
 class hlidac_kresleni : public QObject {
@@ -124,10 +114,8 @@ void vysledky(benchmark::State& state, std::vector<double> vzorky, const char* j
 // switch unlocked and painted.
 void BM_cyklus_okna(benchmark::State& state) {
     sestava s;
-    if (!s.pripraveno) {
-        state.SkipWithError("window, simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     int cislo = 0;
     std::vector<double> pomery;
     for (auto _ : state) {
@@ -168,10 +156,8 @@ protected:
 // is where the command is sent (counter from_release).
 void BM_klik_na_prvni_bajt(benchmark::State& state) {
     sestava s;
-    if (!s.pripraveno) {
-        state.SkipWithError("window, simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     hodiny::time_point zapsano;
     QObject::connect(&s.okno->spojeni().com_port(), &seriovy_port::zapsano, [&] {
         if (zapsano == hodiny::time_point{})
@@ -208,10 +194,8 @@ BENCHMARK(BM_klik_na_prvni_bajt)->UseManualTime()->Iterations(30)->Unit(benchmar
 // switches it changed.
 void BM_s_paket_na_namalovane(benchmark::State& state) {
     sestava s;
-    if (!s.pripraveno) {
-        state.SkipWithError("window, simulator or port not ready");
+    if (!pripraveno(s, state))
         return;
-    }
     hodiny::time_point posledni_bajt;
     QObject::connect(s.simulator.get(), &sim::simulator::odeslano_bajty, [&](const QByteArray& b) {
         if (b.endsWith('\n'))
@@ -246,11 +230,5 @@ int main(int argc, char** argv) {
         QFile ini(QString::fromLocal8Bit(argv[2]));
         return ini.open(QIODevice::WriteOnly) && ini.write(vychozi_konfigurace()) > 0 ? 0 : 1;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tarvik::bench::spust_benchmarky(argc, argv, true);
 }
