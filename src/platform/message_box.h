@@ -18,8 +18,8 @@ struct zprava {
     ikona_zpravy ikona = ikona_zpravy::zadna;
     tlacitka_zpravy tlacitka = tlacitka_zpravy::ok;
     // Fixed button texts, kept whatever language Qt's own texts are in; empty: Qt's.
-    QString text_ok;
-    QString text_storno;
+    QString text_ok = {};
+    QString text_storno = {};
     // The box is made wide enough to show its whole title.
     bool cely_titulek = false;
 };
