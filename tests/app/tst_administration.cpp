@@ -26,7 +26,7 @@ void v_dialogu(std::function<void(QWidget*)> akce) {
     QTimer::singleShot(0, [akce] { akce(QApplication::activeModalWidget()); });
 }
 
-// The menu items enabled, and the five panels.
+// The menu items enabled.
 QStringList povolene(const frm_main& o) {
     QStringList p;
     for (QAction* a : o.findChildren<QAction*>(QRegularExpression(QStringLiteral("^menu_"))))
@@ -34,9 +34,6 @@ QStringList povolene(const frm_main& o) {
             p << a->objectName();
     p.sort();
     return p;
-}
-QStringList panely(const frm_main& o) {
-    return {o.panel(1), o.panel(2), o.panel(3), o.panel(4), o.panel(5)};
 }
 
 template <class T> T* prvek(QWidget* dialog, const char* jmeno) {
@@ -82,7 +79,7 @@ void tst_administration::prihlaseni_zastavi_linku() {
                                 "menu_tisk_stykace"};
     // Right after start-up the first query is out and the switches are locked.
     QCOMPARE(povolene(o), uzivatel);
-    QCOMPARE(panely(o),
+    QCOMPARE(p.panely(),
              (QStringList{QStringLiteral("uživatelský mód"), QStringLiteral("COM1"),
                           QStringLiteral("XS"), QStringLiteral("tlačítka zakázána"), verze}));
     QVERIFY(p.klid());
@@ -99,8 +96,9 @@ void tst_administration::prihlaseni_zastavi_linku() {
     QCOMPARE(povolene(o), (QStringList{"menu_help", "menu_heslo", "menu_load", "menu_rs232",
                                        "menu_save", "menu_stykace", "menu_tisk_stykace",
                                        "menu_uzivatelsky", "menu_zalozky"}));
-    QCOMPARE(panely(o), (QStringList{QStringLiteral("administrátorský mód"), QStringLiteral("COM1"),
-                                     QString(), QStringLiteral("tlačítka zakázána"), verze}));
+    QCOMPARE(p.panely(),
+             (QStringList{QStringLiteral("administrátorský mód"), QStringLiteral("COM1"), QString(),
+                          QStringLiteral("tlačítka zakázána"), verze}));
     QVERIFY(!o.spojeni().status_timer().isActive() && !o.spojeni().watchdog_timer().isActive());
     QTest::qWait(100);
     QCOMPARE(p.com1->prijato(), QByteArray());
@@ -109,8 +107,8 @@ void tst_administration::prihlaseni_zastavi_linku() {
     // applied, and leaves polling off.
     o.menu_uzivatelsky_Click();
     QCOMPARE(povolene(o), uzivatel);
-    QCOMPARE(panely(o).mid(0, 3), (QStringList{QStringLiteral("uživatelský mód"),
-                                               QStringLiteral("COM1"), QStringLiteral("XS")}));
+    QCOMPARE(p.panely().mid(0, 3), (QStringList{QStringLiteral("uživatelský mód"),
+                                                QStringLiteral("COM1"), QStringLiteral("XS")}));
     QVERIFY(o.spojeni().status_timer().isActive());
     QVERIFY(p.klid());
     QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));

@@ -35,27 +35,16 @@ QCheckBox* vypinac_jak_je(mrizka_chlivku& m, int i) {
     return m.findChild<QCheckBox*>(QStringLiteral("Check1_%1").arg(i));
 }
 
-// The cells whose control `ovladac` is hidden.
-QList<int> skryte(mrizka_chlivku& m, QWidget* (*ovladac)(mrizka_chlivku&, int)) {
-    QList<int> c;
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        if (ovladac(m, i)->isHidden())
-            c << i;
+// The cells whose switch, name and number are hidden.
+QList<QList<int>> skryte(mrizka_chlivku& m) {
+    QList<QList<int>> c(3);
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+        const QList<QWidget*> ovladace{m.Check1(i), m.Text1(i), m.Text2(i)};
+        for (int k = 0; k < 3; ++k)
+            if (ovladace[k]->isHidden())
+                c[k] << i;
+    }
     return c;
-}
-QWidget* check1(mrizka_chlivku& m, int i) {
-    return m.Check1(i);
-}
-QWidget* text1(mrizka_chlivku& m, int i) {
-    return m.Text1(i);
-}
-QWidget* text2(mrizka_chlivku& m, int i) {
-    return m.Text2(i);
-}
-
-// The five panels.
-QStringList panely(const frm_main& o) {
-    return {o.panel(1), o.panel(2), o.panel(3), o.panel(4), o.panel(5)};
 }
 
 } // namespace
@@ -238,18 +227,14 @@ void tst_main_window::viditelnost_podle_rezimu() {
     // User mode: an empty cell shows nothing, an assigned one its switch and name, no number.
     QList<int> vse(mrizka_chlivku::pocet_chlivku);
     std::iota(vse.begin(), vse.end(), 0);
-    QCOMPARE(skryte(m, check1), QList<int>{5});
-    QCOMPARE(skryte(m, text1), QList<int>{5});
-    QCOMPARE(skryte(m, text2), vse);
+    QCOMPARE(skryte(m), (QList<QList<int>>{{5}, {5}, vse}));
     p.okno->prihlaseni_prijato();
-    for (auto ovladac : {check1, text1, text2})
-        QCOMPARE(skryte(m, ovladac), QList<int>());
+    QCOMPARE(skryte(m), QList<QList<int>>(3));
 
     // An assignment made in administrator mode shows at the next return to user mode.
     m.nastav_chlivek(11, QStringLiteral("---"), QStringLiteral("---"));
     p.okno->menu_uzivatelsky_Click();
-    QCOMPARE(skryte(m, check1), (QList<int>{5, 11}));
-    QCOMPARE(skryte(m, text1), (QList<int>{5, 11}));
+    QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, {5, 11}, vse}));
     QVERIFY(p.klid());
     QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
 }
@@ -270,7 +255,7 @@ void tst_main_window::spinani_stykace_az_k_radici() {
 
     QTest::mouseClick(m.Check1(5), Qt::LeftButton);
     QCOMPARE(barva(m.Check1(5)), QColor(Qt::green));
-    QCOMPARE(panely(*p.okno).mid(2, 2),
+    QCOMPARE(p.panely().mid(2, 2),
              (QStringList{QStringLiteral("XR005=1"), QStringLiteral("tlačítka zakázána")}));
     QVERIFY(p.okno->spojeni().watchdog_timer().isActive());
     QVERIFY(p.klid());
