@@ -54,12 +54,11 @@ class tst_main_window : public QObject {
 private Q_SLOTS:
     void start_data();
     void start();
-    void okno_a_chlivky_na_svych_mistech();
+    void okno_a_chlivky_napoveda_a_zavreni();
     void zalozky_podle_konfigurace_data();
     void zalozky_podle_konfigurace();
     void viditelnost_podle_rezimu();
     void spinani_stykace_az_k_radici();
-    void napoveda_a_zavreni();
 };
 
 void tst_main_window::start_data() {
@@ -114,7 +113,7 @@ void tst_main_window::start() {
             QVERIFY(!p.m().isTabVisible(z));
 }
 
-void tst_main_window::okno_a_chlivky_na_svych_mistech() {
+void tst_main_window::okno_a_chlivky_napoveda_a_zavreni() {
     prostredi p(vychozi_konfigurace());
     QVERIFY(p.spust());
     mrizka_chlivku& m = p.m();
@@ -153,6 +152,24 @@ void tst_main_window::okno_a_chlivky_na_svych_mistech() {
             QStringList({QString::number(s), QStringLiteral("stykač %1").arg(s),
                          QStringLiteral("stykač %1, stykač číslo %1").arg(s)}));
     }
+
+    // Help reports its file missing, then shows it.
+    p.okno->menu_help_Click();
+    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Chyba při otevírání help souboru.")});
+    QFile napoveda(QStringLiteral(TARVIK_HELP_FILE));
+    QVERIFY(napoveda.open(QIODevice::ReadOnly));
+    p.slozka.write(QStringLiteral("tarvik.hlp"), napoveda.readAll());
+    p.okno->menu_help_Click();
+    QCOMPARE(p.zpravy.zpravy.size(), 1);
+    QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
+
+    // Closing closes the port (another program can open it) and the help, and writes nothing.
+    p.okno->close();
+    QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
+    QVERIFY(!p.okno->spojeni().port_otevren());
+    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), vychozi_konfigurace());
+    QSerialPort jiny(p.com1->cesta_zarizeni());
+    QVERIFY(jiny.open(QIODevice::ReadWrite));
 }
 
 void tst_main_window::zalozky_podle_konfigurace_data() {
@@ -315,27 +332,6 @@ void tst_main_window::spinani_stykace_az_k_radici() {
     QTest::qWait(50);
     QCOMPARE(p.com1->prijato(), QByteArray());
     QVERIFY(p.zpravy.zpravy.isEmpty());
-}
-
-void tst_main_window::napoveda_a_zavreni() {
-    prostredi p(vychozi_konfigurace());
-    QVERIFY(p.spust());
-    p.okno->menu_help_Click();
-    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Chyba při otevírání help souboru.")});
-    QFile napoveda(QStringLiteral(TARVIK_HELP_FILE));
-    QVERIFY(napoveda.open(QIODevice::ReadOnly));
-    p.slozka.write(QStringLiteral("tarvik.hlp"), napoveda.readAll());
-    p.okno->menu_help_Click();
-    QCOMPARE(p.zpravy.zpravy.size(), 1);
-    QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
-
-    // Closing closes the port (another program can open it) and the help, and writes nothing.
-    p.okno->close();
-    QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
-    QVERIFY(!p.okno->spojeni().port_otevren());
-    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), vychozi_konfigurace());
-    QSerialPort jiny(p.com1->cesta_zarizeni());
-    QVERIFY(jiny.open(QIODevice::ReadWrite));
 }
 
 QTEST_MAIN(tst_main_window)
