@@ -223,9 +223,9 @@ void tst_main_window::viditelnost_podle_rezimu() {
     QVERIFY(p.spust());
     mrizka_chlivku& m = p.m();
     m.setCurrentIndex(0);
-    QCOMPARE(m.Text1(5)->text(), QStringLiteral("---"));
-    QCOMPARE(m.Text1(6)->text(), QStringLiteral("stykač 99"));
-    QCOMPARE(m.Text2(8)->text(), QStringLiteral("200"));
+    QCOMPARE(
+        QStringList({m.Text1(5)->text(), m.Text1(6)->text(), m.Text2(8)->text()}),
+        QStringList({QStringLiteral("---"), QStringLiteral("stykač 99"), QStringLiteral("200")}));
     // Unlocked, every switch with a contactor is usable and on; a number that names none never is.
     QList<int> nepouzitelne;
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
@@ -236,8 +236,7 @@ void tst_main_window::viditelnost_podle_rezimu() {
     m.Check1(8)->setChecked(true);
     p.okno->Check1_Click(8);
     // A name that fills its box is shown from its first character, and whole in its tooltip.
-    QCOMPARE(m.Text1(9)->text(), dlouhy);
-    QCOMPARE(m.Text1(9)->cursorPosition(), 0);
+    QCOMPARE(std::pair(m.Text1(9)->text(), m.Text1(9)->cursorPosition()), std::pair(dlouhy, 0));
     for (QWidget* w : {static_cast<QWidget*>(m.Text1(9)), static_cast<QWidget*>(m.Check1(9))})
         QCOMPARE(QStringList({w->toolTip(), w->accessibleDescription()}), QStringList(2, dlouhy));
 
