@@ -35,27 +35,16 @@ QCheckBox* vypinac_jak_je(mrizka_chlivku& m, int i) {
     return m.findChild<QCheckBox*>(QStringLiteral("Check1_%1").arg(i));
 }
 
-// The cells whose control `ovladac` is hidden.
-QList<int> skryte(mrizka_chlivku& m, QWidget* (*ovladac)(mrizka_chlivku&, int)) {
-    QList<int> c;
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        if (ovladac(m, i)->isHidden())
-            c << i;
+// The cells whose switch, name and number are hidden.
+QList<QList<int>> skryte(mrizka_chlivku& m) {
+    QList<QList<int>> c(3);
+    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+        const QList<QWidget*> ovladace{m.Check1(i), m.Text1(i), m.Text2(i)};
+        for (int k = 0; k < 3; ++k)
+            if (ovladace[k]->isHidden())
+                c[k] << i;
+    }
     return c;
-}
-QWidget* check1(mrizka_chlivku& m, int i) {
-    return m.Check1(i);
-}
-QWidget* text1(mrizka_chlivku& m, int i) {
-    return m.Text1(i);
-}
-QWidget* text2(mrizka_chlivku& m, int i) {
-    return m.Text2(i);
-}
-
-// The five panels.
-QStringList panely(const frm_main& o) {
-    return {o.panel(1), o.panel(2), o.panel(3), o.panel(4), o.panel(5)};
 }
 
 } // namespace
@@ -65,12 +54,11 @@ class tst_main_window : public QObject {
 private Q_SLOTS:
     void start_data();
     void start();
-    void okno_a_chlivky_na_svych_mistech();
+    void okno_a_chlivky_napoveda_a_zavreni();
     void zalozky_podle_konfigurace_data();
     void zalozky_podle_konfigurace();
     void viditelnost_podle_rezimu();
     void spinani_stykace_az_k_radici();
-    void napoveda_a_zavreni();
 };
 
 void tst_main_window::start_data() {
@@ -125,7 +113,7 @@ void tst_main_window::start() {
             QVERIFY(!p.m().isTabVisible(z));
 }
 
-void tst_main_window::okno_a_chlivky_na_svych_mistech() {
+void tst_main_window::okno_a_chlivky_napoveda_a_zavreni() {
     prostredi p(vychozi_konfigurace());
     QVERIFY(p.spust());
     mrizka_chlivku& m = p.m();
@@ -164,6 +152,24 @@ void tst_main_window::okno_a_chlivky_na_svych_mistech() {
             QStringList({QString::number(s), QStringLiteral("stykač %1").arg(s),
                          QStringLiteral("stykač %1, stykač číslo %1").arg(s)}));
     }
+
+    // Help reports its file missing, then shows it.
+    p.okno->menu_help_Click();
+    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Chyba při otevírání help souboru.")});
+    QFile napoveda(QStringLiteral(TARVIK_HELP_FILE));
+    QVERIFY(napoveda.open(QIODevice::ReadOnly));
+    p.slozka.write(QStringLiteral("tarvik.hlp"), napoveda.readAll());
+    p.okno->menu_help_Click();
+    QCOMPARE(p.zpravy.zpravy.size(), 1);
+    QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
+
+    // Closing closes the port (another program can open it) and the help, and writes nothing.
+    p.okno->close();
+    QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
+    QVERIFY(!p.okno->spojeni().port_otevren());
+    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), vychozi_konfigurace());
+    QSerialPort jiny(p.com1->cesta_zarizeni());
+    QVERIFY(jiny.open(QIODevice::ReadWrite));
 }
 
 void tst_main_window::zalozky_podle_konfigurace_data() {
@@ -217,9 +223,9 @@ void tst_main_window::viditelnost_podle_rezimu() {
     QVERIFY(p.spust());
     mrizka_chlivku& m = p.m();
     m.setCurrentIndex(0);
-    QCOMPARE(m.Text1(5)->text(), QStringLiteral("---"));
-    QCOMPARE(m.Text1(6)->text(), QStringLiteral("stykač 99"));
-    QCOMPARE(m.Text2(8)->text(), QStringLiteral("200"));
+    QCOMPARE(
+        QStringList({m.Text1(5)->text(), m.Text1(6)->text(), m.Text2(8)->text()}),
+        QStringList({QStringLiteral("---"), QStringLiteral("stykač 99"), QStringLiteral("200")}));
     // Unlocked, every switch with a contactor is usable and on; a number that names none never is.
     QList<int> nepouzitelne;
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
@@ -230,26 +236,21 @@ void tst_main_window::viditelnost_podle_rezimu() {
     m.Check1(8)->setChecked(true);
     p.okno->Check1_Click(8);
     // A name that fills its box is shown from its first character, and whole in its tooltip.
-    QCOMPARE(m.Text1(9)->text(), dlouhy);
-    QCOMPARE(m.Text1(9)->cursorPosition(), 0);
+    QCOMPARE(std::pair(m.Text1(9)->text(), m.Text1(9)->cursorPosition()), std::pair(dlouhy, 0));
     for (QWidget* w : {static_cast<QWidget*>(m.Text1(9)), static_cast<QWidget*>(m.Check1(9))})
         QCOMPARE(QStringList({w->toolTip(), w->accessibleDescription()}), QStringList(2, dlouhy));
 
     // User mode: an empty cell shows nothing, an assigned one its switch and name, no number.
     QList<int> vse(mrizka_chlivku::pocet_chlivku);
     std::iota(vse.begin(), vse.end(), 0);
-    QCOMPARE(skryte(m, check1), QList<int>{5});
-    QCOMPARE(skryte(m, text1), QList<int>{5});
-    QCOMPARE(skryte(m, text2), vse);
+    QCOMPARE(skryte(m), (QList<QList<int>>{{5}, {5}, vse}));
     p.okno->prihlaseni_prijato();
-    for (auto ovladac : {check1, text1, text2})
-        QCOMPARE(skryte(m, ovladac), QList<int>());
+    QCOMPARE(skryte(m), QList<QList<int>>(3));
 
     // An assignment made in administrator mode shows at the next return to user mode.
     m.nastav_chlivek(11, QStringLiteral("---"), QStringLiteral("---"));
     p.okno->menu_uzivatelsky_Click();
-    QCOMPARE(skryte(m, check1), (QList<int>{5, 11}));
-    QCOMPARE(skryte(m, text1), (QList<int>{5, 11}));
+    QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, {5, 11}, vse}));
     QVERIFY(p.klid());
     QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
 }
@@ -270,7 +271,7 @@ void tst_main_window::spinani_stykace_az_k_radici() {
 
     QTest::mouseClick(m.Check1(5), Qt::LeftButton);
     QCOMPARE(barva(m.Check1(5)), QColor(Qt::green));
-    QCOMPARE(panely(*p.okno).mid(2, 2),
+    QCOMPARE(p.panely().mid(2, 2),
              (QStringList{QStringLiteral("XR005=1"), QStringLiteral("tlačítka zakázána")}));
     QVERIFY(p.okno->spojeni().watchdog_timer().isActive());
     QVERIFY(p.klid());
@@ -330,27 +331,6 @@ void tst_main_window::spinani_stykace_az_k_radici() {
     QTest::qWait(50);
     QCOMPARE(p.com1->prijato(), QByteArray());
     QVERIFY(p.zpravy.zpravy.isEmpty());
-}
-
-void tst_main_window::napoveda_a_zavreni() {
-    prostredi p(vychozi_konfigurace());
-    QVERIFY(p.spust());
-    p.okno->menu_help_Click();
-    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Chyba při otevírání help souboru.")});
-    QFile napoveda(QStringLiteral(TARVIK_HELP_FILE));
-    QVERIFY(napoveda.open(QIODevice::ReadOnly));
-    p.slozka.write(QStringLiteral("tarvik.hlp"), napoveda.readAll());
-    p.okno->menu_help_Click();
-    QCOMPARE(p.zpravy.zpravy.size(), 1);
-    QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
-
-    // Closing closes the port (another program can open it) and the help, and writes nothing.
-    p.okno->close();
-    QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
-    QVERIFY(!p.okno->spojeni().port_otevren());
-    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), vychozi_konfigurace());
-    QSerialPort jiny(p.com1->cesta_zarizeni());
-    QVERIFY(jiny.open(QIODevice::ReadWrite));
 }
 
 QTEST_MAIN(tst_main_window)

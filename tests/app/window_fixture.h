@@ -37,6 +37,9 @@ struct prostredi {
             [&] { return okno->panel(4) == QStringLiteral("tlačítka povolena"); }, 5000);
     }
     mrizka_chlivku& m() { return okno->SSTab2(); }
+    QStringList panely() const {
+        return {okno->panel(1), okno->panel(2), okno->panel(3), okno->panel(4), okno->panel(5)};
+    }
 };
 
 } // namespace tarvik::test
