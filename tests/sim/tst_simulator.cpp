@@ -79,6 +79,14 @@ private Q_SLOTS:
         QCOMPARE(std::pair(beh(3), beh(10) != a), std::pair(a, true));
     }
 
+    // A reply sent in pieces arrives whole, each byte once.
+    void rozdelena_odpoved() {
+        testovaci_simulator sim({.rezim = porucha::deleni});
+        QSerialPort port(sim->cesta_odkazu());
+        QVERIFY(port.open(QIODevice::ReadWrite) && port.write("XA\r\n") == 4);
+        QCOMPARE(prijmi(port, 132), s_paket(""));
+    }
+
     void program_data() {
         QTest::addColumn<QString>("volby");
         QTest::addColumn<int>("kod"); // -1: it runs
