@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSet>
 #include <QTest>
 
 using namespace tarvik;
@@ -17,20 +18,21 @@ using namespace Qt::StringLiterals;
 class tst_access : public QObject {
     Q_OBJECT
 
-    QStringList zpravy_;  // "title: text" of each message shown
-    bool smazany_ = true; // every dialog deleted itself on closing
-    QList<qint64> ikony_; // the last dialog's button icons, by what they share
+    // "title: text" of each message shown; " (!)" ends one that is not critical with OK alone.
+    QStringList zpravy_;
+    QSet<qint64> ikony_; // the button icons of every dialog so far, by what they share
 
     // Fills the dialog's password fields in order (each shows a "*" for every character), presses
-    // Enter (the default button) and runs the deletion that the closing dialog posts.
+    // Enter (the default button) and runs the deletion that the closing dialog posts. The buttons
+    // share their icons with every dialog before: opening one costs no new ones.
     void potvrd(QDialog* d, const QStringList& texty) {
         zapisnik_zprav zpravy;
         QPointer<QDialog> dialog = d;
         dialog->show();
-        ikony_.clear();
+        const qsizetype ikon = ikony_.size();
         for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
-            ikony_.append(b->icon().cacheKey());
-        std::sort(ikony_.begin(), ikony_.end());
+            ikony_.insert(b->icon().cacheKey());
+        QVERIFY(ikon == 0 || ikony_.size() == ikon);
         const auto pole = dialog->findChildren<QLineEdit*>();
         QCOMPARE(pole.size(), texty.size());
         for (qsizetype i = 0; i < pole.size(); ++i) {
@@ -39,19 +41,16 @@ class tst_access : public QObject {
         }
         QTest::keyClick(pole.last(), Qt::Key_Return);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        smazany_ = smazany_ && dialog.isNull();
-        for (const zprava& z : zpravy.zpravy) // critical, with OK alone
-            zpravy_.append(z.titulek + u": "_s + z.text +
-                           (z.ikona == ikona_zpravy::kriticka && z.tlacitka == tlacitka_zpravy::ok
-                                ? ""_L1
-                                : " (!)"_L1));
+        QVERIFY(dialog.isNull());
+        for (const zprava& z : zpravy.zpravy) {
+            const bool kriticka =
+                z.ikona == ikona_zpravy::kriticka && z.tlacitka == tlacitka_zpravy::ok;
+            zpravy_.append(z.titulek + u": "_s + z.text + (kriticka ? ""_L1 : " (!)"_L1));
+        }
     }
 
 private Q_SLOTS:
-    void init() {
-        zpravy_.clear();
-        smazany_ = true;
-    }
+    void init() { zpravy_.clear(); }
 
     // Each group is its four Windows-1250 codes as a big-endian number; the groups are XORed.
     // A group above 0x7FFFFFFF gives no hash (-1 here: a hash is never negative).
@@ -59,7 +58,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<qint32>("hash");
         radek("prazdny text", QString(), 0);
-        radek("1 znak + qe4", u"a"_s, 0x61716534);
         radek("3 znaky + q", u"abc"_s, 0x61626371);
         radek("5 znaku + qe4", u"kovar"_s, 0x6B6F7661 ^ 0x72716534);
         radek("cesky na 4. a 6. miste", u"aaačač"_s, 0x616161E8 ^ 0x61E87165);
@@ -88,30 +86,28 @@ private Q_SLOTS:
         const QByteArray vychozi = "1596403827", nic;
         const QString heslo = u"_'0s"_s, pismena = u"abcdefghijklmnopqrstuvwxy"_s;
         const QStringList ok, spatne{u"Tarvik - Chyba: Špatné heslo."_s};
+        const auto dvakrat = [](const QString& h) { return QStringList{h, h}; };
         radek("vychozi hash a jeho heslo", vychozi, ok, heslo, ok, nic);
         radek("uvodni nuly", "001596403827"_ba, ok, heslo, ok, nic);
         radek("pres 32 bitu", QByteArray::number(0x1'0000'0000LL + 1596403827), ok, heslo, spatne,
               nic);
-        radek("hlavni heslo", vychozi, ok, u"kovar"_s, ok, nic);
         radek("hlavni heslo s nesmyslem", "nesmysl"_ba, ok, u"kovar"_s, ok, nic);
         radek("hlavni heslo velkym", vychozi, ok, u"Kovar"_s, spatne, nic);
         radek("prazdna hodnota neni 0", ""_ba, ok, QString(), spatne, nic);
         radek("bez klice prazdne heslo neplati", nic, ok, QString(), spatne, nic);
         radek("bez klice hlavni heslo", nic, ok, u"kovar"_s, ok, nic);
         radek("heslo bez hashe neni 0", "0"_ba, ok, u"čabc"_s, spatne, nic);
-        radek("zmena na abcd", vychozi, QStringList{"abcd", "abcd"}, u"abcd"_s, ok,
-              "1633837924"_ba);
-        radek("zmena na prazdne", vychozi, QStringList{"", ""}, QString(), ok, "0"_ba);
-        radek("zmena na 25 znaku, plati prvnich 20", vychozi, QStringList{pismena, pismena},
-              pismena.left(20), ok, "1903326052"_ba);
+        radek("zmena na abcd", vychozi, dvakrat(u"abcd"_s), u"abcd"_s, ok, "1633837924"_ba);
+        radek("zmena na prazdne", vychozi, dvakrat(QString()), QString(), ok, "0"_ba);
+        radek("zmena na 25 znaku, plati 20", vychozi, dvakrat(pismena), pismena.left(20), ok,
+              "1903326052"_ba);
         radek("zmena na ruzna hesla", vychozi, QStringList{"Heslo", "heslo"}, heslo,
               QStringList{u"Tarvik - chyba: Heslo nebylo zadáno dvakrát stejně."_s}, nic);
-        radek("zmena na cesky na 1. miste", vychozi, QStringList{u"čtyři"_s, u"čtyři"_s}, heslo,
+        radek("zmena na cesky na 1. miste", vychozi, dvakrat(u"čtyři"_s), heslo,
               QStringList{u"Tarvik - chyba: "_s + zprava_heslo_nelze_pouzit}, nic);
     }
 
-    // The login goes by the file as the change dialog left it. The buttons of both dialogs share
-    // their icons with every other dialog: opening one costs no new ones.
+    // The login goes by the file as the change dialog left it.
     void hesla() {
         QFETCH(QByteArray, ulozene);
         QFETCH(QStringList, zmena);
@@ -122,18 +118,13 @@ private Q_SLOTS:
         const QByteArray klic = ulozene.isNull() ? QByteArray() : "heslo=" + ulozene + "\r\n";
         const QByteArray ini = "[system]\r\ncom=1\r\n" + klic + "[zalozky]\r\nnazev1=První\r\n";
         slozka.write(u"tarvik.ini"_s, ini);
-        QList<qint64> ikony_zmeny;
-        if (!zmena.isEmpty()) {
+        if (!zmena.isEmpty())
             potvrd(new frm_zmena_hesla(slozka.ini()), zmena);
-            ikony_zmeny = ikony_;
-        }
         int prijato = 0;
         potvrd(new frm_login(slozka.ini(), [&] { ++prijato; }), {zadane});
-        QCOMPARE(std::tuple(prijato, zpravy_, smazany_, slozka.read(u"tarvik.ini"_s)),
+        QCOMPARE(std::tuple(prijato, zpravy_, slozka.read(u"tarvik.ini"_s)),
                  std::tuple(zpravy.contains(u"Tarvik - Chyba: Špatné heslo."_s) ? 0 : 1, zpravy,
-                            true,
                             po.isNull() ? ini : QByteArray(ini).replace("=" + ulozene, "=" + po)));
-        QVERIFY(zmena.isEmpty() || ikony_zmeny == ikony_);
     }
 };
 
