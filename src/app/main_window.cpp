@@ -155,18 +155,22 @@ bool frm_main::Form_Load() {
     cesta_ini_ = slozka_programu() + QStringLiteral("/tarvik.ini");
     editace_stykacu_ = false;
 
-    if (!konfigurace_existuje(cesta_ini_)) {
+    const bool existovala = konfigurace_existuje(cesta_ini_);
+    if (!existovala) {
         zobraz_chybu(this, zprava_chybi_konfigurace);
         if (!vytvor_konfiguracni_soubor(cesta_ini_))
             zobraz_chybu(this, zprava_chyba_vytvoreni);
-    } else if (konfigurace_poskozena(cesta_ini_)) {
+    }
+    // One reading answers both the damage check and the port.
+    const cteni_konfigurace konfigurace(cesta_ini_);
+    if (existovala && konfigurace.poskozena()) {
         // Kept as it is for the administrator to restore: the master password still logs in.
         zobraz_chybu(this, zprava_poskozena_konfigurace);
     }
     linka_.nuluj_stav_stykacu();
     nastav_panel(1, QStringLiteral("uživatelský mód"));
 
-    if (!linka_.otevri_port(cti_port(cesta_ini_))) {
+    if (!linka_.otevri_port(konfigurace.port())) {
         Form_Unload();
         return false;
     }

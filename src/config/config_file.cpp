@@ -182,14 +182,13 @@ bool konfigurace_existuje(const QString& cesta) {
     return QFileInfo(cesta).isFile();
 }
 
-bool konfigurace_poskozena(const QString& cesta) {
-    if (!konfigurace_existuje(cesta))
-        return false;
-    const cteni_konfigurace konfigurace(cesta);
-    const auto chybi = [&konfigurace](const polozka& p) {
-        return !konfigurace.obsahuje(p.sekce, p.klic);
-    };
+bool cteni_konfigurace::poskozena() const {
+    const auto chybi = [this](const polozka& p) { return !obsahuje(p.sekce, p.klic); };
     return chybi(polozky::hash_hesla()) && chybi(polozky::port());
+}
+
+bool konfigurace_poskozena(const QString& cesta) {
+    return konfigurace_existuje(cesta) && cteni_konfigurace(cesta).poskozena();
 }
 
 QByteArray vychozi_konfigurace() {

@@ -61,6 +61,9 @@ public:
     int port() const;
     // The stored password hash as text, empty when the file has none.
     QString hash_hesla() const;
+    // Whether the reading holds no configuration (see konfigurace_poskozena); a missing file
+    // reads as damaged too, so ask only of a file that exists.
+    bool poskozena() const;
 
 private:
     std::optional<ini::rejstrik> obsah_; // the file's values, indexed once
