@@ -8,8 +8,6 @@ class QLineEdit;
 
 namespace tarvik {
 
-class graficke_tlacitko;
-
 // The login to administrator mode. "ok" reads the stored hash (system/heslo) afresh and accepts
 // the password whose hash it is, or the master password; on acceptance it calls `prijato` (the
 // main window then switches to administrator mode), otherwise it shows "Špatné heslo.". Either way

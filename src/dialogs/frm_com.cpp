@@ -32,11 +32,9 @@ frm_com::frm_com(const QString& cesta_ini, std::function<bool(int cislo)> prepni
     }
     Option1_->button(0)->setChecked(true);
 
-    const auto [bt_ok, bt_storno] = zapoj_tlacitka(
-        this,
-        {new QPushButton(QStringLiteral("ok"), this),
-         new QPushButton(QStringLiteral("storno"), this)},
-        QStringLiteral("bt_ok"), QStringLiteral("bt_storno"), [this] { bt_ok_Click(); });
+    const auto [bt_ok, bt_storno] =
+        zapoj_textova_tlacitka(this, QStringLiteral("ok"), QStringLiteral("bt_ok"),
+                               QStringLiteral("bt_storno"), [this] { bt_ok_Click(); });
     auto* tlacitka = new QHBoxLayout;
     tlacitka->addStretch();
     tlacitka->addWidget(bt_ok);

@@ -41,11 +41,9 @@ frm_nazev_stykace::frm_nazev_stykace(const QString& cesta_ini, const QString& ci
     Text1_->installEventFilter(this);
     Label2->setBuddy(Text1_);
 
-    const auto [Command1, Command2] = zapoj_tlacitka(
-        this,
-        {new QPushButton(QStringLiteral("ulož"), this),
-         new QPushButton(QStringLiteral("storno"), this)},
-        QStringLiteral("Command1"), QStringLiteral("Command2"), [this] { Command1_Click(); });
+    const auto [Command1, Command2] =
+        zapoj_textova_tlacitka(this, QStringLiteral("ulož"), QStringLiteral("Command1"),
+                               QStringLiteral("Command2"), [this] { Command1_Click(); });
     auto* tlacitka = new QHBoxLayout;
     tlacitka->addWidget(Command1);
     tlacitka->addWidget(Command2);

@@ -37,11 +37,9 @@ frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicial
         radky->addWidget(Check1_[i], 2 * i + 1, 1);
     }
 
-    const auto [cmd_uloz, cmd_storno] = zapoj_tlacitka(
-        this,
-        {new QPushButton(QStringLiteral("ulož"), this),
-         new QPushButton(QStringLiteral("storno"), this)},
-        QStringLiteral("cmd_uloz"), QStringLiteral("cmd_storno"), [this] { cmd_uloz_Click(); });
+    const auto [cmd_uloz, cmd_storno] =
+        zapoj_textova_tlacitka(this, QStringLiteral("ulož"), QStringLiteral("cmd_uloz"),
+                               QStringLiteral("cmd_storno"), [this] { cmd_uloz_Click(); });
     auto* tlacitka = new QHBoxLayout;
     tlacitka->addWidget(cmd_uloz);
     tlacitka->addWidget(cmd_storno);

@@ -17,4 +17,13 @@ tlacitka_dialogu zapoj_tlacitka(QDialog* dialog, tlacitka_dialogu tlacitka,
     return tlacitka;
 }
 
+tlacitka_dialogu zapoj_textova_tlacitka(QDialog* dialog, const QString& text_prijmout,
+                                        const QString& jmeno_prijmout, const QString& jmeno_storno,
+                                        std::function<void()> prijato) {
+    return zapoj_tlacitka(
+        dialog,
+        {new QPushButton(text_prijmout, dialog), new QPushButton(QStringLiteral("storno"), dialog)},
+        jmeno_prijmout, jmeno_storno, std::move(prijato));
+}
+
 } // namespace tarvik

@@ -19,5 +19,9 @@ struct tlacitka_dialogu {
 tlacitka_dialogu zapoj_tlacitka(QDialog* dialog, tlacitka_dialogu tlacitka,
                                 const QString& jmeno_prijmout, const QString& jmeno_storno,
                                 std::function<void()> prijato);
+// The same for the text buttons `text_prijmout` ("ok" or "ulož") and "storno".
+tlacitka_dialogu zapoj_textova_tlacitka(QDialog* dialog, const QString& text_prijmout,
+                                        const QString& jmeno_prijmout, const QString& jmeno_storno,
+                                        std::function<void()> prijato);
 
 } // namespace tarvik
