@@ -2,7 +2,8 @@
 
 #include <QEvent>
 #include <QKeyEvent>
-#include <QPainter>
+#include <QStyleOptionFrame>
+#include <QStylePainter>
 #include <QTabBar>
 
 namespace tarvik {
@@ -59,25 +60,61 @@ void nastav_text(QLineEdit* box, const QString& text) {
 const QColor vypinac::zelena(0, 255, 0);
 const QColor vypinac::cervena(255, 0, 0);
 
-void vypinac::paintEvent(QPaintEvent* udalost) {
-    {
-        QPainter p(this);
-        p.fillRect(rect(), isChecked() ? zelena : cervena);
-    }
-    QCheckBox::paintEvent(udalost);
-    if (!hasFocus())
+vypinac::vypinac(QWidget* rodic, QRect misto_vypinace, QRect misto_nazvu, const QFont& pismo)
+    : QCheckBox(rodic), misto_vypinace_(misto_vypinace), misto_nazvu_(misto_nazvu), pismo_(pismo) {}
+
+void vypinac::nastav_nazev(const QString& nazev) {
+    if (nazev_ == nazev)
         return;
-    // Seen from a metre away: a thick frame in the text colour round the whole switch.
-    QPainter p(this);
-    QPen pero(palette().color(QPalette::WindowText), sirka_ramecku);
-    pero.setJoinStyle(Qt::MiterJoin);
-    p.setPen(pero);
-    const int pul = sirka_ramecku / 2;
-    p.drawRect(rect().adjusted(pul, pul, -pul - 1, -pul - 1));
+    nazev_ = nazev;
+    update(misto_nazvu_);
+}
+
+bool vypinac::hitButton(const QPoint& bod) const {
+    return misto_vypinace_.contains(bod);
+}
+
+void vypinac::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    p.fillRect(misto_vypinace_, isChecked() ? zelena : cervena);
+    QStyleOptionButton volby;
+    initStyleOption(&volby);
+    volby.rect = misto_vypinace_;
+    p.drawControl(QStyle::CE_CheckBox, volby);
+    if (hasFocus()) {
+        // Seen from a metre away: a thick frame in the text colour round the whole switch.
+        QPen pero(palette().color(QPalette::WindowText), sirka_ramecku);
+        pero.setJoinStyle(Qt::MiterJoin);
+        p.setPen(pero);
+        p.setBrush(Qt::NoBrush);
+        const int pul = sirka_ramecku / 2;
+        p.drawRect(misto_vypinace_.adjusted(pul, pul, -pul - 1, -pul - 1));
+    }
+
+    // The name's box, as a read-only line: the lock greys the switch, not the name.
+    QStyleOptionFrame ramecek;
+    ramecek.initFrom(this);
+    ramecek.state |= QStyle::State_Enabled | QStyle::State_Sunken | QStyle::State_ReadOnly;
+    ramecek.state &= ~QStyle::State_HasFocus;
+    ramecek.palette.setCurrentColorGroup(QPalette::Active);
+    ramecek.rect = misto_nazvu_;
+    ramecek.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &ramecek, this);
+    p.fillRect(misto_nazvu_, ramecek.palette.brush(QPalette::Base));
+    p.drawPrimitive(QStyle::PE_FrameLineEdit, ramecek);
+    p.setFont(pismo_);
+    p.setPen(ramecek.palette.color(QPalette::Text));
+    const QRect text = misto_nazvu_.adjusted(ramecek.lineWidth + 2, ramecek.lineWidth,
+                                             -ramecek.lineWidth - 2, -ramecek.lineWidth);
+    p.setClipRect(text);
+    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, nazev_);
 }
 
 QRect mrizka_chlivku::misto_check1(int i) {
     return {z_twipu(360 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375), z_twipu(375)};
+}
+
+QRect mrizka_chlivku::misto_bunky(int i) {
+    return misto_check1(i).united(misto_text1(i));
 }
 
 QRect mrizka_chlivku::misto_text1(int i) {
@@ -124,14 +161,9 @@ void mrizka_chlivku::showEvent(QShowEvent* udalost) {
     QTabWidget::showEvent(udalost);
 }
 
-QCheckBox* mrizka_chlivku::Check1(int i) {
+vypinac* mrizka_chlivku::Check1(int i) {
     priprav_zalozku(i / na_zalozku);
     return bunka(i).check;
-}
-
-QLineEdit* mrizka_chlivku::Text1(int i) {
-    priprav_zalozku(i / na_zalozku);
-    return bunka(i).text1;
 }
 
 QLineEdit* mrizka_chlivku::Text2(int i) {
@@ -156,16 +188,11 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
     s.vytvorena = true;
     for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
         chlivek& c = bunka(i);
-        c.check = new vypinac(s.widget);
+        const QPoint roh = misto_bunky(i).topLeft();
+        c.check = new vypinac(s.widget, misto_check1(i).translated(-roh),
+                              misto_text1(i).translated(-roh), pismo_nazvu_);
         c.check->setObjectName(QStringLiteral("Check1_%1").arg(i));
         c.check->setFocusPolicy(Qt::StrongFocus);
-
-        c.text1 = new QLineEdit(s.widget);
-        c.text1->setObjectName(QStringLiteral("Text1_%1").arg(i));
-        c.text1->setReadOnly(true);
-        c.text1->setFont(pismo_nazvu_);
-        c.text1->setFocusPolicy(Qt::NoFocus); // the switch announces the name
-        c.text1->setTextMargins(0, 0, 0, 0);
 
         // Every change of value, whatever made it; the program's own changes are not reported.
         connect(c.check, &QCheckBox::toggled, this,
@@ -206,7 +233,6 @@ void mrizka_chlivku::obnov_chlivek(int i) {
     --nastavuje_program_;
     c.check->setEnabled(!zamceno_ && c.stykac >= 0);
     c.check->setVisible(!c.skryty_check);
-    c.text1->setVisible(!c.skryty_nazev);
     if (!c.text2 && !c.skryte_cislo)
         vytvor_text2(i);
     else if (c.text2)
@@ -220,12 +246,10 @@ void mrizka_chlivku::obnov_texty(int i) {
     c.texty_zastarale = false;
     if (c.text2)
         nastav_text(c.text2, c.cislo);
-    nastav_text(c.text1, c.nazev);
+    c.check->nastav_nazev(c.nazev);
     // The whole name, however narrow its box; a screen reader announces the switch by its
     // contactor's name and number.
-    c.text1->setToolTip(c.nazev);
     c.check->setToolTip(c.nazev);
-    c.text1->setAccessibleDescription(c.nazev);
     c.check->setAccessibleDescription(c.nazev);
     c.check->setAccessibleName(c.cislo == neprirazeno
                                    ? QStringLiteral("%1, bez stykače").arg(c.nazev)
@@ -292,7 +316,7 @@ void mrizka_chlivku::zamkni(bool zamknout) {
 void mrizka_chlivku::uzivatelsky_pohled() {
     for (chlivek& c : chlivky_) {
         if (c.cislo == neprirazeno)
-            c.skryty_check = c.skryty_nazev = true;
+            c.skryty_check = true;
         c.skryte_cislo = true;
     }
     po_zmene();
@@ -300,7 +324,7 @@ void mrizka_chlivku::uzivatelsky_pohled() {
 
 void mrizka_chlivku::administratorsky_pohled() {
     for (chlivek& c : chlivky_)
-        c.skryty_check = c.skryty_nazev = c.skryte_cislo = false;
+        c.skryty_check = c.skryte_cislo = false;
     po_zmene();
 }
 
@@ -375,8 +399,7 @@ void mrizka_chlivku::rozmisti(int z) {
     const QPoint posun = posun_stranek();
     for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
         const chlivek& c = bunka(i);
-        c.check->setGeometry(misto_check1(i).translated(-posun));
-        c.text1->setGeometry(misto_text1(i).translated(-posun));
+        c.check->setGeometry(misto_bunky(i).translated(-posun));
         if (c.text2)
             c.text2->setGeometry(misto_text2(i).translated(-posun));
     }

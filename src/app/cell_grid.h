@@ -11,21 +11,35 @@
 
 namespace tarvik {
 
-// The switch of a cell (`Check1`): green while on, red while off, painted from its value, and
-// framed thickly while it has the keyboard focus.
+// A cell's switch (`Check1`) with its contactor's name beside it (`Text1`), one widget. The switch
+// is green while on and red while off, painted from its value, and framed thickly while it has the
+// keyboard focus; only the switch takes a click. The name is read-only and shown from its first
+// character, in the colours of an enabled box even while the switches are locked.
 class vypinac : public QCheckBox {
     Q_OBJECT
 public:
-    using QCheckBox::QCheckBox;
+    // misto_nazvu: where the name lies, relative to the switch's top-left corner; the switch is
+    // the square at the top left.
+    vypinac(QWidget* rodic, QRect misto_vypinace, QRect misto_nazvu, const QFont& pismo);
     static const QColor zelena;
     static const QColor cervena;
 
+    void nastav_nazev(const QString& nazev);
+    const QString& nazev() const { return nazev_; }
+
 protected:
     void paintEvent(QPaintEvent* udalost) override;
+    bool hitButton(const QPoint& bod) const override;
+
+private:
+    QRect misto_vypinace_;
+    QRect misto_nazvu_;
+    QFont pismo_;
+    QString nazev_;
 };
 
 // The tab control `SSTab2`: five tabs of 64 cells. Cell i lies on tab i / 64, in column
-// (i % 64) / 16 and row i % 16; it is a switch (`Check1`), the contactor's name (`Text1`) and
+// (i % 64) / 16 and row i % 16; it is a switch with the contactor's name (`Check1`, `Text1`) and
 // the contactor's number (`Text2`, "---" for no contactor).
 //
 // What the cells show lives in the grid's own data: each cell's number and name, its switch's
@@ -45,8 +59,7 @@ public:
     void vytvor_zalozky();
 
     // A cell's controls, made and brought up to date first if its tab has not been shown yet.
-    QCheckBox* Check1(int i);
-    QLineEdit* Text1(int i);
+    vypinac* Check1(int i);
     QLineEdit* Text2(int i);
     // Whether the controls of tab z have been made.
     bool zalozka_vytvorena(int z) const { return stranky_[static_cast<size_t>(z)].vytvorena; }
@@ -68,15 +81,18 @@ public:
     // that has the keyboard focus keeps it.
     void zamkni(bool zamknout);
     bool zamceno() const { return zamceno_; }
-    // The user view hides an empty cell and every number box; it only hides. The administrator
-    // view shows every control.
+    // The user view hides an empty cell (its switch and name) and every number box; it only hides.
+    // The administrator view shows every control.
     void uzivatelsky_pohled();
     void administratorsky_pohled();
 
-    // Where a cell's controls lie, in pixels relative to the tab control's top-left corner.
+    // Where a cell's controls lie, in pixels relative to the tab control's top-left corner: the
+    // switch's square, the name's box, the number's box, and the switch's widget, which holds
+    // the square and the name.
     static QRect misto_check1(int i);
     static QRect misto_text1(int i);
     static QRect misto_text2(int i);
+    static QRect misto_bunky(int i);
 
 Q_SIGNALS:
     // The switch of cell i has been set by the operator (mouse, keyboard, an accessibility action
@@ -98,10 +114,8 @@ private:
         bool zapnuto = false;
         bool texty_zastarale = true;
         bool skryty_check = false;
-        bool skryty_nazev = false;
         bool skryte_cislo = false;
         vypinac* check = nullptr;
-        QLineEdit* text1 = nullptr;
         QLineEdit* text2 = nullptr;
     };
     struct stranka {

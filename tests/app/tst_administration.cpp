@@ -143,7 +143,7 @@ void tst_administration::prirazeni_stykace_a_zmena_portu() {
         qobject_cast<frm_cis_stykace*>(d)->vyber_stykac();
     });
     QTest::keyClick(m.Text2(0), Qt::Key_Return);
-    QCOMPARE(QStringList({m.Text2(0)->text(), m.Text1(0)->text()}),
+    QCOMPARE(QStringList({m.Text2(0)->text(), m.Check1(0)->nazev()}),
              QStringList({QStringLiteral("5"), QStringLiteral("stykač 5")}));
 
     bool otevreny_po_chybe = false;
@@ -199,7 +199,7 @@ void tst_administration::obnova_ze_zalohy_nemeni_okno() {
                                          "mechaniky.Potom stiskněte tlačítko OK."),
                           QStringLiteral("Soubor byl úspěšně zkopírován.  ")}));
     QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), zaloha);
-    QCOMPARE(p.m().Text1(3)->text(), QStringLiteral("stykač 3"));
+    QCOMPARE(p.m().Check1(3)->nazev(), QStringLiteral("stykač 3"));
 }
 
 QTEST_MAIN(tst_administration)

@@ -27,7 +27,7 @@ QByteArray vychozi_se_zmenami(const QList<std::pair<QByteArray, QByteArray>>& zm
 
 // The colour a switch is painted in, beside its check mark and inside its focus frame.
 QColor barva(QWidget* w) {
-    return w->grab().toImage().pixelColor(w->width() - 6, 5);
+    return w->grab().toImage().pixelColor(19, 5);
 }
 
 // A switch as it is, without bringing its tab up to date first.
@@ -35,12 +35,12 @@ QCheckBox* vypinac_jak_je(mrizka_chlivku& m, int i) {
     return m.findChild<QCheckBox*>(QStringLiteral("Check1_%1").arg(i));
 }
 
-// The cells whose switch, name and number are hidden.
+// The cells whose switch (with its name) and number are hidden.
 QList<QList<int>> skryte(mrizka_chlivku& m) {
-    QList<QList<int>> c(3);
+    QList<QList<int>> c(2);
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        const QList<QWidget*> ovladace{m.Check1(i), m.Text1(i), m.Text2(i)};
-        for (int k = 0; k < 3; ++k)
+        const QList<QWidget*> ovladace{m.Check1(i), m.Text2(i)};
+        for (int k = 0; k < 2; ++k)
             if (ovladace[k]->isHidden())
                 c[k] << i;
     }
@@ -130,17 +130,15 @@ void tst_main_window::okno_a_chlivky_napoveda_a_zavreni() {
     QCOMPARE(p.okno->size(), velikost);
     QVERIFY(!(p.okno->windowState() & Qt::WindowMaximized));
 
-    // Cell i: tab i / 64, column (i % 64) / 16, row i % 16; Check1 at 360 + 3000c, Text1 at
-    // 840 + 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r twips from the tab control.
+    // Cell i: tab i / 64, column (i % 64) / 16, row i % 16; Check1 at 360 + 3000c with Text1
+    // ending at 2775 + 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r twips from the tab control.
     const QList<std::pair<int, QPoint>> mista{
         {0, {24, 56}}, {16, {224, 56}}, {101, {424, 216}}, {319, {624, 536}}};
     for (const auto& [i, check] : mista) {
         m.setCurrentIndex(i / 64);
         QCOMPARE(m.Check1(i)->parentWidget(), m.widget(i / 64));
         QCOMPARE(QRect(m.Check1(i)->mapTo(&m, QPoint()), m.Check1(i)->size()),
-                 QRect(check, QSize(25, 25)));
-        QCOMPARE(QRect(m.Text1(i)->mapTo(&m, QPoint()), m.Text1(i)->size()),
-                 QRect(check + QPoint(32, 0), QSize(129, 19)));
+                 QRect(check, QSize(161, 25)));
         QCOMPARE(QRect(m.Text2(i)->mapTo(&m, QPoint()), m.Text2(i)->size()),
                  QRect(check + QPoint(160, 0), QSize(25, 19)));
     }
@@ -148,7 +146,7 @@ void tst_main_window::okno_a_chlivky_napoveda_a_zavreni() {
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
         const int s = i < 128 ? i : 0;
         QCOMPARE(
-            QStringList({m.Text2(i)->text(), m.Text1(i)->text(), m.Check1(i)->accessibleName()}),
+            QStringList({m.Text2(i)->text(), m.Check1(i)->nazev(), m.Check1(i)->accessibleName()}),
             QStringList({QString::number(s), QStringLiteral("stykač %1").arg(s),
                          QStringLiteral("stykač %1, stykač číslo %1").arg(s)}));
     }
@@ -224,7 +222,7 @@ void tst_main_window::viditelnost_podle_rezimu() {
     mrizka_chlivku& m = p.m();
     m.setCurrentIndex(0);
     QCOMPARE(
-        QStringList({m.Text1(5)->text(), m.Text1(6)->text(), m.Text2(8)->text()}),
+        QStringList({m.Check1(5)->nazev(), m.Check1(6)->nazev(), m.Text2(8)->text()}),
         QStringList({QStringLiteral("---"), QStringLiteral("stykač 99"), QStringLiteral("200")}));
     // Unlocked, every switch with a contactor is usable and on; a number that names none never is.
     QList<int> nepouzitelne;
@@ -236,21 +234,26 @@ void tst_main_window::viditelnost_podle_rezimu() {
     m.Check1(8)->setChecked(true);
     p.okno->Check1_Click(8);
     // A name that fills its box is shown from its first character, and whole in its tooltip.
-    QCOMPARE(std::pair(m.Text1(9)->text(), m.Text1(9)->cursorPosition()), std::pair(dlouhy, 0));
-    for (QWidget* w : {static_cast<QWidget*>(m.Text1(9)), static_cast<QWidget*>(m.Check1(9))})
-        QCOMPARE(QStringList({w->toolTip(), w->accessibleDescription()}), QStringList(2, dlouhy));
+    vypinac* s9 = m.Check1(9);
+    QCOMPARE(QStringList({s9->nazev(), s9->toolTip(), s9->accessibleDescription()}),
+             QStringList(3, dlouhy));
+    const QRect zacatek(33, 2, 25, 21); // the first letters
+    const QImage cely = s9->grab().toImage().copy(zacatek);
+    s9->nastav_nazev(dlouhy.left(6));
+    QCOMPARE(s9->grab().toImage().copy(zacatek), cely);
+    s9->nastav_nazev(dlouhy);
 
     // User mode: an empty cell shows nothing, an assigned one its switch and name, no number.
     QList<int> vse(mrizka_chlivku::pocet_chlivku);
     std::iota(vse.begin(), vse.end(), 0);
-    QCOMPARE(skryte(m), (QList<QList<int>>{{5}, {5}, vse}));
+    QCOMPARE(skryte(m), (QList<QList<int>>{{5}, vse}));
     p.okno->prihlaseni_prijato();
-    QCOMPARE(skryte(m), QList<QList<int>>(3));
+    QCOMPARE(skryte(m), QList<QList<int>>(2));
 
     // An assignment made in administrator mode shows at the next return to user mode.
     m.nastav_chlivek(11, QStringLiteral("---"), QStringLiteral("---"));
     p.okno->menu_uzivatelsky_Click();
-    QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, {5, 11}, vse}));
+    QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, vse}));
     QVERIFY(p.klid());
     QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
 }
@@ -269,7 +272,7 @@ void tst_main_window::spinani_stykace_az_k_radici() {
     connect(p.com1.get(), &sim::simulator::paket_prijat, p.okno.get(),
             [&] { zamek << p.okno->panel(4); });
 
-    QTest::mouseClick(m.Check1(5), Qt::LeftButton);
+    QTest::mouseClick(m.Check1(5), Qt::LeftButton, {}, QPoint(12, 12));
     QCOMPARE(barva(m.Check1(5)), QColor(Qt::green));
     QCOMPARE(p.panely().mid(2, 2),
              (QStringList{QStringLiteral("XR005=1"), QStringLiteral("tlačítka zakázána")}));
@@ -280,6 +283,9 @@ void tst_main_window::spinani_stykace_az_k_radici() {
     // Every cell with contactor 5 follows the controller.
     QCOMPARE(barva(m.Check1(200)), QColor(Qt::green));
     QVERIFY(p.com1->stavy()[5] && !p.okno->spojeni().watchdog_timer().isActive());
+    // The name beside the switch takes no click.
+    QTest::mouseClick(m.Check1(5), Qt::LeftButton);
+    QVERIFY(m.Check1(5)->isChecked() && m.Check1(5)->isEnabled());
 
     // And off again, from the keyboard: the switch keeps the focus through the cycle and a poll.
     p.com1->vymaz_zaznam();
