@@ -47,7 +47,6 @@ frm_main::frm_main(QWidget* rodic)
     klient->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
     setCentralWidget(klient);
 
-    vytvor_menu();
     texty_panelu_[4] = text_verze;
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -117,8 +116,9 @@ void frm_main::vytvor_menu() {
     menu_help_->setObjectName(QStringLiteral("menu_help"));
     connect(menu_help_, &QAction::triggered, this, &frm_main::menu_help_Click);
 
-    // The window is created in user mode.
+    // The window is created in user mode, the menu's query offered while no reply is awaited.
     nastav_menu_rezimu(false);
+    menu_nacti_status_->setEnabled(!SSTab2().zamceno());
 }
 
 // The administrator's commands are offered in the administrator's mode only.
@@ -176,7 +176,9 @@ bool frm_main::Form_Load() {
     }
 
     // The first query goes out at once: its reply is handled by the event loop, after start-up.
+    // The menus come after it (the menu bar's first icon loads the image plugins).
     linka_.nacti_status();
+    vytvor_menu();
     inicializuj_zalozky();
     inicializuj_chlivky();
     obarvi_buttony();
@@ -303,14 +305,16 @@ void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav) {
 
 void frm_main::zakaz_buttony() {
     SSTab2().zamkni(true);
-    menu_nacti_status_->setEnabled(false);
+    if (menu_nacti_status_)
+        menu_nacti_status_->setEnabled(false);
     nastav_panel(4, QStringLiteral("tlačítka zakázána"));
 }
 
 // A cell without a valid contactor number is never enabled: it has nothing to switch.
 void frm_main::povol_buttony() {
     SSTab2().zamkni(false);
-    menu_nacti_status_->setEnabled(true);
+    if (menu_nacti_status_)
+        menu_nacti_status_->setEnabled(true);
     nastav_panel(4, QStringLiteral("tlačítka povolena"));
 }
 
