@@ -7,6 +7,9 @@ moment before exec: the first "XA" read on the pseudo-terminal, the program's to
 mapped (only where $DISPLAY is set; needs python3-xlib), and the private anonymous memory from
 /proc/<pid>/smaps_rollup one second after start-up. Prints medians and the ratios Tarvik / bare.
 
+The bare program is also run with --menu (a menu bar like Tarvik's): its figures are printed
+beside, for the part of the gap that any window with text has.
+
 Usage: startup_bench.py BUILD_DIR [RUNS]   (QT_QPA_PLATFORM is passed on; unset means offscreen
 without $DISPLAY, xcb with it)
 """
@@ -62,7 +65,7 @@ class mapovani:
         return None
 
 
-def jeden_beh(exe, slozka, x):
+def jeden_beh(exe, slozka, x, argumenty):
     master, slave = os.openpty()
     odkaz = os.path.join(slozka, "dosdevices", "com1")
     if os.path.lexists(odkaz):
@@ -72,7 +75,7 @@ def jeden_beh(exe, slozka, x):
     if not env.get("DISPLAY"):
         env.setdefault("QT_QPA_PLATFORM", "offscreen")
     zacatek = time.monotonic()
-    proces = subprocess.Popen([exe], cwd=slozka, env=env, stdout=subprocess.DEVNULL,
+    proces = subprocess.Popen([exe] + argumenty, cwd=slozka, env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     prijato = b""
     xa = None
@@ -101,13 +104,15 @@ def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build-bench")
     behu = int(sys.argv[2]) if len(sys.argv) > 2 else 15
     x = mapovani() if os.environ.get("DISPLAY") else None
-    programy = {"bare": priprav(build, "bare_qt"), "tarvik": priprav(build, "tarvik")}
+    programy = {"bare": priprav(build, "bare_qt"), "bare_menu": priprav(build, "bare_qt"),
+                "tarvik": priprav(build, "tarvik")}
+    argumenty = {"bare_menu": ["--menu"]}
     vysledky = {p: {"xa": [], "map": [], "mem": []} for p in programy}
     for beh in range(behu + 1):
         poradi = list(programy) if beh % 2 == 0 else list(reversed(list(programy)))
         for p in poradi:
             slozka, exe = programy[p]
-            xa, mapa, pamet = jeden_beh(exe, slozka, x)
+            xa, mapa, pamet = jeden_beh(exe, slozka, x, argumenty.get(p, []))
             if beh == 0:
                 continue  # warms the file cache
             for klic, hodnota in (("xa", xa), ("map", mapa), ("mem", pamet)):
@@ -123,6 +128,9 @@ def main():
         rozsah = lambda p: f"{min(vysledky[p][klic]):.1f}..{max(vysledky[p][klic]):.1f}"
         print(f"{popis:32} tarvik {t:8.1f}  bare {b:8.1f}  ratio {t / b:5.2f}  "
               f"(ranges: tarvik {rozsah('tarvik')}, bare {rozsah('bare')})")
+        if vysledky["bare_menu"][klic]:
+            m = statistics.median(vysledky["bare_menu"][klic])
+            print(f"{'':32} bare with a menu bar {m:8.1f}  ratio tarvik / it {t / m:5.2f}")
     for slozka, _ in programy.values():
         shutil.rmtree(slozka, ignore_errors=True)
 
