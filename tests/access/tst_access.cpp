@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSet>
 #include <QTest>
 
@@ -28,6 +29,9 @@ class tst_access : public QObject {
     void potvrd(QDialog* d, const QStringList& texty) {
         zapisnik_zprav zpravy;
         QPointer<QDialog> dialog = d;
+        // Showing makes the first button the default one when the dialog named none.
+        QCOMPARE(std::ranges::count_if(d->findChildren<QPushButton*>(), &QPushButton::isDefault),
+                 1);
         dialog->show();
         const qsizetype ikon = ikony_.size();
         for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
@@ -55,8 +59,7 @@ private Q_SLOTS:
     // Each group is its four Windows-1250 codes as a big-endian number; the groups are XORed.
     // A group above 0x7FFFFFFF gives no hash (-1 here: a hash is never negative).
     void hash_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qint32>("hash");
+        sloupce<QString, qint32>();
         radek("prazdny text", QString(), 0);
         radek("3 znaky + q", u"abc"_s, 0x61626371);
         radek("5 znaku + qe4", u"kovar"_s, 0x6B6F7661 ^ 0x72716534);
@@ -69,8 +72,7 @@ private Q_SLOTS:
     }
 
     void hash() {
-        QFETCH(QString, text);
-        QFETCH(qint32, hash);
+        const auto [text, hash] = hodnoty<QString, qint32>();
         QCOMPARE(HashString(text).value_or(-1), hash);
     }
 
@@ -78,11 +80,7 @@ private Q_SLOTS:
     // dialog (none: not opened); the password then given to the login; the messages of both;
     // system/heslo afterwards (null: unchanged). "_'0s" gives the hash of a new file, 1596403827.
     void hesla_data() {
-        QTest::addColumn<QByteArray>("ulozene");
-        QTest::addColumn<QStringList>("zmena");
-        QTest::addColumn<QString>("zadane");
-        QTest::addColumn<QStringList>("zpravy");
-        QTest::addColumn<QByteArray>("po");
+        sloupce<QByteArray, QStringList, QString, QStringList, QByteArray>();
         const QByteArray vychozi = "1596403827", nic;
         const QString heslo = u"_'0s"_s, pismena = u"abcdefghijklmnopqrstuvwxy"_s;
         const QStringList ok, spatne{u"Tarvik - Chyba: Špatné heslo."_s};
@@ -109,11 +107,8 @@ private Q_SLOTS:
 
     // The login goes by the file as the change dialog left it.
     void hesla() {
-        QFETCH(QByteArray, ulozene);
-        QFETCH(QStringList, zmena);
-        QFETCH(QString, zadane);
-        QFETCH(QStringList, zpravy);
-        QFETCH(QByteArray, po);
+        const auto [ulozene, zmena, zadane, zpravy, po] =
+            hodnoty<QByteArray, QStringList, QString, QStringList, QByteArray>();
         docasna_slozka slozka;
         const QByteArray klic = ulozene.isNull() ? QByteArray() : "heslo=" + ulozene + "\r\n";
         const QByteArray ini = "[system]\r\ncom=1\r\n" + klic + "[zalozky]\r\nnazev1=První\r\n";

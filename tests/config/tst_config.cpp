@@ -91,12 +91,10 @@ private Q_SLOTS:
         QCOMPARE(QFile::permissions(cil) & skupina, skupina);
     }
 
-    // Every read is of key k in section s, with the default "výchozí". A null file is no file, "/"
-    // a folder in its place.
+    // Every read is of key k in section s, with the default "výchozí": the file (null: none, "/": a
+    // folder in its place), the capacity, the value read.
     void cteni_data() {
-        QTest::addColumn<QByteArray>("soubor");
-        QTest::addColumn<int>("kapacita");
-        QTest::addColumn<QString>("hodnota");
+        test::sloupce<QByteArray, int, QString>();
         const int k = kapacita::stykac;
         radek("Czech caption cut to 11", "[s]\r\nk=z\xE1lo\x9Eka 123456\r\n"_ba, kapacita::nazev,
               "záložka 123");
@@ -116,9 +114,7 @@ private Q_SLOTS:
     }
 
     void cteni() {
-        QFETCH(QByteArray, soubor);
-        QFETCH(int, kapacita);
-        QFETCH(QString, hodnota);
+        const auto [soubor, kapacita, hodnota] = test::hodnoty<QByteArray, int, QString>();
         test::docasna_slozka slozka;
         if (soubor == "/")
             QVERIFY(QDir(slozka.path()).mkdir("tarvik.ini"));
@@ -129,11 +125,9 @@ private Q_SLOTS:
                  std::pair(hodnota, !soubor.isNull() && soubor != "/"));
     }
 
+    // The section, key and value written into the hand-edited file, and the file afterwards.
     void zapis_meni_jen_svou_hodnotu_data() {
-        QTest::addColumn<QString>("sekce");
-        QTest::addColumn<QString>("klic");
-        QTest::addColumn<QString>("hodnota");
-        QTest::addColumn<QByteArray>("po");
+        test::sloupce<QString, QString, QString, QByteArray>();
         radek("in place, names in any case, blanks before the value kept, breaks in it left out",
               "system", "heslo", " ř\r\n[x]\n7 ",
               QByteArray(rucne).replace("Heslo = 42 \n", "Heslo = \xF8[x]7\n"));
@@ -148,10 +142,8 @@ private Q_SLOTS:
     }
 
     void zapis_meni_jen_svou_hodnotu() {
-        QFETCH(QString, sekce);
-        QFETCH(QString, klic);
-        QFETCH(QString, hodnota);
-        QFETCH(QByteArray, po);
+        const auto [sekce, klic, hodnota, po] =
+            test::hodnoty<QString, QString, QString, QByteArray>();
         test::docasna_slozka slozka;
         slozka.write("tarvik.ini", rucne);
         QVERIFY(zapis_hodnotu(slozka.ini(), sekce, klic, hodnota));
@@ -160,13 +152,10 @@ private Q_SLOTS:
 
     // Writes stykac5 into the default file, kept to its owner, on a small file system (null
     // options: none, and a 250-byte name that leaves no room for a temporary name). The file keeps
-    // its permissions and a link in its place stays.
+    // its permissions and a link in its place stays. Columns: the options, whether tarvik.ini in
+    // the program folder links to the file, whether the disk is full, the value, the outcome.
     void zapis_kdyz_chybi_misto_data() {
-        QTest::addColumn<QByteArray>("volby");
-        QTest::addColumn<bool>("odkaz"); // tarvik.ini in the program folder links to the file
-        QTest::addColumn<bool>("plny");
-        QTest::addColumn<QString>("hodnota");
-        QTest::addColumn<QString>("vysledek");
+        test::sloupce<QByteArray, bool, bool, QString, QString>();
         const QString x = "x", d20(20, 'd'), d5000(5000, 'd');
         const QByteArray inody9 = "nr_inodes=9", inody2 = "nr_inodes=2", inody3 = "nr_inodes=3";
         radek("full disk: refused", inody9, false, true, x, "refused");
@@ -179,11 +168,8 @@ private Q_SLOTS:
     }
 
     void zapis_kdyz_chybi_misto() {
-        QFETCH(QByteArray, volby);
-        QFETCH(bool, odkaz);
-        QFETCH(bool, plny);
-        QFETCH(QString, hodnota);
-        QFETCH(QString, vysledek);
+        const auto [volby, odkaz, plny, hodnota, vysledek] =
+            test::hodnoty<QByteArray, bool, bool, QString, QString>();
         test::docasna_slozka slozka;
         std::optional<maly_svazek> svazek;
         QString soubor = slozka.file(QString(250, 'n'));
@@ -218,9 +204,9 @@ private Q_SLOTS:
         QCOMPARE(velky.size(), nejvetsi_konfigurace + 1);
     }
 
+    // a restore (else a backup), what is amiss
     void zaloha_a_obnova_data() {
-        QTest::addColumn<bool>("obnova");
-        QTest::addColumn<QString>("pripad");
+        test::sloupce<bool, QString>();
         for (const bool obnova : {false, true})
             for (const char* pripad : {"", "without diskette", "without file"})
                 QTest::addRow("%s %s", obnova ? "restore" : "backup", pripad)
@@ -233,8 +219,7 @@ private Q_SLOTS:
 
     // The medium is a small file system of its own, reached through the link dosdevices/a:.
     void zaloha_a_obnova() {
-        QFETCH(bool, obnova);
-        QFETCH(QString, pripad);
+        const auto [obnova, pripad] = test::hodnoty<bool, QString>();
         const bool uspech = pripad.isEmpty();
         test::docasna_slozka slozka;
         maly_svazek medium("nr_inodes=16");

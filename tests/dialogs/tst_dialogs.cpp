@@ -76,13 +76,10 @@ private Q_SLOTS:
     // when that lies beyond the first screenful, with a screenful above it. Choosing a row (row
     // 1 is "---") gives the cell its contactor, writes it, remembers the row and closes the
     // catalogue; Esc (row 0) changes nothing. The cells hold "0" in the default file.
+    // Columns: the row chosen last, the first row shown (1: the catalogue opens at its top), the
+    // cell, the row chosen, the cell's new value, what the main window was asked.
     void katalog_data() {
-        QTest::addColumn<int>("posledni");
-        QTest::addColumn<int>("prvni_viditelny"); // 1: the catalogue opens at its top
-        QTest::addColumn<int>("chlivek");
-        QTest::addColumn<int>("radek");
-        QTest::addColumn<QByteArray>("novy");
-        QTest::addColumn<QString>("volani");
+        sloupce<int, int, int, int, QByteArray, QString>();
         const QByteArray nic = "0";
         radek("last 16, the first screen; Esc", 16, 1, 4, 0, nic, QString());
         radek("last 17, below it; contactor 5 to cell 0 by Enter", 17, 2, 0, 7, "5"_ba,
@@ -92,12 +89,8 @@ private Q_SLOTS:
         radek("last beyond the grid; Esc", 500, 1, 4, 0, nic, QString());
     }
     void katalog() {
-        QFETCH(int, posledni);
-        QFETCH(int, prvni_viditelny);
-        QFETCH(int, chlivek);
-        QFETCH(int, radek);
-        QFETCH(QByteArray, novy);
-        QFETCH(QString, volani);
+        const auto [posledni, prvni_viditelny, chlivek, radek, novy, volani] =
+            hodnoty<int, int, int, int, QByteArray, QString>();
         posledni_radek_ = posledni;
         auto d = katalog(false, chlivek);
         QCOMPARE(std::pair(d->aktualni_radek(), d->prvni_viditelny_radek()),
@@ -123,8 +116,8 @@ private Q_SLOTS:
     }
 
     // The name entry starts with the old name selected, so typing replaces it; it takes 20
-    // characters. "ulož" writes the name and shows it in the catalogue, "storno" neither; the main
-    // window redraws its cells once the catalogue closes.
+    // characters. "ulož" writes the name and shows it in the catalogue, "storno" neither (and
+    // rejects the dialog); the main window redraws its cells once the catalogue closes.
     void prejmenovani_data() {
         QTest::addColumn<bool>("uloz");
         QTest::newRow("ulož by Enter") << true;
@@ -140,10 +133,10 @@ private Q_SLOTS:
         QTest::keyClicks(Text1, "Cerpadlo kotelny 7 ab");
         uloz ? QTest::keyClick(Text1, Qt::Key_Return) : klikni<QPushButton>(nazev, "Command2");
         const QString novy = uloz ? "Cerpadlo kotelny 7 a" : "stykač 7";
-        QCOMPARE(std::tuple(grid(d)->item(8, 1)->text(), soubor(), volani_),
+        QCOMPARE(std::tuple(grid(d)->item(8, 1)->text(), soubor(), volani_, nazev->result()),
                  std::tuple(novy,
                             s_radkem(na_cp1250(u"stykac7=stykač 7"), "stykac7=" + na_cp1250(novy)),
-                            QStringList()));
+                            QStringList(), int(uloz)));
         QTest::keyClick(grid(d), Qt::Key_Escape);
         QCOMPARE(volani_, QStringList{"obnov chlivky"});
     }

@@ -22,9 +22,7 @@ private Q_SLOTS:
     // COM3 opens ("@": the link itself), `zaloha` the backup file (empty: no medium). "%s" stands
     // for the program's folder.
     void zarizeni_a_zaloha_data() {
-        QTest::addColumn<QString>("cil");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("zaloha");
+        test::sloupce<QString, QString, QString>();
         const QString nic;
         radek("no links", nic, QString("/dev/ttyS2"), QString("-"));
         radek("a mounted file system", QString("/proc"), QString("/proc"),
@@ -37,9 +35,7 @@ private Q_SLOTS:
     }
 
     void zarizeni_a_zaloha() {
-        QFETCH(QString, cil);
-        QFETCH(QString, port);
-        QFETCH(QString, zaloha);
+        auto [cil, port, zaloha] = test::hodnoty<QString, QString, QString>();
         test::docasna_slozka slozka;
         const QDir dir(slozka.path());
         QVERIFY(dir.mkpath("dosdevices") && dir.mkpath("prazdna"));

@@ -12,7 +12,17 @@ namespace tarvik::test {
 // a queue (OK when it is empty); a hook may run inside a box, as the user would while it is open.
 class zapisnik_zprav {
 public:
-    zapisnik_zprav();
+    zapisnik_zprav() {
+        nastav_odpovidac_zprav([this](const zprava& z) {
+            zpravy.append(z);
+            if (behem_zpravy)
+                behem_zpravy(z);
+            const auto o = odpovedi.empty() ? odpoved_zpravy::ok : odpovedi.front();
+            if (!odpovedi.empty())
+                odpovedi.pop_front();
+            return o;
+        });
+    }
     ~zapisnik_zprav() { nastav_odpovidac_zprav({}); }
     zapisnik_zprav(const zapisnik_zprav&) = delete;
     zapisnik_zprav& operator=(const zapisnik_zprav&) = delete;
@@ -21,7 +31,12 @@ public:
     std::deque<odpoved_zpravy> odpovedi;
     std::function<void(const zprava&)> behem_zpravy;
 
-    QStringList texty() const;
+    QStringList texty() const {
+        QStringList t;
+        for (const auto& z : zpravy)
+            t.append(z.text);
+        return t;
+    }
     void vymaz() { zpravy.clear(); }
 };
 
