@@ -56,151 +56,150 @@ struct prostredi : test::prostredi {
 class tst_administration : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void prihlaseni_zastavi_linku();
-    void prirazeni_stykace_a_zmena_portu();
-    void obnova_ze_zalohy_nemeni_okno();
+    // The menus and panels of both modes; a wrong password changes nothing, a right one stops the
+    // link's polling.
+    void prihlaseni_zastavi_linku() {
+        prostredi p;
+        frm_main& o = *p.okno;
+        QVERIFY(p.com1->spust() && o.Form_Load());
+        QStringList na_liste;
+        for (QAction* a : o.menuBar()->actions())
+            na_liste << a->text();
+        QCOMPARE(na_liste, (QStringList{QStringLiteral("&Režim"), QStringLiteral("&Konfigurace"),
+                                        QStringLiteral("&Tisk"), QStringLiteral("&Help")}));
+        const QString verze = QStringLiteral("ver.: 1.6 - 29.1.2006");
+        const QStringList uzivatel{"menu_administratorsky", "menu_help", "menu_tisk_stykace"};
+        const QStringList nezamceny{"menu_administratorsky", "menu_help", "menu_nacti_status",
+                                    "menu_tisk_stykace"};
+        // Right after start-up the first query is out and the switches are locked.
+        QCOMPARE(povolene(o), uzivatel);
+        QCOMPARE(p.panely(),
+                 (QStringList{QStringLiteral("uživatelský mód"), QStringLiteral("COM1"),
+                              QStringLiteral("XS"), QStringLiteral("tlačítka zakázána"), verze}));
+        QVERIFY(p.klid());
+        QCOMPARE(povolene(o), nezamceny);
+        QCOMPARE(o.panel(3), QString());
+
+        p.prihlas(QStringLiteral("spatne"));
+        QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Špatné heslo.")});
+        QCOMPARE(povolene(o), nezamceny);
+        QVERIFY(o.spojeni().status_timer().isActive());
+
+        p.com1->vymaz_zaznam();
+        p.prihlas(QStringLiteral("kovar"));
+        QCOMPARE(povolene(o), (QStringList{"menu_help", "menu_heslo", "menu_load", "menu_rs232",
+                                           "menu_save", "menu_stykace", "menu_tisk_stykace",
+                                           "menu_uzivatelsky", "menu_zalozky"}));
+        QCOMPARE(p.panely(),
+                 (QStringList{QStringLiteral("administrátorský mód"), QStringLiteral("COM1"),
+                              QString(), QStringLiteral("tlačítka zakázána"), verze}));
+        QVERIFY(!o.spojeni().status_timer().isActive() && !o.spojeni().watchdog_timer().isActive());
+        QTest::qWait(100);
+        QCOMPARE(p.com1->prijato(), QByteArray());
+
+        // Back in user mode, polling again; a status reply still on its way at the next login is
+        // applied, and leaves polling off.
+        o.menu_uzivatelsky_Click();
+        QCOMPARE(povolene(o), uzivatel);
+        QCOMPARE(p.panely().mid(0, 3), (QStringList{QStringLiteral("uživatelský mód"),
+                                                    QStringLiteral("COM1"), QStringLiteral("XS")}));
+        QVERIFY(o.spojeni().status_timer().isActive());
+        QVERIFY(p.klid());
+        QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
+        p.com1->nastav_rezim(sim::porucha::mlci);
+        o.menu_nacti_status_Click();
+        p.prihlas(QStringLiteral("kovar"));
+        QVERIFY(!o.spojeni().watchdog_timer().isActive());
+        QByteArray stav = "XS" + QByteArray(128, '0') + "\r\n";
+        stav[2 + 3] = '1';
+        o.spojeni().precti_data_z_portu(stav);
+        QVERIFY(!o.spojeni().nacitani_statusu() && !o.spojeni().status_timer().isActive());
+        QVERIFY(p.m().Check1(3)->isChecked());
+        QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Špatné heslo.")});
+    }
+
+    // A contactor assigned from a cell and the link moved to another port: both written to the file
+    // and both in force back in user mode.
+    void prirazeni_stykace_a_zmena_portu() {
+        prostredi p;
+        sim::simulator com2(sim::nastaveni{p.slozka.path(), 2, {}});
+        QVERIFY(com2.spust() && p.spust());
+        QVERIFY(QFile::link(QStringLiteral("/dev/tarvik-no-such-device"),
+                            p.slozka.file(QStringLiteral("dosdevices/com3"))));
+        p.prihlas(QStringLiteral("kovar"));
+        QByteArray soubor = p.slozka.read(QStringLiteral("tarvik.ini"));
+        mrizka_chlivku& m = p.m();
+        m.setCurrentIndex(0);
+
+        // Enter in the number box of cell 0 opens the catalogue for that cell; row 7 is
+        // contactor 5.
+        v_dialogu([](QWidget* d) {
+            auto* mrizka = d->findChild<QAbstractItemView*>(QStringLiteral("MSHFlexGrid1"));
+            mrizka->setCurrentIndex(mrizka->model()->index(6, 0));
+            qobject_cast<frm_cis_stykace*>(d)->vyber_stykac();
+        });
+        QTest::keyClick(m.Text2(0), Qt::Key_Return);
+        QCOMPARE(QStringList({m.Text2(0)->text(), m.Check1(0)->nazev()}),
+                 QStringList({QStringLiteral("5"), QStringLiteral("stykač 5")}));
+
+        bool otevreny_po_chybe = false;
+        v_dialogu([&](QWidget* d) {
+            prvek<QAbstractButton>(d, "Option1_2")->click(); // COM 3: no device
+            prvek<QAbstractButton>(d, "bt_ok")->click();
+            otevreny_po_chybe = d->isVisible();
+            prvek<QAbstractButton>(d, "Option1_1")->click(); // COM 2
+            prvek<QAbstractButton>(d, "bt_ok")->click();
+        });
+        p.okno->menu_rs232_Click();
+        QVERIFY(otevreny_po_chybe);
+        QCOMPARE(p.zpravy.texty(),
+                 QStringList{
+                     QStringLiteral("Zvolený port není systémem podporován. Zvolte jiný port.")});
+        QCOMPARE(p.okno->panel(2), QStringLiteral("COM2"));
+        soubor.replace("\r\nchlivek0=0\r\n", "\r\nchlivek0=5\r\n");
+        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")),
+                 soubor.replace("\r\ncom=1\r\n", "\r\ncom=2\r\n"));
+
+        // Back in user mode the link polls COM2 only, and cell 0 follows contactor 5.
+        p.com1->vymaz_zaznam();
+        com2.nastav_stav(5, true);
+        p.okno->menu_uzivatelsky_Click();
+        QVERIFY(p.klid());
+        QCOMPARE(com2.prijato(), QByteArray("XA\r\n"));
+        QCOMPARE(p.com1->prijato(), QByteArray());
+        QVERIFY(m.Check1(0)->isChecked() && !m.Check1(1)->isChecked());
+    }
+
+    void obnova_ze_zalohy_nemeni_okno() {
+        prostredi p;
+        QVERIFY(p.spust());
+        // The medium: a folder on a file system other than the one that holds tarvik.ini.
+        QTemporaryDir medium(QStringLiteral("/dev/shm/tarvik-XXXXXX"));
+        if (!medium.isValid() ||
+            QStorageInfo(medium.path()).rootPath() == QStorageInfo(p.slozka.path()).rootPath())
+            QSKIP("no file system of its own at /dev/shm to serve as the medium");
+        QVERIFY(QFile::link(medium.path(), p.slozka.file(QStringLiteral("dosdevices/a:"))));
+        p.prihlas(QStringLiteral("kovar"));
+
+        p.okno->menu_save_Click();
+        QByteArray zaloha = p.slozka.read(medium.filePath(QStringLiteral("tarvik.ini")));
+        QCOMPARE(zaloha, vychozi_konfigurace());
+        zaloha.replace("stykac3=styka\xE8 3", "stykac3=\xC8"
+                                              "erpadlo");
+        p.slozka.write(medium.filePath(QStringLiteral("tarvik.ini")), zaloha);
+        p.okno->menu_load_Click();
+        QCOMPARE(
+            p.zpravy.texty(),
+            (QStringList{QStringLiteral("Vložte disketu do disketové mechaniky.Potom stiskněte "
+                                        "tlačítko OK."),
+                         QStringLiteral("Soubor byl úspěšně zkopírován."),
+                         QStringLiteral("Vložte disketu s konfiguračním souborem do disketové "
+                                        "mechaniky.Potom stiskněte tlačítko OK."),
+                         QStringLiteral("Soubor byl úspěšně zkopírován.  ")}));
+        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), zaloha);
+        QCOMPARE(p.m().Check1(3)->nazev(), QStringLiteral("stykač 3"));
+    }
 };
-
-// The menus and panels of both modes; a wrong password changes nothing, a right one stops the
-// link's polling.
-void tst_administration::prihlaseni_zastavi_linku() {
-    prostredi p;
-    frm_main& o = *p.okno;
-    QVERIFY(p.com1->spust() && o.Form_Load());
-    QStringList na_liste;
-    for (QAction* a : o.menuBar()->actions())
-        na_liste << a->text();
-    QCOMPARE(na_liste, (QStringList{QStringLiteral("&Režim"), QStringLiteral("&Konfigurace"),
-                                    QStringLiteral("&Tisk"), QStringLiteral("&Help")}));
-    const QString verze = QStringLiteral("ver.: 1.6 - 29.1.2006");
-    const QStringList uzivatel{"menu_administratorsky", "menu_help", "menu_tisk_stykace"};
-    const QStringList nezamceny{"menu_administratorsky", "menu_help", "menu_nacti_status",
-                                "menu_tisk_stykace"};
-    // Right after start-up the first query is out and the switches are locked.
-    QCOMPARE(povolene(o), uzivatel);
-    QCOMPARE(p.panely(),
-             (QStringList{QStringLiteral("uživatelský mód"), QStringLiteral("COM1"),
-                          QStringLiteral("XS"), QStringLiteral("tlačítka zakázána"), verze}));
-    QVERIFY(p.klid());
-    QCOMPARE(povolene(o), nezamceny);
-    QCOMPARE(o.panel(3), QString());
-
-    p.prihlas(QStringLiteral("spatne"));
-    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Špatné heslo.")});
-    QCOMPARE(povolene(o), nezamceny);
-    QVERIFY(o.spojeni().status_timer().isActive());
-
-    p.com1->vymaz_zaznam();
-    p.prihlas(QStringLiteral("kovar"));
-    QCOMPARE(povolene(o), (QStringList{"menu_help", "menu_heslo", "menu_load", "menu_rs232",
-                                       "menu_save", "menu_stykace", "menu_tisk_stykace",
-                                       "menu_uzivatelsky", "menu_zalozky"}));
-    QCOMPARE(p.panely(),
-             (QStringList{QStringLiteral("administrátorský mód"), QStringLiteral("COM1"), QString(),
-                          QStringLiteral("tlačítka zakázána"), verze}));
-    QVERIFY(!o.spojeni().status_timer().isActive() && !o.spojeni().watchdog_timer().isActive());
-    QTest::qWait(100);
-    QCOMPARE(p.com1->prijato(), QByteArray());
-
-    // Back in user mode, polling again; a status reply still on its way at the next login is
-    // applied, and leaves polling off.
-    o.menu_uzivatelsky_Click();
-    QCOMPARE(povolene(o), uzivatel);
-    QCOMPARE(p.panely().mid(0, 3), (QStringList{QStringLiteral("uživatelský mód"),
-                                                QStringLiteral("COM1"), QStringLiteral("XS")}));
-    QVERIFY(o.spojeni().status_timer().isActive());
-    QVERIFY(p.klid());
-    QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
-    p.com1->nastav_rezim(sim::porucha::mlci);
-    o.menu_nacti_status_Click();
-    p.prihlas(QStringLiteral("kovar"));
-    QVERIFY(!o.spojeni().watchdog_timer().isActive());
-    QByteArray stav = "XS" + QByteArray(128, '0') + "\r\n";
-    stav[2 + 3] = '1';
-    o.spojeni().precti_data_z_portu(stav);
-    QVERIFY(!o.spojeni().nacitani_statusu() && !o.spojeni().status_timer().isActive());
-    QVERIFY(p.m().Check1(3)->isChecked());
-    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Špatné heslo.")});
-}
-
-// A contactor assigned from a cell and the link moved to another port: both written to the file
-// and both in force back in user mode.
-void tst_administration::prirazeni_stykace_a_zmena_portu() {
-    prostredi p;
-    sim::simulator com2(sim::nastaveni{p.slozka.path(), 2, {}});
-    QVERIFY(com2.spust() && p.spust());
-    QVERIFY(QFile::link(QStringLiteral("/dev/tarvik-no-such-device"),
-                        p.slozka.file(QStringLiteral("dosdevices/com3"))));
-    p.prihlas(QStringLiteral("kovar"));
-    QByteArray soubor = p.slozka.read(QStringLiteral("tarvik.ini"));
-    mrizka_chlivku& m = p.m();
-    m.setCurrentIndex(0);
-
-    // Enter in the number box of cell 0 opens the catalogue for that cell; row 7 is contactor 5.
-    v_dialogu([](QWidget* d) {
-        auto* mrizka = d->findChild<QAbstractItemView*>(QStringLiteral("MSHFlexGrid1"));
-        mrizka->setCurrentIndex(mrizka->model()->index(6, 0));
-        qobject_cast<frm_cis_stykace*>(d)->vyber_stykac();
-    });
-    QTest::keyClick(m.Text2(0), Qt::Key_Return);
-    QCOMPARE(QStringList({m.Text2(0)->text(), m.Check1(0)->nazev()}),
-             QStringList({QStringLiteral("5"), QStringLiteral("stykač 5")}));
-
-    bool otevreny_po_chybe = false;
-    v_dialogu([&](QWidget* d) {
-        prvek<QAbstractButton>(d, "Option1_2")->click(); // COM 3: no device
-        prvek<QAbstractButton>(d, "bt_ok")->click();
-        otevreny_po_chybe = d->isVisible();
-        prvek<QAbstractButton>(d, "Option1_1")->click(); // COM 2
-        prvek<QAbstractButton>(d, "bt_ok")->click();
-    });
-    p.okno->menu_rs232_Click();
-    QVERIFY(otevreny_po_chybe);
-    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral(
-                                   "Zvolený port není systémem podporován. Zvolte jiný port.")});
-    QCOMPARE(p.okno->panel(2), QStringLiteral("COM2"));
-    soubor.replace("\r\nchlivek0=0\r\n", "\r\nchlivek0=5\r\n");
-    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")),
-             soubor.replace("\r\ncom=1\r\n", "\r\ncom=2\r\n"));
-
-    // Back in user mode the link polls COM2 only, and cell 0 follows contactor 5.
-    p.com1->vymaz_zaznam();
-    com2.nastav_stav(5, true);
-    p.okno->menu_uzivatelsky_Click();
-    QVERIFY(p.klid());
-    QCOMPARE(com2.prijato(), QByteArray("XA\r\n"));
-    QCOMPARE(p.com1->prijato(), QByteArray());
-    QVERIFY(m.Check1(0)->isChecked() && !m.Check1(1)->isChecked());
-}
-
-void tst_administration::obnova_ze_zalohy_nemeni_okno() {
-    prostredi p;
-    QVERIFY(p.spust());
-    // The medium: a folder on a file system other than the one that holds tarvik.ini.
-    QTemporaryDir medium(QStringLiteral("/dev/shm/tarvik-XXXXXX"));
-    if (!medium.isValid() ||
-        QStorageInfo(medium.path()).rootPath() == QStorageInfo(p.slozka.path()).rootPath())
-        QSKIP("no file system of its own at /dev/shm to serve as the medium");
-    QVERIFY(QFile::link(medium.path(), p.slozka.file(QStringLiteral("dosdevices/a:"))));
-    p.prihlas(QStringLiteral("kovar"));
-
-    p.okno->menu_save_Click();
-    QByteArray zaloha = p.slozka.read(medium.filePath(QStringLiteral("tarvik.ini")));
-    QCOMPARE(zaloha, vychozi_konfigurace());
-    zaloha.replace("stykac3=styka\xE8 3", "stykac3=\xC8"
-                                          "erpadlo");
-    p.slozka.write(medium.filePath(QStringLiteral("tarvik.ini")), zaloha);
-    p.okno->menu_load_Click();
-    QCOMPARE(p.zpravy.texty(),
-             (QStringList{QStringLiteral("Vložte disketu do disketové mechaniky.Potom stiskněte "
-                                         "tlačítko OK."),
-                          QStringLiteral("Soubor byl úspěšně zkopírován."),
-                          QStringLiteral("Vložte disketu s konfiguračním souborem do disketové "
-                                         "mechaniky.Potom stiskněte tlačítko OK."),
-                          QStringLiteral("Soubor byl úspěšně zkopírován.  ")}));
-    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), zaloha);
-    QCOMPARE(p.m().Check1(3)->nazev(), QStringLiteral("stykač 3"));
-}
 
 QTEST_MAIN(tst_administration)
 #include "tst_administration.moc"

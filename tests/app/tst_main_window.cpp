@@ -4,6 +4,7 @@
 #include "config/codepage.h"
 #include "config/config_file.h"
 #include "platform/help_viewer.h"
+#include "support/rows.h"
 #include "window_fixture.h"
 
 #include <QAccessible>
@@ -52,292 +53,287 @@ QList<QList<int>> skryte(mrizka_chlivku& m) {
 class tst_main_window : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void start_data();
-    void start();
-    void okno_a_chlivky_napoveda_a_zavreni();
-    void zalozky_podle_konfigurace_data();
-    void zalozky_podle_konfigurace();
-    void viditelnost_podle_rezimu();
-    void spinani_stykace_az_k_radici();
+    void start_data() {
+        // The file, the port (0 the simulator, 1 no device, 2 held by another program), the
+        // message.
+        test::sloupce<QByteArray, int, QString>();
+        const QString poskozeny = zprava_poskozena_konfigurace;
+        QTest::newRow("first start") << QByteArray() << 0 << zprava_chybi_konfigurace;
+        QTest::newRow("empty") << QByteArray("") << 0 << poskozeny;
+        QTest::newRow("junk") << QByteArray("\x00\xFF[\x01junk=\r\n", 11) << 0 << poskozeny;
+        QTest::newRow("CR line ends")
+            << vychozi_konfigurace().replace("\r\n", "\r") << 0 << poskozeny;
+        QTest::newRow("too big") << QByteArray(nejvetsi_konfigurace + 1, ';') << 0 << poskozeny;
+        QTest::newRow("no device")
+            << vychozi_konfigurace() << 1 << QStringLiteral("Chyba při otevírání sériového portu.");
+        QTest::newRow("port held")
+            << vychozi_konfigurace() << 2
+            << QStringLiteral(
+                   "Sériový port je již otevřen jiným programem. Zkontrolujte zda program "
+                   "není již spuštěn na liště. Pokud nic nepomůže, zkuste restartovat "
+                   "počítač.");
+    }
+
+    // A missing file is reported, then written; a damaged one is reported and kept for the
+    // administrator to restore (no tab shown); without its port the window never shows.
+    void start() {
+        const auto [ini, port, text] = test::hodnoty<QByteArray, int, QString>();
+        prostredi p(ini);
+        QVERIFY(p.com1->spust());
+        QSerialPort jiny_program(p.com1->cesta_zarizeni());
+        const QString com1 = p.slozka.file(QStringLiteral("dosdevices/com1"));
+        if (port == 1)
+            QVERIFY(QFile::remove(com1) &&
+                    QFile::link(QStringLiteral("/dev/tarvik-no-such-device"), com1));
+        if (port == 2)
+            QVERIFY(jiny_program.open(QIODevice::ReadWrite));
+        bool soubor_pri_zprave = false;
+        p.zpravy.behem_zpravy = [&](const zprava&) {
+            soubor_pri_zprave = QFile::exists(p.slozka.ini());
+        };
+
+        QCOMPARE(p.okno->Form_Load(), port == 0);
+        QCOMPARE(p.zpravy.texty(), QStringList{text});
+        QCOMPARE(p.zpravy.zpravy[0].titulek, QStringLiteral("Tarvik - chyba"));
+        QCOMPARE(p.zpravy.zpravy[0].ikona, ikona_zpravy::kriticka);
+        QCOMPARE(soubor_pri_zprave, !ini.isNull());
+        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")),
+                 ini.isNull() ? vychozi_konfigurace() : ini);
+        QVERIFY(!p.okno->isVisible());
+        if (text == zprava_poskozena_konfigurace)
+            for (int z = 0; z < 5; ++z)
+                QVERIFY(!p.m().isTabVisible(z));
+    }
+
+    void okno_a_chlivky_napoveda_a_zavreni() {
+        prostredi p(vychozi_konfigurace());
+        QVERIFY(p.spust());
+        mrizka_chlivku& m = p.m();
+        QCOMPARE(p.okno->windowTitle(), QStringLiteral("Tarvik"));
+        QVERIFY(!(p.okno->windowFlags() & Qt::WindowMaximizeButtonHint));
+        // Client area below the menu bar: 12555 x 9540 twips; the tabs 240 twips down.
+        QCOMPARE(p.okno->centralWidget()->width(), 837);
+        QCOMPARE(p.okno->centralWidget()->height() + p.okno->statusBar()->height(), 636);
+        QCOMPARE(m.mapTo(p.okno->centralWidget(), QPoint(0, 0)), QPoint(0, 16));
+        const QSize velikost = p.okno->size();
+        p.okno->resize(velikost + QSize(100, 80));
+        p.okno->showMaximized();
+        QCoreApplication::processEvents();
+        QCOMPARE(p.okno->size(), velikost);
+        QVERIFY(!(p.okno->windowState() & Qt::WindowMaximized));
+
+        // Cell i: tab i / 64, column (i % 64) / 16, row i % 16; Check1 at 360 + 3000c with Text1
+        // ending at 2775 + 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r twips from the tab
+        // control.
+        const QList<std::pair<int, QPoint>> mista{
+            {0, {24, 56}}, {16, {224, 56}}, {101, {424, 216}}, {319, {624, 536}}};
+        for (const auto& [i, check] : mista) {
+            m.setCurrentIndex(i / 64);
+            QCOMPARE(m.Check1(i)->parentWidget(), m.widget(i / 64));
+            QCOMPARE(QRect(m.Check1(i)->mapTo(&m, QPoint()), m.Check1(i)->size()),
+                     QRect(check, QSize(161, 25)));
+            QCOMPARE(QRect(m.Text2(i)->mapTo(&m, QPoint()), m.Text2(i)->size()),
+                     QRect(check + QPoint(160, 0), QSize(25, 19)));
+        }
+        // The default file: cell i holds contactor i (cells from 128 on contactor 0).
+        for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+            const int s = i < 128 ? i : 0;
+            QCOMPARE(QStringList(
+                         {m.Text2(i)->text(), m.Check1(i)->nazev(), m.Check1(i)->accessibleName()}),
+                     QStringList({QString::number(s), QStringLiteral("stykač %1").arg(s),
+                                  QStringLiteral("stykač %1, stykač číslo %1").arg(s)}));
+        }
+
+        // Help reports its file missing, then shows it.
+        p.okno->menu_help_Click();
+        QCOMPARE(p.zpravy.texty(),
+                 QStringList{QStringLiteral("Chyba při otevírání help souboru.")});
+        QFile napoveda(QStringLiteral(TARVIK_HELP_FILE));
+        QVERIFY(napoveda.open(QIODevice::ReadOnly));
+        p.slozka.write(QStringLiteral("tarvik.hlp"), napoveda.readAll());
+        p.okno->menu_help_Click();
+        QCOMPARE(p.zpravy.zpravy.size(), 1);
+        QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
+
+        // Closing closes the port (another program can open it) and the help, and writes nothing.
+        p.okno->close();
+        QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
+        QVERIFY(!p.okno->spojeni().port_otevren());
+        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), vychozi_konfigurace());
+        QSerialPort jiny(p.com1->cesta_zarizeni());
+        QVERIFY(jiny.open(QIODevice::ReadWrite));
+    }
+
+    void zalozky_podle_konfigurace_data() {
+        // The section, the captions of the tabs ("-" for one hidden), the tab selected.
+        test::sloupce<QByteArray, QStringList, int>();
+        QTest::newRow("blanks, '10', empty and missing values; long and empty captions")
+            << QByteArray("[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
+                          "nazev1=123456789012345\r\nnazev2=skryta\r\nnazev5=\r\n")
+            << QStringList{QStringLiteral("12345678901"), "-", "-", QStringLiteral("---"),
+                           QString()}
+            << 4;
+        QTest::newRow("last tab hidden selects the first shown")
+            << QByteArray("[zalozky]\r\naktivni2=1\r\naktivni3=1\r\naktivni5=0\r\n")
+            << QStringList{"-", QStringLiteral("---"), QStringLiteral("---"), "-", "-"} << 1;
+        QTest::newRow("no tab active")
+            << QByteArray("[zalozky]\r\n") << QStringList{"-", "-", "-", "-", "-"} << 4;
+    }
+
+    void zalozky_podle_konfigurace() {
+        const auto [zalozky, popisky, vybrana] = test::hodnoty<QByteArray, QStringList, int>();
+        prostredi p("[system]\r\ncom=1\r\n" + zalozky);
+        QVERIFY(p.spust());
+        QStringList je;
+        for (int z = 0; z < 5; ++z) {
+            QCOMPARE(p.m().isTabEnabled(z), p.m().isTabVisible(z));
+            je << (p.m().isTabVisible(z) ? p.m().tabText(z) : QStringLiteral("-"));
+        }
+        QCOMPARE(je, popisky);
+        QCOMPARE(p.m().currentIndex(), vybrana);
+        QVERIFY(p.zpravy.zpravy.isEmpty());
+        // A tab enabled in the tab dialog when none was: its cells lie below the row of tabs.
+        p.slozka.write(QStringLiteral("tarvik.ini"), "[zalozky]\r\naktivni1=1\r\n");
+        p.okno->inicializuj_zalozky();
+        p.m().setCurrentIndex(0);
+        QTRY_COMPARE(p.m().Check1(0)->mapTo(&p.m(), QPoint(0, 0)), QPoint(24, 56));
+    }
+
+    void viditelnost_podle_rezimu() {
+        const QString dlouhy = QStringLiteral("ČERPADLO MÍCHAČKY Č2");
+        prostredi p(vychozi_se_zmenami({{"chlivek5=5\r\n", "chlivek5=---\r\n"},
+                                        {"chlivek6=6\r\n", "chlivek6=99\r\n"},
+                                        {"chlivek7=7\r\n", "chlivek7=abc\r\n"},
+                                        {"chlivek8=8\r\n", "chlivek8=200\r\n"},
+                                        {"chlivek10=10\r\n", "chlivek10=-1\r\n"},
+                                        {na_cp1250(u"stykac9=stykač 9\r\n"),
+                                         na_cp1250(QStringLiteral("stykac9=") + dlouhy +
+                                                   QStringLiteral("\r\n"))}}),
+                    QByteArray(128, '1'));
+        QVERIFY(p.spust());
+        mrizka_chlivku& m = p.m();
+        m.setCurrentIndex(0);
+        QCOMPARE(QStringList({m.Check1(5)->nazev(), m.Check1(6)->nazev(), m.Text2(8)->text()}),
+                 QStringList(
+                     {QStringLiteral("---"), QStringLiteral("stykač 99"), QStringLiteral("200")}));
+        // Unlocked, every switch with a contactor is usable and on; a number that names none never
+        // is.
+        QList<int> nepouzitelne;
+        for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
+            if (!m.Check1(i)->isEnabled() || !m.Check1(i)->isChecked())
+                nepouzitelne << i;
+        QCOMPARE(nepouzitelne, (QList<int>{5, 7, 8, 10}));
+        p.com1->vymaz_zaznam();
+        m.Check1(8)->setChecked(true);
+        p.okno->Check1_Click(8);
+        // A name that fills its box is shown from its first character, and whole in its tooltip.
+        vypinac* s9 = m.Check1(9);
+        QCOMPARE(QStringList({s9->nazev(), s9->toolTip(), s9->accessibleDescription()}),
+                 QStringList(3, dlouhy));
+        const QRect zacatek(33, 2, 25, 21); // the first letters
+        const QImage cely = s9->grab().toImage().copy(zacatek);
+        s9->nastav_nazev(dlouhy.left(6));
+        QCOMPARE(s9->grab().toImage().copy(zacatek), cely);
+        s9->nastav_nazev(dlouhy);
+
+        // User mode: an empty cell shows nothing, an assigned one its switch and name, no number.
+        QList<int> vse(mrizka_chlivku::pocet_chlivku);
+        std::iota(vse.begin(), vse.end(), 0);
+        QCOMPARE(skryte(m), (QList<QList<int>>{{5}, vse}));
+        p.okno->prihlaseni_prijato();
+        QCOMPARE(skryte(m), QList<QList<int>>(2));
+
+        // An assignment made in administrator mode shows at the next return to user mode.
+        m.nastav_chlivek(11, QStringLiteral("---"), QStringLiteral("---"));
+        p.okno->menu_uzivatelsky_Click();
+        QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, vse}));
+        QVERIFY(p.klid());
+        QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
+    }
+
+    void spinani_stykace_az_k_radici() {
+        QByteArray stavy(128, '0');
+        stavy[42] = '1';
+        prostredi p(vychozi_se_zmenami({{"chlivek200=0\r\n", "chlivek200=5\r\n"}}), stavy);
+        QVERIFY(p.spust());
+        mrizka_chlivku& m = p.m();
+        QCOMPARE(barva(m.Check1(42)), QColor(Qt::green));
+        QCOMPARE(barva(m.Check1(41)), QColor(Qt::red));
+        m.setCurrentIndex(0);
+        p.com1->vymaz_zaznam();
+        QStringList zamek; // panel 4 as each packet reaches the controller
+        connect(p.com1.get(), &sim::simulator::paket_prijat, p.okno.get(),
+                [&] { zamek << p.okno->panel(4); });
+
+        QTest::mouseClick(m.Check1(5), Qt::LeftButton, {}, QPoint(12, 12));
+        QCOMPARE(barva(m.Check1(5)), QColor(Qt::green));
+        QCOMPARE(p.panely().mid(2, 2),
+                 (QStringList{QStringLiteral("XR005=1"), QStringLiteral("tlačítka zakázána")}));
+        QVERIFY(p.okno->spojeni().watchdog_timer().isActive());
+        QVERIFY(p.klid());
+        QCOMPARE(p.com1->prijato(), QByteArray("XW005=1\r\nXA\r\n"));
+        QCOMPARE(zamek, QStringList(2, QStringLiteral("tlačítka zakázána")));
+        // Every cell with contactor 5 follows the controller.
+        QCOMPARE(barva(m.Check1(200)), QColor(Qt::green));
+        QVERIFY(p.com1->stavy()[5] && !p.okno->spojeni().watchdog_timer().isActive());
+        // The name beside the switch takes no click.
+        QTest::mouseClick(m.Check1(5), Qt::LeftButton);
+        QVERIFY(m.Check1(5)->isChecked() && m.Check1(5)->isEnabled());
+
+        // And off again, from the keyboard: the switch keeps the focus through the cycle and a
+        // poll.
+        p.com1->vymaz_zaznam();
+        p.okno->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.okno.get()));
+        m.Check1(5)->setFocus();
+        QTest::keyClick(m.Check1(5), Qt::Key_Space);
+        QCOMPARE(QApplication::focusWidget(), m.Check1(5));
+        QVERIFY(p.klid());
+        QCOMPARE(p.com1->prijato(), QByteArray("XW005=0\r\nXA\r\n"));
+        QCOMPARE(barva(m.Check1(200)), QColor(Qt::red));
+        QCOMPARE(QApplication::focusWidget(), m.Check1(5));
+        p.okno->menu_nacti_status_Click();
+        QVERIFY(p.klid());
+        QCOMPARE(QApplication::focusWidget(), m.Check1(5));
+
+        // A screen reader's or voice control's Toggle action switches as a click does; while locked
+        // the switches refuse every change, whatever its way in.
+        p.com1->vymaz_zaznam();
+        QAccessibleInterface* rozhrani = QAccessible::queryAccessibleInterface(m.Check1(7));
+        rozhrani->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(p.okno->panel(3), QStringLiteral("XR007=1"));
+        m.Check1(8)->setChecked(true);
+        QVERIFY(!m.Check1(8)->isChecked() && !m.Check1(8)->isEnabled());
+        QVERIFY(p.klid());
+        QCOMPARE(p.com1->prijato(), QByteArray("XW007=1\r\nXA\r\n"));
+
+        // Tabs not shown catch up when shown, made before (0) or not (1): locked during a command,
+        // then with the states of a status reply that came while they were hidden, and nothing
+        // sent.
+        QTest::qWait(10); // the unlock has reached the switches of tab 0
+        m.setCurrentIndex(4);
+        QVERIFY(!m.zalozka_vytvorena(1));
+        p.com1->nastav_stav(70, true);
+        p.com1->nastav_stav(8, true);
+        p.okno->menu_nacti_status_Click();
+        for (int z : {0, 1}) {
+            m.setCurrentIndex(z);
+            QVERIFY(!vypinac_jak_je(m, 64 * z)->isEnabled() &&
+                    !vypinac_jak_je(m, 64 * z + 6)->isEnabled());
+        }
+        m.setCurrentIndex(4);
+        QVERIFY(p.klid());
+        p.com1->vymaz_zaznam();
+        for (int i : {8, 70}) {
+            m.setCurrentIndex(i / 64);
+            QVERIFY(vypinac_jak_je(m, i)->isChecked() && vypinac_jak_je(m, i)->isEnabled());
+            QCOMPARE(barva(vypinac_jak_je(m, i)), QColor(Qt::green));
+        }
+        QTest::qWait(50);
+        QCOMPARE(p.com1->prijato(), QByteArray());
+        QVERIFY(p.zpravy.zpravy.isEmpty());
+    }
 };
-
-void tst_main_window::start_data() {
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<int>("port"); // 0 the simulator, 1 no device, 2 held by another program
-    QTest::addColumn<QString>("text");
-    const QString poskozeny = zprava_poskozena_konfigurace;
-    QTest::newRow("first start") << QByteArray() << 0 << zprava_chybi_konfigurace;
-    QTest::newRow("empty") << QByteArray("") << 0 << poskozeny;
-    QTest::newRow("junk") << QByteArray("\x00\xFF[\x01junk=\r\n", 11) << 0 << poskozeny;
-    QTest::newRow("CR line ends") << vychozi_konfigurace().replace("\r\n", "\r") << 0 << poskozeny;
-    QTest::newRow("too big") << QByteArray(nejvetsi_konfigurace + 1, ';') << 0 << poskozeny;
-    QTest::newRow("no device") << vychozi_konfigurace() << 1
-                               << QStringLiteral("Chyba při otevírání sériového portu.");
-    QTest::newRow("port held")
-        << vychozi_konfigurace() << 2
-        << QStringLiteral("Sériový port je již otevřen jiným programem. Zkontrolujte zda program "
-                          "není již spuštěn na liště. Pokud nic nepomůže, zkuste restartovat "
-                          "počítač.");
-}
-
-// A missing file is reported, then written; a damaged one is reported and kept for the
-// administrator to restore (no tab shown); without its port the window never shows.
-void tst_main_window::start() {
-    QFETCH(QByteArray, ini);
-    QFETCH(int, port);
-    QFETCH(QString, text);
-    prostredi p(ini);
-    QVERIFY(p.com1->spust());
-    QSerialPort jiny_program(p.com1->cesta_zarizeni());
-    const QString com1 = p.slozka.file(QStringLiteral("dosdevices/com1"));
-    if (port == 1)
-        QVERIFY(QFile::remove(com1) &&
-                QFile::link(QStringLiteral("/dev/tarvik-no-such-device"), com1));
-    if (port == 2)
-        QVERIFY(jiny_program.open(QIODevice::ReadWrite));
-    bool soubor_pri_zprave = false;
-    p.zpravy.behem_zpravy = [&](const zprava&) {
-        soubor_pri_zprave = QFile::exists(p.slozka.ini());
-    };
-
-    QCOMPARE(p.okno->Form_Load(), port == 0);
-    QCOMPARE(p.zpravy.texty(), QStringList{text});
-    QCOMPARE(p.zpravy.zpravy[0].titulek, QStringLiteral("Tarvik - chyba"));
-    QCOMPARE(p.zpravy.zpravy[0].ikona, ikona_zpravy::kriticka);
-    QCOMPARE(soubor_pri_zprave, !ini.isNull());
-    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")),
-             ini.isNull() ? vychozi_konfigurace() : ini);
-    QVERIFY(!p.okno->isVisible());
-    if (text == zprava_poskozena_konfigurace)
-        for (int z = 0; z < 5; ++z)
-            QVERIFY(!p.m().isTabVisible(z));
-}
-
-void tst_main_window::okno_a_chlivky_napoveda_a_zavreni() {
-    prostredi p(vychozi_konfigurace());
-    QVERIFY(p.spust());
-    mrizka_chlivku& m = p.m();
-    QCOMPARE(p.okno->windowTitle(), QStringLiteral("Tarvik"));
-    QVERIFY(!(p.okno->windowFlags() & Qt::WindowMaximizeButtonHint));
-    // Client area below the menu bar: 12555 x 9540 twips; the tabs 240 twips down.
-    QCOMPARE(p.okno->centralWidget()->width(), 837);
-    QCOMPARE(p.okno->centralWidget()->height() + p.okno->statusBar()->height(), 636);
-    QCOMPARE(m.mapTo(p.okno->centralWidget(), QPoint(0, 0)), QPoint(0, 16));
-    const QSize velikost = p.okno->size();
-    p.okno->resize(velikost + QSize(100, 80));
-    p.okno->showMaximized();
-    QCoreApplication::processEvents();
-    QCOMPARE(p.okno->size(), velikost);
-    QVERIFY(!(p.okno->windowState() & Qt::WindowMaximized));
-
-    // Cell i: tab i / 64, column (i % 64) / 16, row i % 16; Check1 at 360 + 3000c with Text1
-    // ending at 2775 + 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r twips from the tab control.
-    const QList<std::pair<int, QPoint>> mista{
-        {0, {24, 56}}, {16, {224, 56}}, {101, {424, 216}}, {319, {624, 536}}};
-    for (const auto& [i, check] : mista) {
-        m.setCurrentIndex(i / 64);
-        QCOMPARE(m.Check1(i)->parentWidget(), m.widget(i / 64));
-        QCOMPARE(QRect(m.Check1(i)->mapTo(&m, QPoint()), m.Check1(i)->size()),
-                 QRect(check, QSize(161, 25)));
-        QCOMPARE(QRect(m.Text2(i)->mapTo(&m, QPoint()), m.Text2(i)->size()),
-                 QRect(check + QPoint(160, 0), QSize(25, 19)));
-    }
-    // The default file: cell i holds contactor i (cells from 128 on contactor 0).
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
-        const int s = i < 128 ? i : 0;
-        QCOMPARE(
-            QStringList({m.Text2(i)->text(), m.Check1(i)->nazev(), m.Check1(i)->accessibleName()}),
-            QStringList({QString::number(s), QStringLiteral("stykač %1").arg(s),
-                         QStringLiteral("stykač %1, stykač číslo %1").arg(s)}));
-    }
-
-    // Help reports its file missing, then shows it.
-    p.okno->menu_help_Click();
-    QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Chyba při otevírání help souboru.")});
-    QFile napoveda(QStringLiteral(TARVIK_HELP_FILE));
-    QVERIFY(napoveda.open(QIODevice::ReadOnly));
-    p.slozka.write(QStringLiteral("tarvik.hlp"), napoveda.readAll());
-    p.okno->menu_help_Click();
-    QCOMPARE(p.zpravy.zpravy.size(), 1);
-    QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
-
-    // Closing closes the port (another program can open it) and the help, and writes nothing.
-    p.okno->close();
-    QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
-    QVERIFY(!p.okno->spojeni().port_otevren());
-    QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), vychozi_konfigurace());
-    QSerialPort jiny(p.com1->cesta_zarizeni());
-    QVERIFY(jiny.open(QIODevice::ReadWrite));
-}
-
-void tst_main_window::zalozky_podle_konfigurace_data() {
-    QTest::addColumn<QByteArray>("zalozky");
-    QTest::addColumn<QStringList>("popisky"); // of the tabs shown, "-" for one hidden
-    QTest::addColumn<int>("vybrana");
-    QTest::newRow("blanks, '10', empty and missing values; long and empty captions")
-        << QByteArray("[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
-                      "nazev1=123456789012345\r\nnazev2=skryta\r\nnazev5=\r\n")
-        << QStringList{QStringLiteral("12345678901"), "-", "-", QStringLiteral("---"), QString()}
-        << 4;
-    QTest::newRow("last tab hidden selects the first shown")
-        << QByteArray("[zalozky]\r\naktivni2=1\r\naktivni3=1\r\naktivni5=0\r\n")
-        << QStringList{"-", QStringLiteral("---"), QStringLiteral("---"), "-", "-"} << 1;
-    QTest::newRow("no tab active")
-        << QByteArray("[zalozky]\r\n") << QStringList{"-", "-", "-", "-", "-"} << 4;
-}
-
-void tst_main_window::zalozky_podle_konfigurace() {
-    QFETCH(QByteArray, zalozky);
-    QFETCH(QStringList, popisky);
-    QFETCH(int, vybrana);
-    prostredi p("[system]\r\ncom=1\r\n" + zalozky);
-    QVERIFY(p.spust());
-    QStringList je;
-    for (int z = 0; z < 5; ++z) {
-        QCOMPARE(p.m().isTabEnabled(z), p.m().isTabVisible(z));
-        je << (p.m().isTabVisible(z) ? p.m().tabText(z) : QStringLiteral("-"));
-    }
-    QCOMPARE(je, popisky);
-    QCOMPARE(p.m().currentIndex(), vybrana);
-    QVERIFY(p.zpravy.zpravy.isEmpty());
-    // A tab enabled in the tab dialog when none was: its cells lie below the row of tabs.
-    p.slozka.write(QStringLiteral("tarvik.ini"), "[zalozky]\r\naktivni1=1\r\n");
-    p.okno->inicializuj_zalozky();
-    p.m().setCurrentIndex(0);
-    QTRY_COMPARE(p.m().Check1(0)->mapTo(&p.m(), QPoint(0, 0)), QPoint(24, 56));
-}
-
-void tst_main_window::viditelnost_podle_rezimu() {
-    const QString dlouhy = QStringLiteral("ČERPADLO MÍCHAČKY Č2");
-    prostredi p(vychozi_se_zmenami(
-                    {{"chlivek5=5\r\n", "chlivek5=---\r\n"},
-                     {"chlivek6=6\r\n", "chlivek6=99\r\n"},
-                     {"chlivek7=7\r\n", "chlivek7=abc\r\n"},
-                     {"chlivek8=8\r\n", "chlivek8=200\r\n"},
-                     {"chlivek10=10\r\n", "chlivek10=-1\r\n"},
-                     {na_cp1250(u"stykac9=stykač 9\r\n"),
-                      na_cp1250(QStringLiteral("stykac9=") + dlouhy + QStringLiteral("\r\n"))}}),
-                QByteArray(128, '1'));
-    QVERIFY(p.spust());
-    mrizka_chlivku& m = p.m();
-    m.setCurrentIndex(0);
-    QCOMPARE(
-        QStringList({m.Check1(5)->nazev(), m.Check1(6)->nazev(), m.Text2(8)->text()}),
-        QStringList({QStringLiteral("---"), QStringLiteral("stykač 99"), QStringLiteral("200")}));
-    // Unlocked, every switch with a contactor is usable and on; a number that names none never is.
-    QList<int> nepouzitelne;
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i)
-        if (!m.Check1(i)->isEnabled() || !m.Check1(i)->isChecked())
-            nepouzitelne << i;
-    QCOMPARE(nepouzitelne, (QList<int>{5, 7, 8, 10}));
-    p.com1->vymaz_zaznam();
-    m.Check1(8)->setChecked(true);
-    p.okno->Check1_Click(8);
-    // A name that fills its box is shown from its first character, and whole in its tooltip.
-    vypinac* s9 = m.Check1(9);
-    QCOMPARE(QStringList({s9->nazev(), s9->toolTip(), s9->accessibleDescription()}),
-             QStringList(3, dlouhy));
-    const QRect zacatek(33, 2, 25, 21); // the first letters
-    const QImage cely = s9->grab().toImage().copy(zacatek);
-    s9->nastav_nazev(dlouhy.left(6));
-    QCOMPARE(s9->grab().toImage().copy(zacatek), cely);
-    s9->nastav_nazev(dlouhy);
-
-    // User mode: an empty cell shows nothing, an assigned one its switch and name, no number.
-    QList<int> vse(mrizka_chlivku::pocet_chlivku);
-    std::iota(vse.begin(), vse.end(), 0);
-    QCOMPARE(skryte(m), (QList<QList<int>>{{5}, vse}));
-    p.okno->prihlaseni_prijato();
-    QCOMPARE(skryte(m), QList<QList<int>>(2));
-
-    // An assignment made in administrator mode shows at the next return to user mode.
-    m.nastav_chlivek(11, QStringLiteral("---"), QStringLiteral("---"));
-    p.okno->menu_uzivatelsky_Click();
-    QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, vse}));
-    QVERIFY(p.klid());
-    QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
-}
-
-void tst_main_window::spinani_stykace_az_k_radici() {
-    QByteArray stavy(128, '0');
-    stavy[42] = '1';
-    prostredi p(vychozi_se_zmenami({{"chlivek200=0\r\n", "chlivek200=5\r\n"}}), stavy);
-    QVERIFY(p.spust());
-    mrizka_chlivku& m = p.m();
-    QCOMPARE(barva(m.Check1(42)), QColor(Qt::green));
-    QCOMPARE(barva(m.Check1(41)), QColor(Qt::red));
-    m.setCurrentIndex(0);
-    p.com1->vymaz_zaznam();
-    QStringList zamek; // panel 4 as each packet reaches the controller
-    connect(p.com1.get(), &sim::simulator::paket_prijat, p.okno.get(),
-            [&] { zamek << p.okno->panel(4); });
-
-    QTest::mouseClick(m.Check1(5), Qt::LeftButton, {}, QPoint(12, 12));
-    QCOMPARE(barva(m.Check1(5)), QColor(Qt::green));
-    QCOMPARE(p.panely().mid(2, 2),
-             (QStringList{QStringLiteral("XR005=1"), QStringLiteral("tlačítka zakázána")}));
-    QVERIFY(p.okno->spojeni().watchdog_timer().isActive());
-    QVERIFY(p.klid());
-    QCOMPARE(p.com1->prijato(), QByteArray("XW005=1\r\nXA\r\n"));
-    QCOMPARE(zamek, QStringList(2, QStringLiteral("tlačítka zakázána")));
-    // Every cell with contactor 5 follows the controller.
-    QCOMPARE(barva(m.Check1(200)), QColor(Qt::green));
-    QVERIFY(p.com1->stavy()[5] && !p.okno->spojeni().watchdog_timer().isActive());
-    // The name beside the switch takes no click.
-    QTest::mouseClick(m.Check1(5), Qt::LeftButton);
-    QVERIFY(m.Check1(5)->isChecked() && m.Check1(5)->isEnabled());
-
-    // And off again, from the keyboard: the switch keeps the focus through the cycle and a poll.
-    p.com1->vymaz_zaznam();
-    p.okno->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(p.okno.get()));
-    m.Check1(5)->setFocus();
-    QTest::keyClick(m.Check1(5), Qt::Key_Space);
-    QCOMPARE(QApplication::focusWidget(), m.Check1(5));
-    QVERIFY(p.klid());
-    QCOMPARE(p.com1->prijato(), QByteArray("XW005=0\r\nXA\r\n"));
-    QCOMPARE(barva(m.Check1(200)), QColor(Qt::red));
-    QCOMPARE(QApplication::focusWidget(), m.Check1(5));
-    p.okno->menu_nacti_status_Click();
-    QVERIFY(p.klid());
-    QCOMPARE(QApplication::focusWidget(), m.Check1(5));
-
-    // A screen reader's or voice control's Toggle action switches as a click does; while locked
-    // the switches refuse every change, whatever its way in.
-    p.com1->vymaz_zaznam();
-    QAccessibleInterface* rozhrani = QAccessible::queryAccessibleInterface(m.Check1(7));
-    rozhrani->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    QCOMPARE(p.okno->panel(3), QStringLiteral("XR007=1"));
-    m.Check1(8)->setChecked(true);
-    QVERIFY(!m.Check1(8)->isChecked() && !m.Check1(8)->isEnabled());
-    QVERIFY(p.klid());
-    QCOMPARE(p.com1->prijato(), QByteArray("XW007=1\r\nXA\r\n"));
-
-    // Tabs not shown catch up when shown, made before (0) or not (1): locked during a command,
-    // then with the states of a status reply that came while they were hidden, and nothing sent.
-    QTest::qWait(10); // the unlock has reached the switches of tab 0
-    m.setCurrentIndex(4);
-    QVERIFY(!m.zalozka_vytvorena(1));
-    p.com1->nastav_stav(70, true);
-    p.com1->nastav_stav(8, true);
-    p.okno->menu_nacti_status_Click();
-    for (int z : {0, 1}) {
-        m.setCurrentIndex(z);
-        QVERIFY(!vypinac_jak_je(m, 64 * z)->isEnabled() &&
-                !vypinac_jak_je(m, 64 * z + 6)->isEnabled());
-    }
-    m.setCurrentIndex(4);
-    QVERIFY(p.klid());
-    p.com1->vymaz_zaznam();
-    for (int i : {8, 70}) {
-        m.setCurrentIndex(i / 64);
-        QVERIFY(vypinac_jak_je(m, i)->isChecked() && vypinac_jak_je(m, i)->isEnabled());
-        QCOMPARE(barva(vypinac_jak_je(m, i)), QColor(Qt::green));
-    }
-    QTest::qWait(50);
-    QCOMPARE(p.com1->prijato(), QByteArray());
-    QVERIFY(p.zpravy.zpravy.isEmpty());
-}
 
 QTEST_MAIN(tst_main_window)
 #include "tst_main_window.moc"
