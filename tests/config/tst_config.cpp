@@ -49,11 +49,6 @@ ino_t inode(const QString& cesta) {
     return ::stat(QFile::encodeName(cesta).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-// The default file with stykac5 (old value "stykač 5") holding `hodnota`.
-QByteArray se_stykacem5(const QByteArray& hodnota) {
-    return vychozi_konfigurace().replace("=styka\xE8 5\r", "=" + hodnota + "\r");
-}
-
 } // namespace
 
 class tst_config : public QObject {
@@ -61,7 +56,8 @@ class tst_config : public QObject {
 
 private Q_SLOTS:
     // The whole upper half against the system's Windows-1250; the five bytes it leaves undefined
-    // stand for the control characters of the same number, so every byte survives a round trip.
+    // stand for the control characters of the same number (every byte survives a round trip: the
+    // hash fuzzer's check).
     void kodova_stranka() {
         QByteArray vsechny;
         for (int b = 0; b < 256; ++b)
@@ -72,7 +68,6 @@ private Q_SLOTS:
                 u"€\u0081‚\u0083„…†‡\u0088‰Š‹ŚŤŽŹ\u0090‘’“”•–—\u0098™š›śťžź\u00A0ˇ˘Ł¤Ą¦§¨©Ş«¬"
                 u"\u00AD®Ż°±˛ł´µ¶·¸ąş»Ľ˝ľżŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢßŕáâăäĺćçčéęëěíîďđńňóôőö÷"
                 u"řůúűüýţ˙"));
-        QCOMPARE(na_cp1250(z_cp1250(vsechny)), vsechny);
         QCOMPARE(na_cp1250(QStringLiteral("añЖ\U0001F600b")), "a???b"); // one mark a character
     }
 
@@ -150,10 +145,11 @@ private Q_SLOTS:
         QCOMPARE(slozka.read("tarvik.ini"), po);
     }
 
-    // Writes stykac5 into the default file, kept to its owner, on a small file system (null
-    // options: none, and a 250-byte name that leaves no room for a temporary name). The file keeps
-    // its permissions and a link in its place stays. Columns: the options, whether tarvik.ini in
-    // the program folder links to the file, whether the disk is full, the value, the outcome.
+    // Writes stykac5 (in place of "stykač 5") into the default file, kept to its owner, on a small
+    // file system (null options: none, and a 250-byte name that leaves no room for a temporary
+    // name). The file keeps its permissions and a link in its place stays. Columns: the options,
+    // whether tarvik.ini in the program folder links to the file, whether the disk is full, the
+    // value, the outcome.
     void zapis_kdyz_chybi_misto_data() {
         test::sloupce<QByteArray, bool, bool, QString, QString>();
         const QString x = "x", d20(20, 'd'), d5000(5000, 'd');
@@ -191,8 +187,10 @@ private Q_SLOTS:
                             QFile::permissions(soubor), QFileInfo(slozka.ini()).isSymLink(),
                             QFileInfo(soubor).dir().entryList(vse).size()),
                  std::tuple(vysledek != "refused",
-                            vysledek == "refused" ? vychozi_konfigurace()
-                                                  : se_stykacem5(hodnota.toLatin1()),
+                            vysledek == "refused"
+                                ? vychozi_konfigurace()
+                                : vychozi_konfigurace().replace("=styka\xE8 5\r",
+                                                                "=" + hodnota.toLatin1() + "\r"),
                             vysledek != "renamed", prava, odkaz,
                             qsizetype(plny ? 2 : 1))); // no temporary file left
         if (!volby.isNull())

@@ -4,6 +4,7 @@
 // modes the link meets (silence, late and wrong replies, hanging up) are driven by the link's
 // tests; noise, split and merged replies only come up here through the random mode.
 
+#include "support/rows.h"
 #include "tarvik-sim/sim_fixture.h"
 
 #include <QFileInfo>
@@ -12,7 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace tarvik;
 using namespace tarvik::sim;
+using test::radek;
 
 namespace {
 
@@ -44,28 +47,28 @@ class tst_simulator : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The bytes of replies, how odd input is framed, and what is not the controller's command: that
-    // gets no reply and switches nothing. Every row ends with a status query.
+    // The bytes of replies (sent whole, or in pieces that arrive each byte once), how odd input is
+    // framed, and what is not the controller's command: that gets no reply and switches nothing.
+    // Every row ends with a status query. Columns: the fault mode, the writes, all that comes back.
     void odpovedi_data() {
-        QTest::addColumn<QByteArrayList>("zapisy");
-        QTest::addColumn<QByteArray>("odpoved"); // all that comes back, in order
+        test::sloupce<porucha, QByteArrayList, QByteArray>();
         using L = QByteArrayList;
-        QTest::newRow("contactor 0, two packets in one write")
-            << L{"XW000=1\r\nXA\r\n"} << "XR000=1\r\n" + s_paket("1").repeated(2);
-        QTest::newRow("command in three pieces")
-            << L{"XW0", "05=", "1\r\n"} << "XR005=1\r\n" + s_paket("000001");
+        radek("contactor 0, two packets in one write", porucha::zadna, L{"XW000=1\r\nXA\r\n"},
+              "XR000=1\r\n" + s_paket("1").repeated(2));
+        radek("command in three pieces", porucha::zadna, L{"XW0", "05=", "1\r\n"},
+              "XR005=1\r\n" + s_paket("000001"));
+        radek("reply in pieces", porucha::deleni, L{}, s_paket(""));
         const QByteArray sum("ab\0\xFF\r\n", 6), zaplava = "X" + QByteArray(5000, 'A');
         const L zadny_prikaz{sum,           zaplava,       "xA\r\n",     "XA\n", "XR005=1\r\n",
                              "XW128=1\r\n", "XW005=2\r\n", "XW05=1\r\n", "XW0"};
-        QTest::newRow("no reply to what is no command; X restarts a packet")
-            << zadny_prikaz << s_paket("");
+        radek("no reply to what is no command; X restarts a packet", porucha::zadna, zadny_prikaz,
+              s_paket(""));
     }
 
     void odpovedi() {
-        QFETCH(QByteArrayList, zapisy);
-        QFETCH(QByteArray, odpoved);
-        testovaci_simulator sim;
-        QCOMPARE(::odpoved(sim, zapisy << "XA\r\n"), odpoved);
+        auto [rezim, zapisy, vysledek] = test::hodnoty<porucha, QByteArrayList, QByteArray>();
+        testovaci_simulator sim({.rezim = rezim});
+        QCOMPARE(odpoved(sim, zapisy << "XA\r\n"), vysledek);
     }
 
     // The same seed gives the same faults, another seed others (and so some faults at all).
@@ -77,14 +80,6 @@ private Q_SLOTS:
         };
         const QByteArray a = beh(3);
         QCOMPARE(std::pair(beh(3), beh(10) != a), std::pair(a, true));
-    }
-
-    // A reply sent in pieces arrives whole, each byte once.
-    void rozdelena_odpoved() {
-        testovaci_simulator sim({.rezim = porucha::deleni});
-        QSerialPort port(sim->cesta_odkazu());
-        QVERIFY(port.open(QIODevice::ReadWrite) && port.write("XA\r\n") == 4);
-        QCOMPARE(prijmi(port, 132), s_paket(""));
     }
 
     void program_data() {
