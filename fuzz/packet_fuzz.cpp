@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray ocekavano = l.ocekavana_odpoved();
     const stavy_stykacu pred = l.stav_stykacu();
     zpravy.clear();
-    l.precti_data_z_portu(paket);
+    Q_EMIT l.com_port().prijata_data(paket);
 
     const QString uvod = QStringLiteral("Chyba komunikace. Chyba - ");
     QString detail;

@@ -56,11 +56,6 @@ public:
     // switches show the last known states again.
     void posli_prikaz(int cislo, bool zapnout);
 
-    // Incoming bytes, in the order they arrived (the port's prijata_data). Bytes that arrive
-    // while one of the link's message boxes is open wait, and are handled in order once it has
-    // been closed.
-    void precti_data_z_portu(const QByteArray& data);
-
     bool nacitani_statusu() const { return nacitani_statusu_; }
     const QByteArray& ocekavana_odpoved() const { return ocekavana_odpoved_; }
     const stavy_stykacu& stav_stykacu() const { return stav_stykacu_; }
@@ -70,6 +65,10 @@ public:
     seriovy_port& com_port() { return com_port_; }
 
 private:
+    // Incoming bytes, in the order they arrived (the port's prijata_data). Bytes that arrive
+    // while one of the link's message boxes is open wait, and are handled in order once it has
+    // been closed.
+    void precti_data_z_portu(const QByteArray& data);
     // A notification of the line (the port's udalost): an error beeps and asks OK/Cancel
     // (Cancel closes the port; OK after a vanished device reopens it and asks for the status).
     void com_port_OnComm(const udalost_linky& udalost);

@@ -112,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(!o.spojeni().watchdog_timer().isActive());
         QByteArray stav = "XS" + QByteArray(128, '0') + "\r\n";
         stav[2 + 3] = '1';
-        o.spojeni().precti_data_z_portu(stav);
+        Q_EMIT o.spojeni().com_port().prijata_data(stav);
         QVERIFY(!o.spojeni().nacitani_statusu() && !o.spojeni().status_timer().isActive());
         QVERIFY(p.m().Check1(3)->isChecked());
         QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Špatné heslo.")});

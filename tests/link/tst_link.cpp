@@ -162,14 +162,14 @@ private Q_SLOTS:
                     return;
                 for (int i = 0; i < 5; ++i)
                     tik(z.l.status_timer());
-                z.l.precti_data_z_portu(s_paket.mid(20));
+                Q_EMIT z.l.com_port().prijata_data(s_paket.mid(20));
                 Q_EMIT z.l.com_port().udalost(klasifikuj_chybu_portu(QSerialPort::WriteError));
                 Q_EMIT z.l.com_port().udalost(klasifikuj_chybu_portu(QSerialPort::UnknownError));
                 QTest::qWait(int(kratka_odezva.count()) + 100);
-                z.l.precti_data_z_portu("\n");
+                Q_EMIT z.l.com_port().prijata_data("\n");
             };
         for (const QByteArray& kus : kusy)
-            z.l.precti_data_z_portu(kus);
+            Q_EMIT z.l.com_port().prijata_data(kus);
         QVERIFY(
             testovaci_simulator::cekej([&, n = zaznam.size()] { return z.zaznam.size() >= n; }));
         QCOMPARE(z.zaznam, zaznam);
