@@ -82,8 +82,9 @@ void vypinac::paintEvent(QPaintEvent*) {
     volby.rect = misto_vypinace_;
     p.drawControl(QStyle::CE_CheckBox, volby);
     if (hasFocus()) {
-        // Seen from a metre away: a thick frame in the text colour round the whole switch.
-        QPen pero(palette().color(QPalette::WindowText), sirka_ramecku);
+        // Seen from a metre away: a thick frame in the text colour round the whole switch, the
+        // same while the switches are locked.
+        QPen pero(palette().color(QPalette::Active, QPalette::WindowText), sirka_ramecku);
         pero.setJoinStyle(Qt::MiterJoin);
         p.setPen(pero);
         p.setBrush(Qt::NoBrush);
