@@ -61,12 +61,16 @@ const QColor vypinac::zelena(0, 255, 0);
 const QColor vypinac::cervena(255, 0, 0);
 
 vypinac::vypinac(QWidget* rodic, QRect misto_vypinace, QRect misto_nazvu, const QFont& pismo)
-    : QCheckBox(rodic), misto_vypinace_(misto_vypinace), misto_nazvu_(misto_nazvu), pismo_(pismo) {}
+    : QCheckBox(rodic), misto_vypinace_(misto_vypinace), misto_nazvu_(misto_nazvu) {
+    setFont(pismo);
+}
 
 void vypinac::nastav_nazev(const QString& nazev) {
     if (nazev_ == nazev)
         return;
     nazev_ = nazev;
+    setToolTip(nazev);
+    setAccessibleDescription(nazev);
     update(misto_nazvu_);
 }
 
@@ -102,7 +106,6 @@ void vypinac::paintEvent(QPaintEvent*) {
     ramecek.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &ramecek, this);
     p.fillRect(misto_nazvu_, ramecek.palette.brush(QPalette::Base));
     p.drawPrimitive(QStyle::PE_FrameLineEdit, ramecek);
-    p.setFont(pismo_);
     p.setPen(ramecek.palette.color(QPalette::Text));
     const QRect text = misto_nazvu_.adjusted(ramecek.lineWidth + 2, ramecek.lineWidth,
                                              -ramecek.lineWidth - 2, -ramecek.lineWidth);
@@ -247,11 +250,9 @@ void mrizka_chlivku::obnov_texty(int i) {
     c.texty_zastarale = false;
     if (c.text2)
         nastav_text(c.text2, c.cislo);
+    // The whole name in the tooltip, however narrow its box; a screen reader announces the
+    // switch by its contactor's name and number.
     c.check->nastav_nazev(c.nazev);
-    // The whole name, however narrow its box; a screen reader announces the switch by its
-    // contactor's name and number.
-    c.check->setToolTip(c.nazev);
-    c.check->setAccessibleDescription(c.nazev);
     c.check->setAccessibleName(c.cislo == neprirazeno
                                    ? QStringLiteral("%1, bez stykače").arg(c.nazev)
                                    : QStringLiteral("%1, stykač číslo %2").arg(c.nazev, c.cislo));

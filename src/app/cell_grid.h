@@ -18,12 +18,13 @@ namespace tarvik {
 class vypinac : public QCheckBox {
     Q_OBJECT
 public:
-    // misto_nazvu: where the name lies, relative to the switch's top-left corner; the switch is
-    // the square at the top left.
+    // The switch's square and the name's box, relative to the widget; the name is drawn in the
+    // widget's font.
     vypinac(QWidget* rodic, QRect misto_vypinace, QRect misto_nazvu, const QFont& pismo);
     static const QColor zelena;
     static const QColor cervena;
 
+    // The name shown, and whole in the tooltip and the accessible description.
     void nastav_nazev(const QString& nazev);
     const QString& nazev() const { return nazev_; }
 
@@ -34,7 +35,6 @@ protected:
 private:
     QRect misto_vypinace_;
     QRect misto_nazvu_;
-    QFont pismo_;
     QString nazev_;
 };
 

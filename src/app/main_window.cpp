@@ -116,9 +116,9 @@ void frm_main::vytvor_menu() {
     menu_help_->setObjectName(QStringLiteral("menu_help"));
     connect(menu_help_, &QAction::triggered, this, &frm_main::menu_help_Click);
 
-    // The window is created in user mode, the menu's query offered while no reply is awaited.
+    // The window is created in user mode.
     nastav_menu_rezimu(false);
-    menu_nacti_status_->setEnabled(!SSTab2().zamceno());
+    nastav_menu_dotazu();
 }
 
 // The administrator's commands are offered in the administrator's mode only.
@@ -303,18 +303,22 @@ void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav) {
 
 // ---- the switch lock and the modes ----
 
+// The status query is offered while the switches are free, from the moment the menus are made.
+void frm_main::nastav_menu_dotazu() {
+    if (menu_nacti_status_)
+        menu_nacti_status_->setEnabled(!SSTab2().zamceno());
+}
+
 void frm_main::zakaz_buttony() {
     SSTab2().zamkni(true);
-    if (menu_nacti_status_)
-        menu_nacti_status_->setEnabled(false);
+    nastav_menu_dotazu();
     nastav_panel(4, QStringLiteral("tlačítka zakázána"));
 }
 
 // A cell without a valid contactor number is never enabled: it has nothing to switch.
 void frm_main::povol_buttony() {
     SSTab2().zamkni(false);
-    if (menu_nacti_status_)
-        menu_nacti_status_->setEnabled(true);
+    nastav_menu_dotazu();
     nastav_panel(4, QStringLiteral("tlačítka povolena"));
 }
 

@@ -82,6 +82,7 @@ private:
     void otevri_katalog();
     void menu_uzivatelsky_mod();
     void nastav_menu_rezimu(bool administrator);
+    void nastav_menu_dotazu();
     void zastav_casovace();
     void Form_Unload();
     template <typename dialog, typename... parametry> void otevri(parametry&&... p);
