@@ -18,6 +18,7 @@
 #include <QTimer>
 
 using namespace tarvik;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,7 +30,7 @@ void v_dialogu(std::function<void(QWidget*)> akce) {
 // The menu items enabled.
 QStringList povolene(const frm_main& o) {
     QStringList p;
-    for (QAction* a : o.findChildren<QAction*>(QRegularExpression(QStringLiteral("^menu_"))))
+    for (QAction* a : o.findChildren<QAction*>(QRegularExpression(u"^menu_"_s)))
         if (a->isEnabled())
             p << a->objectName();
     p.sort();
@@ -65,34 +66,31 @@ private Q_SLOTS:
         QStringList na_liste;
         for (QAction* a : o.menuBar()->actions())
             na_liste << a->text();
-        QCOMPARE(na_liste, (QStringList{QStringLiteral("&Režim"), QStringLiteral("&Konfigurace"),
-                                        QStringLiteral("&Tisk"), QStringLiteral("&Help")}));
-        const QString verze = QStringLiteral("ver.: 1.6 - 29.1.2006");
+        QCOMPARE(na_liste, (QStringList{u"&Režim"_s, u"&Konfigurace"_s, u"&Tisk"_s, u"&Help"_s}));
+        const QString verze = u"ver.: 1.6 - 29.1.2006"_s;
         const QStringList uzivatel{"menu_administratorsky", "menu_help", "menu_tisk_stykace"};
         const QStringList nezamceny{"menu_administratorsky", "menu_help", "menu_nacti_status",
                                     "menu_tisk_stykace"};
         // Right after start-up the first query is out and the switches are locked.
         QCOMPARE(povolene(o), uzivatel);
-        QCOMPARE(p.panely(),
-                 (QStringList{QStringLiteral("uživatelský mód"), QStringLiteral("COM1"),
-                              QStringLiteral("XS"), QStringLiteral("tlačítka zakázána"), verze}));
+        QCOMPARE(p.panely(), (QStringList{u"uživatelský mód"_s, u"COM1"_s, u"XS"_s,
+                                          u"tlačítka zakázána"_s, verze}));
         QVERIFY(p.klid());
         QCOMPARE(povolene(o), nezamceny);
         QCOMPARE(o.panel(3), QString());
 
-        p.prihlas(QStringLiteral("spatne"));
-        QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Špatné heslo.")});
+        p.prihlas(u"spatne"_s);
+        QCOMPARE(p.zpravy.texty(), QStringList{u"Špatné heslo."_s});
         QCOMPARE(povolene(o), nezamceny);
         QVERIFY(o.spojeni().status_timer().isActive());
 
         p.com1->vymaz_zaznam();
-        p.prihlas(QStringLiteral("kovar"));
+        p.prihlas(u"kovar"_s);
         QCOMPARE(povolene(o), (QStringList{"menu_help", "menu_heslo", "menu_load", "menu_rs232",
                                            "menu_save", "menu_stykace", "menu_tisk_stykace",
                                            "menu_uzivatelsky", "menu_zalozky"}));
-        QCOMPARE(p.panely(),
-                 (QStringList{QStringLiteral("administrátorský mód"), QStringLiteral("COM1"),
-                              QString(), QStringLiteral("tlačítka zakázána"), verze}));
+        QCOMPARE(p.panely(), (QStringList{u"administrátorský mód"_s, u"COM1"_s, QString(),
+                                          u"tlačítka zakázána"_s, verze}));
         QVERIFY(!o.spojeni().status_timer().isActive() && !o.spojeni().watchdog_timer().isActive());
         QTest::qWait(100);
         QCOMPARE(p.com1->prijato(), QByteArray());
@@ -101,19 +99,18 @@ private Q_SLOTS:
         // applied, and leaves polling off.
         o.menu_uzivatelsky_Click();
         QCOMPARE(povolene(o), uzivatel);
-        QCOMPARE(p.panely().mid(0, 3), (QStringList{QStringLiteral("uživatelský mód"),
-                                                    QStringLiteral("COM1"), QStringLiteral("XS")}));
+        QCOMPARE(p.panely().mid(0, 3), (QStringList{u"uživatelský mód"_s, u"COM1"_s, u"XS"_s}));
         QVERIFY(o.spojeni().status_timer().isActive());
         QVERIFY(p.klid());
         QCOMPARE(p.com1->prijato(), QByteArray("XA\r\n"));
         p.com1->nastav_rezim(sim::porucha::mlci);
         o.menu_nacti_status_Click();
-        p.prihlas(QStringLiteral("kovar"));
+        p.prihlas(u"kovar"_s);
         QVERIFY(!o.spojeni().watchdog_timer().isActive());
         Q_EMIT o.spojeni().com_port().prijata_data("XS0001" + QByteArray(124, '0') + "\r\n");
         QVERIFY(!o.spojeni().nacitani_statusu() && !o.spojeni().status_timer().isActive());
         QVERIFY(p.m().Check1(3)->isChecked());
-        QCOMPARE(p.zpravy.texty(), QStringList{QStringLiteral("Špatné heslo.")});
+        QCOMPARE(p.zpravy.texty(), QStringList{u"Špatné heslo."_s});
     }
 
     // A contactor assigned from a cell and the link moved to another port: both written to the file
@@ -123,29 +120,28 @@ private Q_SLOTS:
         prostredi p;
         sim::simulator com2(sim::nastaveni{p.slozka.path(), 2, {}});
         QVERIFY(com2.spust() && p.spust());
-        QVERIFY(QFile::link(QStringLiteral("/dev/tarvik-no-such-device"),
-                            p.slozka.file(QStringLiteral("dosdevices/com3"))));
+        QVERIFY(QFile::link(u"/dev/tarvik-no-such-device"_s, p.slozka.file(u"dosdevices/com3"_s)));
         // The medium: a folder on a file system other than the one that holds tarvik.ini.
-        QTemporaryDir medium(QStringLiteral("/dev/shm/tarvik-XXXXXX"));
+        QTemporaryDir medium(u"/dev/shm/tarvik-XXXXXX"_s);
         if (!medium.isValid() ||
             QStorageInfo(medium.path()).rootPath() == QStorageInfo(p.slozka.path()).rootPath())
             QSKIP("no file system of its own at /dev/shm to serve as the medium");
-        QVERIFY(QFile::link(medium.path(), p.slozka.file(QStringLiteral("dosdevices/a:"))));
-        p.prihlas(QStringLiteral("kovar"));
-        QByteArray soubor = p.slozka.read(QStringLiteral("tarvik.ini"));
+        QVERIFY(QFile::link(medium.path(), p.slozka.file(u"dosdevices/a:"_s)));
+        p.prihlas(u"kovar"_s);
+        QByteArray soubor = p.slozka.read(u"tarvik.ini"_s);
         mrizka_chlivku& m = p.m();
         m.setCurrentIndex(0);
 
         // Enter in the number box of cell 0 opens the catalogue for that cell; row 7 is
         // contactor 5.
         v_dialogu([](QWidget* d) {
-            auto* mrizka = d->findChild<QAbstractItemView*>(QStringLiteral("MSHFlexGrid1"));
+            auto* mrizka = d->findChild<QAbstractItemView*>(u"MSHFlexGrid1"_s);
             mrizka->setCurrentIndex(mrizka->model()->index(6, 0));
             qobject_cast<frm_cis_stykace*>(d)->vyber_stykac();
         });
         QTest::keyClick(m.Text2(0), Qt::Key_Return);
         QCOMPARE(QStringList({m.Text2(0)->text(), m.Check1(0)->nazev()}),
-                 QStringList({QStringLiteral("5"), QStringLiteral("stykač 5")}));
+                 QStringList({u"5"_s, u"stykač 5"_s}));
 
         bool otevreny_po_chybe = false;
         v_dialogu([&](QWidget* d) {
@@ -157,27 +153,26 @@ private Q_SLOTS:
         });
         p.okno->menu_rs232_Click();
         QVERIFY(otevreny_po_chybe);
-        QCOMPARE(p.okno->panel(2), QStringLiteral("COM2"));
+        QCOMPARE(p.okno->panel(2), u"COM2"_s);
         soubor.replace("\r\nchlivek0=0\r\n", "\r\nchlivek0=5\r\n");
         soubor.replace("\r\ncom=1\r\n", "\r\ncom=2\r\n");
-        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), soubor);
+        QCOMPARE(p.slozka.read(u"tarvik.ini"_s), soubor);
 
         p.okno->menu_save_Click();
-        QCOMPARE(p.slozka.read(medium.filePath(QStringLiteral("tarvik.ini"))), soubor);
+        QCOMPARE(p.slozka.read(medium.filePath(u"tarvik.ini"_s)), soubor);
         soubor.replace("stykac5=styka\xE8 5", "stykac5=\xC8"
                                               "erpadlo");
-        p.slozka.write(medium.filePath(QStringLiteral("tarvik.ini")), soubor);
+        p.slozka.write(medium.filePath(u"tarvik.ini"_s), soubor);
         p.okno->menu_load_Click();
-        QCOMPARE(
-            p.zpravy.texty(),
-            (QStringList{QStringLiteral("Zvolený port není systémem podporován. Zvolte jiný port."),
-                         QStringLiteral("Vložte disketu do disketové mechaniky.Potom stiskněte "
-                                        "tlačítko OK."),
-                         QStringLiteral("Soubor byl úspěšně zkopírován."),
-                         QStringLiteral("Vložte disketu s konfiguračním souborem do disketové "
-                                        "mechaniky.Potom stiskněte tlačítko OK."),
-                         QStringLiteral("Soubor byl úspěšně zkopírován.  ")}));
-        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), soubor);
+        QCOMPARE(p.zpravy.texty(),
+                 (QStringList{u"Zvolený port není systémem podporován. Zvolte jiný port."_s,
+                              u"Vložte disketu do disketové mechaniky.Potom stiskněte "
+                              u"tlačítko OK."_s,
+                              u"Soubor byl úspěšně zkopírován."_s,
+                              u"Vložte disketu s konfiguračním souborem do disketové "
+                              u"mechaniky.Potom stiskněte tlačítko OK."_s,
+                              u"Soubor byl úspěšně zkopírován.  "_s}));
+        QCOMPARE(p.slozka.read(u"tarvik.ini"_s), soubor);
 
         // Back in user mode the link polls COM2 only, and cell 0 follows contactor 5 under its
         // old name.
@@ -188,7 +183,7 @@ private Q_SLOTS:
         QCOMPARE(com2.prijato(), QByteArray("XA\r\n"));
         QCOMPARE(p.com1->prijato(), QByteArray());
         QVERIFY(m.Check1(0)->isChecked() && !m.Check1(1)->isChecked());
-        QCOMPARE(m.Check1(0)->nazev(), QStringLiteral("stykač 5"));
+        QCOMPARE(m.Check1(0)->nazev(), u"stykač 5"_s);
     }
 };
 

@@ -15,6 +15,7 @@
 #include <numeric>
 
 using namespace tarvik;
+using namespace Qt::StringLiterals;
 using test::prostredi;
 
 namespace {
@@ -26,7 +27,7 @@ QColor barva(QWidget* w) {
 
 // A switch as it is, without bringing its tab up to date first.
 QCheckBox* vypinac_jak_je(mrizka_chlivku& m, int i) {
-    return m.findChild<QCheckBox*>(QStringLiteral("Check1_%1").arg(i));
+    return m.findChild<QCheckBox*>(u"Check1_%1"_s.arg(i));
 }
 
 // The cells whose switch (with its name) and number are hidden.
@@ -58,13 +59,12 @@ private Q_SLOTS:
             << vychozi_konfigurace().replace("\r\n", "\r") << 0 << poskozeny;
         QTest::newRow("too big") << QByteArray(nejvetsi_konfigurace + 1, ';') << 0 << poskozeny;
         QTest::newRow("no device")
-            << vychozi_konfigurace() << 1 << QStringLiteral("Chyba při otevírání sériového portu.");
+            << vychozi_konfigurace() << 1 << u"Chyba při otevírání sériového portu."_s;
         QTest::newRow("port held")
             << vychozi_konfigurace() << 2
-            << QStringLiteral(
-                   "Sériový port je již otevřen jiným programem. Zkontrolujte zda program "
-                   "není již spuštěn na liště. Pokud nic nepomůže, zkuste restartovat "
-                   "počítač.");
+            << u"Sériový port je již otevřen jiným programem. Zkontrolujte zda program "
+               u"není již spuštěn na liště. Pokud nic nepomůže, zkuste restartovat "
+               u"počítač."_s;
     }
 
     // A missing file is reported, then written; a damaged one is reported and kept for the
@@ -74,10 +74,9 @@ private Q_SLOTS:
         prostredi p(ini);
         QVERIFY(p.com1->spust());
         QSerialPort jiny_program(p.com1->cesta_zarizeni());
-        const QString com1 = p.slozka.file(QStringLiteral("dosdevices/com1"));
+        const QString com1 = p.slozka.file(u"dosdevices/com1"_s);
         if (port == 1)
-            QVERIFY(QFile::remove(com1) &&
-                    QFile::link(QStringLiteral("/dev/tarvik-no-such-device"), com1));
+            QVERIFY(QFile::remove(com1) && QFile::link(u"/dev/tarvik-no-such-device"_s, com1));
         if (port == 2)
             QVERIFY(jiny_program.open(QIODevice::ReadWrite));
         bool soubor_pri_zprave = false;
@@ -87,11 +86,10 @@ private Q_SLOTS:
 
         QCOMPARE(p.okno->Form_Load(), port == 0);
         QCOMPARE(p.zpravy.texty(), QStringList{text});
-        QCOMPARE(p.zpravy.zpravy[0].titulek, QStringLiteral("Tarvik - chyba"));
+        QCOMPARE(p.zpravy.zpravy[0].titulek, u"Tarvik - chyba"_s);
         QCOMPARE(p.zpravy.zpravy[0].ikona, ikona_zpravy::kriticka);
         QCOMPARE(soubor_pri_zprave, !ini.isNull());
-        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")),
-                 ini.isNull() ? vychozi_konfigurace() : ini);
+        QCOMPARE(p.slozka.read(u"tarvik.ini"_s), ini.isNull() ? vychozi_konfigurace() : ini);
         QVERIFY(!p.okno->isVisible());
         if (text == zprava_poskozena_konfigurace)
             for (int z = 0; z < 5; ++z)
@@ -104,12 +102,10 @@ private Q_SLOTS:
         QTest::newRow("blanks, '10', empty and missing values; long and empty captions")
             << QByteArray("[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
                           "nazev1=123456789012345\r\nnazev2=skryta\r\nnazev5=\r\n")
-            << QStringList{QStringLiteral("12345678901"), "-", "-", QStringLiteral("---"),
-                           QString()}
-            << 4;
+            << QStringList{u"12345678901"_s, "-", "-", u"---"_s, QString()} << 4;
         QTest::newRow("last tab hidden selects the first shown")
             << QByteArray("[zalozky]\r\naktivni2=1\r\naktivni3=1\r\naktivni5=0\r\n")
-            << QStringList{"-", QStringLiteral("---"), QStringLiteral("---"), "-", "-"} << 1;
+            << QStringList{"-", u"---"_s, u"---"_s, "-", "-"} << 1;
         QTest::newRow("no tab active")
             << QByteArray("[zalozky]\r\n") << QStringList{"-", "-", "-", "-", "-"} << 4;
     }
@@ -121,20 +117,20 @@ private Q_SLOTS:
         QStringList je;
         for (int z = 0; z < 5; ++z) {
             QCOMPARE(p.m().isTabEnabled(z), p.m().isTabVisible(z));
-            je << (p.m().isTabVisible(z) ? p.m().tabText(z) : QStringLiteral("-"));
+            je << (p.m().isTabVisible(z) ? p.m().tabText(z) : u"-"_s);
         }
         QCOMPARE(je, popisky);
         QCOMPARE(p.m().currentIndex(), vybrana);
         QVERIFY(p.zpravy.zpravy.isEmpty());
         // A tab enabled in the tab dialog when none was: its cells lie below the row of tabs.
-        p.slozka.write(QStringLiteral("tarvik.ini"), "[zalozky]\r\naktivni1=1\r\n");
+        p.slozka.write(u"tarvik.ini"_s, "[zalozky]\r\naktivni1=1\r\n");
         p.okno->inicializuj_zalozky();
         p.m().setCurrentIndex(0);
         QTRY_COMPARE(p.m().Check1(0)->mapTo(&p.m(), QPoint(0, 0)), QPoint(24, 56));
     }
 
     void viditelnost_podle_rezimu() {
-        const QString dlouhy = QStringLiteral("ČERPADLO MÍCHAČKY Č2");
+        const QString dlouhy = u"ČERPADLO MÍCHAČKY Č2"_s;
         prostredi p(vychozi_konfigurace()
                         .replace("\nchlivek5=5\r", "\nchlivek5=---\r")
                         .replace("\nchlivek6=6\r", "\nchlivek6=99\r")
@@ -142,14 +138,13 @@ private Q_SLOTS:
                         .replace("\nchlivek8=8\r", "\nchlivek8=200\r")
                         .replace("\nchlivek10=10\r", "\nchlivek10=-1\r")
                         .replace(na_cp1250(u"\nstykac9=stykač 9\r"),
-                                 na_cp1250(QStringLiteral("\nstykac9=%1\r").arg(dlouhy))),
+                                 na_cp1250(u"\nstykac9=%1\r"_s.arg(dlouhy))),
                     QByteArray(128, '1'));
         QVERIFY(p.spust());
         mrizka_chlivku& m = p.m();
         m.setCurrentIndex(0);
         QCOMPARE(QStringList({m.Check1(5)->nazev(), m.Check1(6)->nazev(), m.Text2(8)->text()}),
-                 QStringList(
-                     {QStringLiteral("---"), QStringLiteral("stykač 99"), QStringLiteral("200")}));
+                 QStringList({u"---"_s, u"stykač 99"_s, u"200"_s}));
         // Unlocked, every switch with a contactor is usable and on; a number that names none never
         // is.
         QList<int> nepouzitelne;
@@ -177,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(skryte(m), QList<QList<int>>(2));
 
         // An assignment made in administrator mode shows at the next return to user mode.
-        m.nastav_chlivek(11, QStringLiteral("---"), QStringLiteral("---"));
+        m.nastav_chlivek(11, u"---"_s, u"---"_s);
         p.okno->menu_uzivatelsky_Click();
         QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, vse}));
         QVERIFY(p.klid());
@@ -205,12 +200,11 @@ private Q_SLOTS:
 
         QTest::mouseClick(m.Check1(5), Qt::LeftButton, {}, QPoint(12, 12));
         QCOMPARE(barva(m.Check1(5)), QColor(Qt::green));
-        QCOMPARE(p.panely().mid(2, 2),
-                 (QStringList{QStringLiteral("XR005=1"), QStringLiteral("tlačítka zakázána")}));
+        QCOMPARE(p.panely().mid(2, 2), (QStringList{u"XR005=1"_s, u"tlačítka zakázána"_s}));
         QVERIFY(p.okno->spojeni().watchdog_timer().isActive());
         QVERIFY(p.klid());
         QCOMPARE(p.com1->prijato(), QByteArray("XW005=1\r\nXA\r\n"));
-        QCOMPARE(zamek, QStringList(2, QStringLiteral("tlačítka zakázána")));
+        QCOMPARE(zamek, QStringList(2, u"tlačítka zakázána"_s));
         // Every cell with contactor 5 follows the controller.
         QCOMPARE(barva(m.Check1(200)), QColor(Qt::green));
         QVERIFY(p.com1->stavy()[5] && !p.okno->spojeni().watchdog_timer().isActive());
@@ -234,7 +228,7 @@ private Q_SLOTS:
         p.com1->vymaz_zaznam();
         QAccessibleInterface* rozhrani = QAccessible::queryAccessibleInterface(m.Check1(7));
         rozhrani->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        QCOMPARE(p.okno->panel(3), QStringLiteral("XR007=1"));
+        QCOMPARE(p.okno->panel(3), u"XR007=1"_s);
         m.Check1(8)->setChecked(true);
         QVERIFY(!m.Check1(8)->isChecked() && !m.Check1(8)->isEnabled());
         QVERIFY(p.klid());
@@ -266,7 +260,7 @@ private Q_SLOTS:
         QCOMPARE(p.com1->prijato(), QByteArray());
 
         // The window keeps its one size, maximised or not.
-        QCOMPARE(p.okno->windowTitle(), QStringLiteral("Tarvik"));
+        QCOMPARE(p.okno->windowTitle(), u"Tarvik"_s);
         QVERIFY(!(p.okno->windowFlags() & Qt::WindowMaximizeButtonHint));
         // Client area below the menu bar: 12555 x 9540 twips; the tabs 240 twips down.
         QCOMPARE(p.okno->centralWidget()->width(), 837);
@@ -298,16 +292,14 @@ private Q_SLOTS:
             const int s = i == 200 ? 5 : i < 128 ? i : 0;
             QCOMPARE(QStringList(
                          {m.Text2(i)->text(), m.Check1(i)->nazev(), m.Check1(i)->accessibleName()}),
-                     QStringList({QString::number(s), QStringLiteral("stykač %1").arg(s),
-                                  QStringLiteral("stykač %1, stykač číslo %1").arg(s)}));
+                     QStringList({QString::number(s), u"stykač %1"_s.arg(s),
+                                  u"stykač %1, stykač číslo %1"_s.arg(s)}));
         }
 
         // Help reports its file missing (the first message of the run), then shows it.
         p.okno->menu_help_Click();
-        QCOMPARE(p.zpravy.texty(),
-                 QStringList{QStringLiteral("Chyba při otevírání help souboru.")});
-        QVERIFY(QFile::copy(QStringLiteral(TARVIK_HELP_FILE),
-                            p.slozka.file(QStringLiteral("tarvik.hlp"))));
+        QCOMPARE(p.zpravy.texty(), QStringList{u"Chyba při otevírání help souboru."_s});
+        QVERIFY(QFile::copy(QStringLiteral(TARVIK_HELP_FILE), p.slozka.file(u"tarvik.hlp"_s)));
         p.okno->menu_help_Click();
         QCOMPARE(p.zpravy.zpravy.size(), 1);
         QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
@@ -315,7 +307,7 @@ private Q_SLOTS:
         // Closing closes the port (another program can open it) and the help, and writes nothing.
         p.okno->close();
         QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
-        QCOMPARE(p.slozka.read(QStringLiteral("tarvik.ini")), ini);
+        QCOMPARE(p.slozka.read(u"tarvik.ini"_s), ini);
         QSerialPort jiny(p.com1->cesta_zarizeni());
         QVERIFY(jiny.open(QIODevice::ReadWrite));
     }

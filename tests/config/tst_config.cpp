@@ -68,7 +68,7 @@ private Q_SLOTS:
                 u"€\u0081‚\u0083„…†‡\u0088‰Š‹ŚŤŽŹ\u0090‘’“”•–—\u0098™š›śťžź\u00A0ˇ˘Ł¤Ą¦§¨©Ş«¬"
                 u"\u00AD®Ż°±˛ł´µ¶·¸ąş»Ľ˝ľżŔÁÂĂÄĹĆÇČÉĘËĚÍÎĎĐŃŇÓÔŐÖ×ŘŮÚŰÜÝŢßŕáâăäĺćçčéęëěíîďđńňóôőö÷"
                 u"řůúűüýţ˙"));
-        QCOMPARE(na_cp1250(QStringLiteral("añЖ\U0001F600b")), "a???b"); // one mark a character
+        QCOMPARE(na_cp1250(u"añЖ\U0001F600b"_s), "a???b"); // one mark a character
     }
 
     // The default file as it has always been written, byte for byte (468 CR LF lines). As

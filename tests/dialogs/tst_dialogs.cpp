@@ -40,7 +40,7 @@ class tst_dialogs : public QObject {
         QPointer<frm_cis_stykace> d = new frm_cis_stykace(
             slozka_->ini(), editace, chlivek, posledni_radek_,
             [this](int c, const QString& cislo, const QString& nazev) {
-                volani_ << QStringLiteral("chlivek %1: %2 %3").arg(c).arg(cislo, nazev);
+                volani_ << u"chlivek %1: %2 %3"_s.arg(c).arg(cislo, nazev);
             },
             [this] { volani_ << "obnov chlivky"; });
         d->show();
@@ -99,7 +99,7 @@ private Q_SLOTS:
         for (int r = 0; r < grid(d)->rowCount(); ++r)
             radky << grid(d)->item(r, 0)->text() + ' ' + grid(d)->item(r, 1)->text();
         for (int k = 0; k < pocet_stykacu; ++k)
-            ocekavane << QStringLiteral("%1 stykač %1").arg(k);
+            ocekavane << u"%1 stykač %1"_s.arg(k);
         QCOMPARE(radky, ocekavane);
 
         grid(d)->setCurrentCell(radek - 1, 0);
@@ -174,7 +174,7 @@ private Q_SLOTS:
         QPointer<frm_com> d = new frm_com(
             slozka_->ini(),
             [&](int n) {
-                volani_ << QStringLiteral("port %1").arg(n);
+                volani_ << u"port %1"_s.arg(n);
                 return prijme;
             },
             [this](const QString& text) { volani_ << "panel " + text; });

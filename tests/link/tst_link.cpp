@@ -21,16 +21,17 @@
 #include <unistd.h>
 
 using namespace tarvik;
+using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using sim::porucha;
 using sim::testovaci_simulator;
 
 namespace {
 
-const QString neznamy = QStringLiteral("Neznámý typ paketu.");
-const QString cekam_r = QStringLiteral("Je očekáván R paket.");
-const QString cekam_s = QStringLiteral("Je očekáván S paket. Nebo špatný S-paket.");
-const QString vyprsel = QStringLiteral("Timeout. Vypršel čas odezvy.");
+const QString neznamy = u"Neznámý typ paketu."_s;
+const QString cekam_r = u"Je očekáván R paket."_s;
+const QString cekam_s = u"Je očekáván S paket. Nebo špatný S-paket."_s;
+const QString vyprsel = u"Timeout. Vypršel čas odezvy."_s;
 const QByteArray s_paket = "XS00000100" + QByteArray(120, '0') + "\r\n"; // contactor 5 on
 // A reply time for the cases that wait for a silent line.
 constexpr auto kratka_odezva = 500ms;
@@ -79,10 +80,10 @@ struct sestava : okno_linky {
                 behem_zpravy();
         };
     }
-    void zakaz_buttony() override { zaznam << QStringLiteral("zakaz"); }
-    void povol_buttony() override { zaznam << QStringLiteral("povol"); }
+    void zakaz_buttony() override { zaznam << u"zakaz"_s; }
+    void povol_buttony() override { zaznam << u"povol"_s; }
     void nastav_panel(int panel, const QString& text) override {
-        zaznam << QStringLiteral("panel%1=%2").arg(panel).arg(text);
+        zaznam << u"panel%1=%2"_s.arg(panel).arg(text);
     }
     void zobraz_stav_stykacu(const stavy_stykacu& stav) override {
         // Set while the status is still loading, so that the cells' changes send no commands.
@@ -239,9 +240,9 @@ private Q_SLOTS:
     // and what panel 2 showed, the link after the operator has asked for the status, then for 127.
     void zmizele_zarizeni_data() {
         test::sloupce<bool, odpoved_zpravy, QStringList, QString>();
-        const QString ztraceno = QStringLiteral("?Serial Device Lost");
-        const QString neotevren = QStringLiteral("!Chyba při otevírání sériového portu.");
-        const QString zapnuto = QStringLiteral("|volno|-|otevren|1,2,127");
+        const QString ztraceno = u"?Serial Device Lost"_s;
+        const QString neotevren = u"!Chyba při otevírání sériového portu."_s;
+        const QString zapnuto = u"|volno|-|otevren|1,2,127"_s;
         QTest::newRow("back, OK") << true << odpoved_zpravy::ok
                                   << QStringList{ztraceno, "panel2=COM1"} << zapnuto;
         QTest::newRow("missing, OK")
@@ -276,7 +277,7 @@ private Q_SLOTS:
         } else if (!zpet) {
             // Nothing claims a line: nothing is awaited, polls send nothing and report nothing. The
             // device comes back; the operator's request brings the line back.
-            QCOMPARE(s.stav(), QStringLiteral("|volno|-|zavren|1,2"));
+            QCOMPARE(s.stav(), u"|volno|-|zavren|1,2"_s);
             const qsizetype zaznamu = s.zaznam.size();
             tik(s.l.status_timer());
             QCOMPARE(s.zaznam.size(), zaznamu);
@@ -290,7 +291,7 @@ private Q_SLOTS:
         }
         QCOMPARE(s.sim->prijato(),
                  QByteArray(odpoved == odpoved_zpravy::ok ? "XA\r\nXW127=1\r\nXA\r\n" : ""));
-        QCOMPARE(s.zaznam.filter(QRegularExpression(QStringLiteral("^(panel2=|!|\\?)"))), okno);
+        QCOMPARE(s.zaznam.filter(QRegularExpression(u"^(panel2=|!|\\?)"_s)), okno);
         QCOMPARE(s.stav(), konec);
     }
 
@@ -336,7 +337,7 @@ private Q_SLOTS:
 
     void otevreni_jinym_uzivatelem() {
         const auto [pripad, vysledek] = test::hodnoty<QString, int>();
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
         if (::geteuid() != 0 || setpriv.isEmpty())
             QSKIP("needs root and setpriv to run the program as another user");
         sestava s;
@@ -347,7 +348,7 @@ private Q_SLOTS:
         QVERIFY(pripad != u"drzi" || s.l.otevri_port(1));
         if (pripad == u"mrtvy") {
             QProcess skonceny;
-            skonceny.start(QStringLiteral("true"));
+            skonceny.start(u"true"_s);
             QVERIFY(skonceny.waitForFinished());
             s.slozka.write(zamek, QByteArray::number(skonceny.processId()) + "\ntarvik\n" +
                                       QSysInfo::machineHostName().toUtf8() + "\n");
@@ -373,8 +374,8 @@ private Q_SLOTS:
 
     void konec_bez_zamku() {
         QFETCH(int, signal);
-        const QString program = qEnvironmentVariable("TARVIK_BIN_DIR") + QStringLiteral("/tarvik");
-        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        const QString program = qEnvironmentVariable("TARVIK_BIN_DIR") + u"/tarvik"_s;
+        const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
         if (!QFile::exists(program) || (signal == 0 && xvfb.isEmpty()))
             QSKIP("needs the program built and Xvfb");
         QProcess displej;
@@ -384,12 +385,12 @@ private Q_SLOTS:
             displej.start(xvfb, {":" + cislo, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
             QVERIFY(testovaci_simulator::cekej(
                 [&] { return QFile::exists("/tmp/.X11-unix/X" + cislo); }));
-            prostredi.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-            prostredi.insert(QStringLiteral("DISPLAY"), ":" + cislo);
+            prostredi.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+            prostredi.insert(u"DISPLAY"_s, ":" + cislo);
         }
         sestava s;
-        s.slozka.write(QStringLiteral("tarvik.ini"), "[system]\r\ncom=1\r\n");
-        const QString kopie = s.slozka.file(QStringLiteral("tarvik"));
+        s.slozka.write(u"tarvik.ini"_s, "[system]\r\ncom=1\r\n");
+        const QString kopie = s.slozka.file(u"tarvik"_s);
         QVERIFY(QFile::copy(program, kopie));
         const QString zamek = zamek_linky(s.sim->cesta_zarizeni());
         QProcess tarvik;

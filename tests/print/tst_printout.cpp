@@ -19,15 +19,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString titulek = QStringLiteral("Seznam a popis jednotlivých stykačů");
+const QString titulek = u"Seznam a popis jednotlivých stykačů"_s;
 
 // Names stored in the test configuration; every other contactor has none.
 const std::map<int, QString> nazvy{
-    {0, QStringLiteral("Čerpadlo č. 1")},
-    {5, QStringLiteral("Osvětlení haly - severní strana")},
-    {63, QStringLiteral("Ventilátor")},
-    {74, QStringLiteral("WWWWWWWWWWWWWWWWWWWWWW")}, // 22 of the widest letter
-    {127, QStringLiteral("Poslední stykač")},
+    {0, u"Čerpadlo č. 1"_s},     {5, u"Osvětlení haly - severní strana"_s},
+    {63, u"Ventilátor"_s},       {74, u"WWWWWWWWWWWWWWWWWWWWWW"_s}, // 22 of the widest letter
+    {127, u"Poslední stykač"_s},
 };
 
 // The table's 64 rows, `vzor` filled with each row's fields: the number, its name cut at 20
@@ -56,12 +54,11 @@ public:
     void nastav_tucne(bool z) override { udalosti << (z ? "tucne" : "netucne"); }
     void nastav_kurzivu(bool z) override { udalosti << (z ? "kurziva" : "bez kurzivy"); }
     bool tiskni_radek(const std::vector<polozka_tisku>& polozky, konec_radku konec) override {
-        QString radek = QStringLiteral("|");
+        QString radek = u"|"_s;
         for (const auto& p : polozky)
-            radek += QStringLiteral(" %1:").arg(p.sloupec) +
-                     (std::holds_alternative<int>(p.obsah)
-                          ? '#' + QString::number(std::get<int>(p.obsah))
-                          : '"' + std::get<QString>(p.obsah) + '"');
+            radek += u" %1:"_s.arg(p.sloupec) + (std::holds_alternative<int>(p.obsah)
+                                                     ? '#' + QString::number(std::get<int>(p.obsah))
+                                                     : '"' + std::get<QString>(p.obsah) + '"');
         udalosti << radek + (konec == konec_radku::nechat_otevreny ? " ..." : "");
         return udalosti.size() != selhat_pri;
     }
@@ -83,14 +80,14 @@ class tst_printout : public QObject {
     QByteArray ini_;
     test::zapisnik_zprav zpravy_;
 
-    QString dokumenty() const { return domov_.filePath(QStringLiteral("Documents")); }
+    QString dokumenty() const { return domov_.filePath(u"Documents"_s); }
 
     // The print dialog as the operator leaves it: `soubor` typed over the file that it offers
     // (when given), then accepted; a null `soubor` cancels it.
     bool vytiskni(QPrinter& tiskarna, const QString& soubor) {
         QPrintDialog dialog(&tiskarna);
         dialog.show(); // as exec() does, without waiting
-        auto* pole = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+        auto* pole = dialog.findChild<QLineEdit*>(u"filename"_s);
         if (pole && !soubor.isEmpty())
             pole->setText(soubor);
         soubor.isNull() ? dialog.reject() : dialog.accept();
@@ -101,7 +98,7 @@ private Q_SLOTS:
     void initTestCase() {
         nastav_dnesni_datum(QDate(2026, 3, 5));
         qputenv("HOME", domov_.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", domov_.filePath(QStringLiteral(".config")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", domov_.filePath(u".config"_s).toUtf8());
         QVERIFY(nacti_ceske_texty_qt());
         QCOMPARE(QPrintDialog::tr("&Print"), "&Tisk"); // the print dialog speaks Czech
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
@@ -109,9 +106,9 @@ private Q_SLOTS:
         ini_ = "[system]\r\ncom=1\r\n[stykace]\r\n";
         for (const auto& [cislo, nazev] : nazvy)
             ini_ += "stykac" + QByteArray::number(cislo) + '=' + na_cp1250(nazev) + "\r\n";
-        slozka_.write(konfigurace_.filePath(QStringLiteral("tarvik.ini")), ini_);
-        QVERIFY(QFile::link(konfigurace_.filePath(QStringLiteral("tarvik.ini")), slozka_.ini()));
-        QVERIFY(QDir(slozka_.path()).mkdir(QStringLiteral("dosdevices")));
+        slozka_.write(konfigurace_.filePath(u"tarvik.ini"_s), ini_);
+        QVERIFY(QFile::link(konfigurace_.filePath(u"tarvik.ini"_s), slozka_.ini()));
+        QVERIFY(QDir(slozka_.path()).mkdir(u"dosdevices"_s));
     }
 
     // Fonts, the title line left open and ended in the table font, numbers as numbers and names
@@ -179,20 +176,20 @@ private Q_SLOTS:
         QTest::newRow("odkaz nikam") << odkaz("nikam.pdf", program + "/tabulka.pdf");
         QTest::newRow("odkaz na slozku a ..")
             << odkaz("dos", program + "/dosdevices") + "/../tabulka.pdf";
-        QTest::newRow("zarizeni") << QStringLiteral("/dev/null");
+        QTest::newRow("zarizeni") << u"/dev/null"_s;
         QTest::newRow("slozka") << dok;
         QTest::newRow("zruseny dialog") << QString();
     }
 
     void cil_tisku() {
         QFETCH(QString, soubor);
-        const QString zruseny = dokumenty() + QStringLiteral("/tarvik-stykace-2026-03-05.pdf");
+        const QString zruseny = dokumenty() + u"/tarvik-stykace-2026-03-05.pdf"_s;
         QFile::remove(zruseny);
         zpravy_.vymaz();
         menu_tisk_stykace(slozka_.ini(), [&](QPrinter& t) { return vytiskni(t, soubor); });
         QCOMPARE(zpravy_.texty(),
                  soubor.isNull() ? QStringList() : QStringList{zprava_cil_tisku_odmitnut});
-        QCOMPARE(slozka_.read(QStringLiteral("tarvik.ini")), ini_);
+        QCOMPARE(slozka_.read(u"tarvik.ini"_s), ini_);
         for (const QString& f :
              {zruseny, slozka_.file("tabulka.pdf"), slozka_.file("dosdevices/tabulka.pdf"),
               konfigurace_.filePath("tabulka.pdf")})
