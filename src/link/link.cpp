@@ -7,16 +7,6 @@
 namespace tarvik {
 
 namespace {
-const QString zprava_port_obsazen = QStringLiteral(
-    "Sériový port je již otevřen jiným programem. Zkontrolujte zda program není již spuštěn na "
-    "liště. Pokud nic nepomůže, zkuste restartovat počítač.");
-const QString zprava_chyba_portu = QStringLiteral("Chyba při otevírání sériového portu.");
-const QString titulek_chyby_linky = QStringLiteral("Cancel - Konec, Ok - ignoruj chybu");
-const QString chyba_komunikace_uvod = QStringLiteral("Chyba komunikace. Chyba - ");
-const QString detail_neznamy_typ = QStringLiteral("Neznámý typ paketu.");
-const QString detail_r_paket = QStringLiteral("Je očekáván R paket.");
-const QString detail_s_paket = QStringLiteral("Je očekáván S paket. Nebo špatný S-paket.");
-const QString detail_timeout = QStringLiteral("Timeout. Vypršel čas odezvy.");
 const QByteArray odpoved_statusu = QByteArrayLiteral("XS");
 
 // Counts the link's message boxes that are open, for as long as one is.

@@ -15,6 +15,18 @@
 
 namespace tarvik {
 
+// The link's messages. A reported packet is "Chyba komunikace. Chyba - " and one of the details.
+inline const QString zprava_port_obsazen = QStringLiteral(
+    "Sériový port je již otevřen jiným programem. Zkontrolujte zda program není již spuštěn na "
+    "liště. Pokud nic nepomůže, zkuste restartovat počítač.");
+inline const QString zprava_chyba_portu = QStringLiteral("Chyba při otevírání sériového portu.");
+inline const QString titulek_chyby_linky = QStringLiteral("Cancel - Konec, Ok - ignoruj chybu");
+inline const QString chyba_komunikace_uvod = QStringLiteral("Chyba komunikace. Chyba - ");
+inline const QString detail_neznamy_typ = QStringLiteral("Neznámý typ paketu.");
+inline const QString detail_r_paket = QStringLiteral("Je očekáván R paket.");
+inline const QString detail_s_paket = QStringLiteral("Je očekáván S paket. Nebo špatný S-paket.");
+inline const QString detail_timeout = QStringLiteral("Timeout. Vypršel čas odezvy.");
+
 // The link to the switch controller: the serial port, the receiver, the two timers and the link
 // state. One command, one reply: a command arms the watchdog and locks the switches until its
 // reply has been handled.

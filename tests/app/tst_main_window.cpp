@@ -3,11 +3,13 @@
 // the menus: login, assigning a contactor from a cell, moving the link to another port, backup and
 // restore.
 
+#include "app/backup_dialogue.h"
 #include "app/cell_grid.h"
 #include "app/main_window.h"
 #include "config/codepage.h"
 #include "config/config_file.h"
 #include "dialogs/frm_cis_stykace.h"
+#include "link/link.h"
 #include "platform/help_viewer.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
@@ -126,13 +128,8 @@ private Q_SLOTS:
         QTest::newRow("CR line ends")
             << vychozi_konfigurace().replace("\r\n", "\r") << 0 << poskozeny;
         QTest::newRow("too big") << QByteArray(nejvetsi_konfigurace + 1, ';') << 0 << poskozeny;
-        QTest::newRow("no device")
-            << vychozi_konfigurace() << 1 << u"Chyba při otevírání sériového portu."_s;
-        QTest::newRow("port held")
-            << vychozi_konfigurace() << 2
-            << u"Sériový port je již otevřen jiným programem. Zkontrolujte zda program "
-               u"není již spuštěn na liště. Pokud nic nepomůže, zkuste restartovat "
-               u"počítač."_s;
+        QTest::newRow("no device") << vychozi_konfigurace() << 1 << zprava_chyba_portu;
+        QTest::newRow("port held") << vychozi_konfigurace() << 2 << zprava_port_obsazen;
     }
 
     // A missing file is reported, then written; a damaged one is reported and kept for the
@@ -482,19 +479,15 @@ private Q_SLOTS:
         QCOMPARE(p.slozka.read("tarvik.ini"), soubor);
 
         p.okno->menu_save_Click();
-        QCOMPARE(p.slozka.read(medium.filePath(u"tarvik.ini"_s)), soubor);
+        QCOMPARE(p.slozka.read(medium.filePath("tarvik.ini")), soubor);
         soubor.replace("stykac5=styka\xE8 5", "stykac5=\xC8"
                                               "erpadlo");
-        p.slozka.write(medium.filePath(u"tarvik.ini"_s), soubor);
+        p.slozka.write(medium.filePath("tarvik.ini"), soubor);
         p.okno->menu_load_Click();
         QCOMPARE(p.zpravy.texty(),
                  (QStringList{u"Zvolený port není systémem podporován. Zvolte jiný port."_s,
-                              u"Vložte disketu do disketové mechaniky.Potom stiskněte "
-                              u"tlačítko OK."_s,
-                              u"Soubor byl úspěšně zkopírován."_s,
-                              u"Vložte disketu s konfiguračním souborem do disketové "
-                              u"mechaniky.Potom stiskněte tlačítko OK."_s,
-                              u"Soubor byl úspěšně zkopírován.  "_s}));
+                              zprava_vlozte_disketu, zprava_zaloha_zkopirovana,
+                              zprava_vlozte_disketu_s_konfiguraci, zprava_obnova_zkopirovana}));
         QCOMPARE(p.slozka.read("tarvik.ini"), soubor);
 
         // Back in user mode the link polls COM2 only, and cell 0 follows contactor 5 under its

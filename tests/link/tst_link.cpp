@@ -28,10 +28,6 @@ using sim::testovaci_simulator;
 
 namespace {
 
-const QString neznamy = u"Neznámý typ paketu."_s;
-const QString cekam_r = u"Je očekáván R paket."_s;
-const QString cekam_s = u"Je očekáván S paket. Nebo špatný S-paket."_s;
-const QString vyprsel = u"Timeout. Vypršel čas odezvy."_s;
 const QByteArray s_paket = "XS00000100" + QByteArray(120, '0') + "\r\n"; // contactor 5 on
 // A reply time for the cases that wait for a silent line.
 constexpr auto kratka_odezva = 500ms;
@@ -47,7 +43,7 @@ QString zapnute(const stavy_stykacu& stavy) {
 
 // A reported packet: its message, then a new status query.
 QStringList chyba(const QString& detail) {
-    return {"!Chyba komunikace. Chyba - " + detail, "zakaz", "panel3=XS"};
+    return {"!" + chyba_komunikace_uvod + detail, "zakaz", "panel3=XS"};
 }
 
 // A timer's tick, as its timeout brings it.
@@ -71,7 +67,7 @@ struct sestava : okno_linky {
     explicit sestava(std::chrono::milliseconds odezva = linka::cas_odezvy) : l(*this, odezva) {
         zpravy.behem_zpravy = [this](const zprava& z) {
             const bool chybova = z.titulek == titulek_chyba && z.tlacitka == tlacitka_zpravy::ok;
-            const bool linkova = z.titulek == u"Cancel - Konec, Ok - ignoruj chybu" &&
+            const bool linkova = z.titulek == titulek_chyby_linky &&
                                  z.tlacitka == tlacitka_zpravy::ok_storno &&
                                  z.ikona == ikona_zpravy::zadna && z.cely_titulek &&
                                  z.text_ok + z.text_storno == u"OKCancel";
@@ -135,18 +131,20 @@ private Q_SLOTS:
             << true << L{"\x01\xffnoise\rXR0", "05=", "1\r\n"} << potvrzeno;
         QTest::newRow("two packets in one batch")
             << true << L{"XR005=1\r\n" + s_paket} << potvrzeno + stav;
-        QTest::newRow("lone line feed") << false << L{"\n"} << chyba(neznamy);
+        QTest::newRow("lone line feed") << false << L{"\n"} << chyba(detail_neznamy_typ);
         // An overlong line is cut and reported once; its rest is dropped up to its line feed or the
         // next "X", whichever comes first.
         QTest::newRow("flood without line feeds")
-            << false << L{QByteArray(64 * 1024, 'X'), "\r\n" + s_paket} << chyba(neznamy) + stav;
+            << false << L{QByteArray(64 * 1024, 'X'), "\r\n" + s_paket}
+            << chyba(detail_neznamy_typ) + stav;
         QTest::newRow("overlong line, then the reply")
-            << false << L{"X" + QByteArray(1100, 'a'), "aaa" + s_paket} << chyba(neznamy) + stav;
+            << false << L{"X" + QByteArray(1100, 'a'), "aaa" + s_paket}
+            << chyba(detail_neznamy_typ) + stav;
         QTest::newRow("timeout, box left open")
-            << true << L{s_paket.left(20)} << chyba(vyprsel) + QStringList{"?Write Error"};
+            << true << L{s_paket.left(20)} << chyba(detail_timeout) + QStringList{"?Write Error"};
         QTest::newRow("wrong acknowledgement, box left open")
             << true << L{"XR005=0\r\n" + s_paket.left(20)}
-            << chyba(cekam_r) + QStringList{"?Write Error"};
+            << chyba(detail_r_paket) + QStringList{"?Write Error"};
     }
 
     void prijem() {
@@ -194,13 +192,14 @@ private Q_SLOTS:
         QTest::newRow("switch") << porucha::zadna << 0 << prepnuti << potvrzeno + stav42;
         QTest::newRow("late replies") << porucha::zpozdeni << 0 << prepnuti << potvrzeno + stav42;
         QTest::newRow("wrong acknowledgement")
-            << porucha::spatne_potvrzeni << 0 << prepnuti << prikaz + chyba(cekam_r) + stav;
+            << porucha::spatne_potvrzeni << 0 << prepnuti << prikaz + chyba(detail_r_paket) + stav;
         QTest::newRow("malformed S") << porucha::spatny_s_paket << 0 << prepnuti + "XA\r\n"
-                                     << potvrzeno + chyba(cekam_s) + stav42;
+                                     << potvrzeno + chyba(detail_s_paket) + stav42;
         QTest::newRow("timeout") << porucha::mlci << 0 << prepnuti
-                                 << prikaz + chyba(vyprsel) + stav;
+                                 << prikaz + chyba(detail_timeout) + stav;
         // A controller gone wild while the link is idle: one box for the whole burst, one query.
-        QTest::newRow("burst") << porucha::zadna << 200 << dva_dotazy << chyba(cekam_s) + stav;
+        QTest::newRow("burst") << porucha::zadna << 200 << dva_dotazy
+                               << chyba(detail_s_paket) + stav;
     }
 
     void na_lince() {
@@ -241,7 +240,7 @@ private Q_SLOTS:
     void zmizele_zarizeni_data() {
         test::sloupce<bool, odpoved_zpravy, QStringList, QString>();
         const QString ztraceno = u"?Serial Device Lost"_s;
-        const QString neotevren = u"!Chyba při otevírání sériového portu."_s;
+        const QString neotevren = "!" + zprava_chyba_portu;
         const QString zapnuto = u"|volno|-|otevren|1,2,127"_s;
         QTest::newRow("back, OK") << true << odpoved_zpravy::ok
                                   << QStringList{ztraceno, "panel2=COM1"} << zapnuto;
