@@ -11,6 +11,25 @@ namespace {
 udalost_linky zprava(skupina_udalosti skupina, const char* text) {
     return {skupina, QString::fromLatin1(text)};
 }
+
+// QSerialPort says PermissionError both for a lock it could not take and for a device that refused
+// it: the lock file and the device tell which.
+vysledek_otevreni klasifikuj_selhani_otevreni(QSerialPort::SerialPortError chyba,
+                                              const QString& cesta) {
+    if (chyba != QSerialPort::PermissionError)
+        return vysledek_otevreni::chyba;
+    switch (zamek_zarizeni(cesta)) {
+    case stav_zamku::drzi_bezici_proces:
+        return vysledek_otevreni::obsazen;
+    case stav_zamku::po_mrtvem_procesu:
+        return vysledek_otevreni::chyba;
+    case stav_zamku::zadny:
+        break;
+    }
+    // No lock: the device itself refused. Busy is another program's exclusive use.
+    return chyba_otevreni_zarizeni(cesta) == EBUSY ? vysledek_otevreni::obsazen
+                                                   : vysledek_otevreni::chyba;
+}
 } // namespace
 
 udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba) {
@@ -32,21 +51,6 @@ udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba) {
         break;
     }
     return {skupina_udalosti::ignorovano, {}};
-}
-
-vysledek_otevreni klasifikuj_selhani_otevreni(const selhani_otevreni& s) {
-    if (s.cislo < 1 || s.chyba != QSerialPort::PermissionError)
-        return vysledek_otevreni::chyba;
-    switch (s.zamek) {
-    case stav_zamku::drzi_bezici_proces:
-        return vysledek_otevreni::obsazen;
-    case stav_zamku::po_mrtvem_procesu:
-        return vysledek_otevreni::chyba;
-    case stav_zamku::zadny:
-        break;
-    }
-    // No lock: the device itself refused. Busy is another program's exclusive use.
-    return s.chyba_systemu == EBUSY ? vysledek_otevreni::obsazen : vysledek_otevreni::chyba;
 }
 
 seriovy_port::seriovy_port(QObject* parent) : QObject(parent) {
@@ -81,16 +85,9 @@ vysledek_otevreni seriovy_port::otevri(int cislo) {
         zmizelo_ = false;
         return vysledek_otevreni::ok;
     }
-    // QSerialPort says PermissionError both for a lock it could not take and for a device that
-    // refused it: the lock file and the device tell which.
-    selhani_otevreni s{cislo, port_.error(), stav_zamku::zadny, 0};
+    const QSerialPort::SerialPortError chyba = port_.error();
     port_.clearError();
-    if (s.chyba == QSerialPort::PermissionError) {
-        s.zamek = zamek_zarizeni(cesta);
-        if (s.zamek == stav_zamku::zadny)
-            s.chyba_systemu = chyba_otevreni_zarizeni(cesta);
-    }
-    return klasifikuj_selhani_otevreni(s);
+    return klasifikuj_selhani_otevreni(chyba, cesta);
 }
 
 void seriovy_port::zavri() {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/devices.h"
-
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
@@ -26,25 +24,14 @@ struct udalost_linky {
 // only opening reports, and timeouts of waits the program never makes, are ignored here.
 udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba);
 
+// A port is in use only when a running process holds its lock or has the device in exclusive
+// use. Access refused, a lock left by a dead process that cannot be removed, a missing device
+// and port number 0 are all the general failure.
 enum class vysledek_otevreni {
     ok,
     obsazen, // held by a running program (or by another port object of this one)
     chyba    // no such device, port number 0, access refused, a lock left by a dead program, ...
 };
-
-// What is known of a failed opening of COM<cislo>: QSerialPort's error, the device's lock file
-// and, where the lock does not explain it, the system's error on opening the device itself.
-struct selhani_otevreni {
-    int cislo = 1;
-    QSerialPort::SerialPortError chyba = QSerialPort::NoError;
-    stav_zamku zamek = stav_zamku::zadny;
-    int chyba_systemu = 0; // errno; 0 when not known
-};
-
-// A port is in use only when a running process holds its lock or has the device in exclusive
-// use. Access refused, a lock left by a dead process that cannot be removed, a missing device
-// and port number 0 are all the general failure.
-vysledek_otevreni klasifikuj_selhani_otevreni(const selhani_otevreni& s);
 
 // The serial port COM<n>, 9600 baud 8N1 without flow control. It only moves bytes: received
 // bytes are announced by prijata_data, line errors by udalost. A vanished device is reported
