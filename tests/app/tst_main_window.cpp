@@ -33,6 +33,7 @@
 #include <numeric>
 
 using namespace tarvik;
+using tarvik::test::radek;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -122,14 +123,13 @@ private Q_SLOTS:
         // message.
         test::sloupce<QByteArray, int, QString>();
         const QString poskozeny = zprava_poskozena_konfigurace;
-        QTest::newRow("first start") << QByteArray() << 0 << zprava_chybi_konfigurace;
-        QTest::newRow("empty") << QByteArray("") << 0 << poskozeny;
-        QTest::newRow("junk") << QByteArray("\x00\xFF[\x01junk=\r\n", 11) << 0 << poskozeny;
-        QTest::newRow("CR line ends")
-            << vychozi_konfigurace().replace("\r\n", "\r") << 0 << poskozeny;
-        QTest::newRow("too big") << QByteArray(nejvetsi_konfigurace + 1, ';') << 0 << poskozeny;
-        QTest::newRow("no device") << vychozi_konfigurace() << 1 << zprava_chyba_portu;
-        QTest::newRow("port held") << vychozi_konfigurace() << 2 << zprava_port_obsazen;
+        radek("first start", QByteArray(), 0, zprava_chybi_konfigurace);
+        radek("empty", QByteArray(""), 0, poskozeny);
+        radek("junk", QByteArray("\x00\xFF[\x01junk=\r\n", 11), 0, poskozeny);
+        radek("CR line ends", vychozi_konfigurace().replace("\r\n", "\r"), 0, poskozeny);
+        radek("too big", QByteArray(nejvetsi_konfigurace + 1, ';'), 0, poskozeny);
+        radek("no device", vychozi_konfigurace(), 1, zprava_chyba_portu);
+        radek("port held", vychozi_konfigurace(), 2, zprava_port_obsazen);
     }
 
     // A missing file is reported, then written; a damaged one is reported and kept for the
@@ -164,15 +164,15 @@ private Q_SLOTS:
     void zalozky_podle_konfigurace_data() {
         // The section, the captions of the tabs ("-" for one hidden), the tab selected.
         test::sloupce<QByteArray, QStringList, int>();
-        QTest::newRow("blanks, '10', empty and missing values; long and empty captions")
-            << QByteArray("[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
-                          "nazev1=123456789012345\r\nnazev2=skryta\r\nnazev5=\r\n")
-            << QStringList{u"12345678901"_s, "-", "-", u"---"_s, QString()} << 4;
-        QTest::newRow("last tab hidden selects the first shown")
-            << QByteArray("[zalozky]\r\naktivni2=1\r\naktivni3=1\r\naktivni5=0\r\n")
-            << QStringList{"-", u"---"_s, u"---"_s, "-", "-"} << 1;
-        QTest::newRow("no tab active")
-            << QByteArray("[zalozky]\r\n") << QStringList{"-", "-", "-", "-", "-"} << 4;
+        radek("blanks, '10', empty and missing values; long and empty captions",
+              QByteArray("[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
+                         "nazev1=123456789012345\r\nnazev2=skryta\r\nnazev5=\r\n"),
+              QStringList{u"12345678901"_s, "-", "-", u"---"_s, QString()}, 4);
+        radek("last tab hidden selects the first shown",
+              QByteArray("[zalozky]\r\naktivni2=1\r\naktivni3=1\r\naktivni5=0\r\n"),
+              QStringList{"-", u"---"_s, u"---"_s, "-", "-"}, 1);
+        radek("no tab active", QByteArray("[zalozky]\r\n"), QStringList{"-", "-", "-", "-", "-"},
+              4);
     }
 
     void zalozky_podle_konfigurace() {

@@ -120,8 +120,8 @@ private Q_SLOTS:
     // rejects the dialog); the main window redraws its cells once the catalogue closes.
     void prejmenovani_data() {
         QTest::addColumn<bool>("uloz");
-        QTest::newRow("ulož by Enter") << true;
-        QTest::newRow("storno") << false;
+        radek("ulož by Enter", true);
+        radek("storno", false);
     }
     void prejmenovani() {
         QFETCH(bool, uloz);

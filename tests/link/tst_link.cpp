@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 using namespace tarvik;
+using tarvik::test::radek;
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using sim::porucha;
@@ -128,24 +129,19 @@ private Q_SLOTS:
         using L = QByteArrayList;
         const QStringList potvrzeno{"povol", "zakaz", "panel3=XS"};
         const QStringList stav{"panel3=", "zobraz 5", "povol"};
-        QTest::newRow("noise, split ack")
-            << true << L{"\x01\xffnoise\rXR0", "05=", "1\r\n"} << potvrzeno;
-        QTest::newRow("two packets in one batch")
-            << true << L{"XR005=1\r\n" + s_paket} << potvrzeno + stav;
-        QTest::newRow("lone line feed") << false << L{"\n"} << chyba(detail_neznamy_typ);
+        radek("noise, split ack", true, L{"\x01\xffnoise\rXR0", "05=", "1\r\n"}, potvrzeno);
+        radek("two packets in one batch", true, L{"XR005=1\r\n" + s_paket}, potvrzeno + stav);
+        radek("lone line feed", false, L{"\n"}, chyba(detail_neznamy_typ));
         // An overlong line is cut and reported once; its rest is dropped up to its line feed or the
         // next "X", whichever comes first.
-        QTest::newRow("flood without line feeds")
-            << false << L{QByteArray(64 * 1024, 'X'), "\r\n" + s_paket}
-            << chyba(detail_neznamy_typ) + stav;
-        QTest::newRow("overlong line, then the reply")
-            << false << L{"X" + QByteArray(1100, 'a'), "aaa" + s_paket}
-            << chyba(detail_neznamy_typ) + stav;
-        QTest::newRow("timeout, box left open")
-            << true << L{s_paket.left(20)} << chyba(detail_timeout) + QStringList{"?Write Error"};
-        QTest::newRow("wrong acknowledgement, box left open")
-            << true << L{"XR005=0\r\n" + s_paket.left(20)}
-            << chyba(detail_r_paket) + QStringList{"?Write Error"};
+        radek("flood without line feeds", false, L{QByteArray(64 * 1024, 'X'), "\r\n" + s_paket},
+              chyba(detail_neznamy_typ) + stav);
+        radek("overlong line, then the reply", false,
+              L{"X" + QByteArray(1100, 'a'), "aaa" + s_paket}, chyba(detail_neznamy_typ) + stav);
+        radek("timeout, box left open", true, L{s_paket.left(20)},
+              chyba(detail_timeout) + QStringList{"?Write Error"});
+        radek("wrong acknowledgement, box left open", true, L{"XR005=0\r\n" + s_paket.left(20)},
+              chyba(detail_r_paket) + QStringList{"?Write Error"});
     }
 
     void prijem() {
@@ -190,17 +186,15 @@ private Q_SLOTS:
         const QStringList potvrzeno = prikaz + QStringList{"povol", "zakaz", "panel3=XS"};
         const QStringList stav{"panel3=", "zobraz 1,2", "povol"};
         const QStringList stav42{"panel3=", "zobraz 1,2,42", "povol"};
-        QTest::newRow("switch") << porucha::zadna << 0 << prepnuti << potvrzeno + stav42;
-        QTest::newRow("late replies") << porucha::zpozdeni << 0 << prepnuti << potvrzeno + stav42;
-        QTest::newRow("wrong acknowledgement")
-            << porucha::spatne_potvrzeni << 0 << prepnuti << prikaz + chyba(detail_r_paket) + stav;
-        QTest::newRow("malformed S") << porucha::spatny_s_paket << 0 << prepnuti + "XA\r\n"
-                                     << potvrzeno + chyba(detail_s_paket) + stav42;
-        QTest::newRow("timeout") << porucha::mlci << 0 << prepnuti
-                                 << prikaz + chyba(detail_timeout) + stav;
+        radek("switch", porucha::zadna, 0, prepnuti, potvrzeno + stav42);
+        radek("late replies", porucha::zpozdeni, 0, prepnuti, potvrzeno + stav42);
+        radek("wrong acknowledgement", porucha::spatne_potvrzeni, 0, prepnuti,
+              prikaz + chyba(detail_r_paket) + stav);
+        radek("malformed S", porucha::spatny_s_paket, 0, prepnuti + "XA\r\n",
+              potvrzeno + chyba(detail_s_paket) + stav42);
+        radek("timeout", porucha::mlci, 0, prepnuti, prikaz + chyba(detail_timeout) + stav);
         // A controller gone wild while the link is idle: one box for the whole burst, one query.
-        QTest::newRow("burst") << porucha::zadna << 200 << dva_dotazy
-                               << chyba(detail_s_paket) + stav;
+        radek("burst", porucha::zadna, 200, dva_dotazy, chyba(detail_s_paket) + stav);
     }
 
     void na_lince() {
@@ -243,14 +237,12 @@ private Q_SLOTS:
         const QString ztraceno = u"?Serial Device Lost"_s;
         const QString neotevren = "!" + zprava_chyba_portu;
         const QString zapnuto = u"|volno|-|otevren|1,2,127"_s;
-        QTest::newRow("back, OK") << true << odpoved_zpravy::ok
-                                  << QStringList{ztraceno, "panel2=COM1"} << zapnuto;
-        QTest::newRow("missing, OK")
-            << false << odpoved_zpravy::ok
-            << QStringList{ztraceno, "panel2=", neotevren, "panel2=COM1"} << zapnuto;
+        radek("back, OK", true, odpoved_zpravy::ok, QStringList{ztraceno, "panel2=COM1"}, zapnuto);
+        radek("missing, OK", false, odpoved_zpravy::ok,
+              QStringList{ztraceno, "panel2=", neotevren, "panel2=COM1"}, zapnuto);
         // The port stays closed: not even the operator's request opens it.
-        QTest::newRow("Cancel") << true << odpoved_zpravy::storno << QStringList{ztraceno}
-                                << "XS|zamceno|watchdog|zavren|1,2";
+        radek("Cancel", true, odpoved_zpravy::storno, QStringList{ztraceno},
+              "XS|zamceno|watchdog|zavren|1,2");
     }
 
     void zmizele_zarizeni() {
@@ -317,11 +309,11 @@ private Q_SLOTS:
     // the device make the port busy.
     void otevreni_jinym_uzivatelem_data() {
         test::sloupce<QString, int>();
-        QTest::newRow("access refused") << "odepreno" << int(vysledek_otevreni::chyba);
-        QTest::newRow("lock of a dead process") << "mrtvy" << int(vysledek_otevreni::chyba);
-        QTest::newRow("lock of a running process") << "drzi" << int(vysledek_otevreni::obsazen);
-        QTest::newRow("exclusive use, no lock") << "vyhradne" << int(vysledek_otevreni::obsazen);
-        QTest::newRow("missing device") << "chybi" << int(vysledek_otevreni::chyba);
+        radek("access refused", "odepreno", int(vysledek_otevreni::chyba));
+        radek("lock of a dead process", "mrtvy", int(vysledek_otevreni::chyba));
+        radek("lock of a running process", "drzi", int(vysledek_otevreni::obsazen));
+        radek("exclusive use, no lock", "vyhradne", int(vysledek_otevreni::obsazen));
+        radek("missing device", "chybi", int(vysledek_otevreni::chyba));
     }
 
     void otevreni_jinym_uzivatelem() {
@@ -364,9 +356,9 @@ private Q_SLOTS:
     // normal close, and no lock file is left for the next operator.
     void konec_bez_zamku_data() {
         QTest::addColumn<int>("signal"); // 0: the display server goes away
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
-        QTest::newRow("display lost") << 0;
+        radek("SIGTERM", int(SIGTERM));
+        radek("SIGHUP", int(SIGHUP));
+        radek("display lost", 0);
     }
 
     void konec_bez_zamku() {

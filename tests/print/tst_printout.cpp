@@ -4,6 +4,7 @@
 #include "print/print_surface.h"
 #include "print/printout.h"
 #include "support/message_recorder.h"
+#include "support/rows.h"
 #include "support/temp_folder.h"
 
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <map>
 
 using namespace tarvik;
+using tarvik::test::radek;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -168,17 +170,16 @@ private Q_SLOTS:
             QFile::link(cil, dok + u'/' + jmeno);
             return dok + u'/' + jmeno;
         };
-        QTest::newRow("novy soubor ve slozce programu") << program + "/tabulka.pdf";
-        QTest::newRow("podslozka programu") << program + "/dosdevices/tabulka.pdf";
-        QTest::newRow("slozka konfigurace") << konfigurace_.filePath("tabulka.pdf");
-        QTest::newRow("..") << dok + u'/' + QDir(dok).relativeFilePath(program + "/tarvik.ini");
-        QTest::newRow("odkaz na tarvik.ini") << odkaz("na-ini.pdf", program + "/tarvik.ini");
-        QTest::newRow("odkaz nikam") << odkaz("nikam.pdf", program + "/tabulka.pdf");
-        QTest::newRow("odkaz na slozku a ..")
-            << odkaz("dos", program + "/dosdevices") + "/../tabulka.pdf";
-        QTest::newRow("zarizeni") << u"/dev/null"_s;
-        QTest::newRow("slozka") << dok;
-        QTest::newRow("zruseny dialog") << QString();
+        radek("novy soubor ve slozce programu", program + "/tabulka.pdf");
+        radek("podslozka programu", program + "/dosdevices/tabulka.pdf");
+        radek("slozka konfigurace", konfigurace_.filePath("tabulka.pdf"));
+        radek("..", dok + u'/' + QDir(dok).relativeFilePath(program + "/tarvik.ini"));
+        radek("odkaz na tarvik.ini", odkaz("na-ini.pdf", program + "/tarvik.ini"));
+        radek("odkaz nikam", odkaz("nikam.pdf", program + "/tabulka.pdf"));
+        radek("odkaz na slozku a ..", odkaz("dos", program + "/dosdevices") + "/../tabulka.pdf");
+        radek("zarizeni", u"/dev/null"_s);
+        radek("slozka", dok);
+        radek("zruseny dialog", QString());
     }
 
     void cil_tisku() {

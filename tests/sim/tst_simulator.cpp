@@ -14,6 +14,7 @@
 #include <QTest>
 
 using namespace tarvik;
+using tarvik::test::radek;
 using namespace tarvik::sim;
 using test::radek;
 
@@ -85,11 +86,10 @@ private Q_SLOTS:
     void program_data() {
         QTest::addColumn<QString>("volby");
         QTest::addColumn<int>("kod"); // -1: it runs
-        QTest::newRow("help") << "--help" << 0;
-        QTest::newRow("port 10") << "--port 10" << 2;
-        QTest::newRow("unknown fault") << "--fault sometimes" << 2;
-        QTest::newRow("runs")
-            << "--port 3 --states 101 --pace --burst 2 --fault hangup --come-back 100" << -1;
+        radek("help", "--help", 0);
+        radek("port 10", "--port 10", 2);
+        radek("unknown fault", "--fault sometimes", 2);
+        radek("runs", "--port 3 --states 101 --pace --burst 2 --fault hangup --come-back 100", -1);
     }
 
     // Help or a bad option: it ends at once, says why, and makes no link. Running: it prints its
