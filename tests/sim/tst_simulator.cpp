@@ -84,8 +84,8 @@ private Q_SLOTS:
     }
 
     void program_data() {
-        QTest::addColumn<QString>("volby");
-        QTest::addColumn<int>("kod"); // -1: it runs
+        // The options, the exit code (-1: it runs).
+        test::sloupce<QString, int>();
         radek("help", "--help", 0);
         radek("port 10", "--port 10", 2);
         radek("unknown fault", "--fault sometimes", 2);
@@ -97,8 +97,7 @@ private Q_SLOTS:
     // under a new device behind the same link, printed again, answers there, and on SIGTERM ends
     // cleanly and removes the link.
     void program() {
-        QFETCH(QString, volby);
-        QFETCH(int, kod);
+        const auto [volby, kod] = test::hodnoty<QString, int>();
         QTemporaryDir slozka;
         QProcess p;
         p.start(QStringLiteral(TARVIK_SIM_PROGRAM),
