@@ -89,10 +89,9 @@ struct sestava : okno_linky {
     }
     QWidget* rodic_zprav() override { return nullptr; }
 
-    bool otevri() { return sim.bezi() && l.otevri_port(1); }
     // The port open and the first status applied, as at start-up; nothing recorded yet.
     bool spust() {
-        if (!otevri())
+        if (!sim.bezi() || !l.otevri_port(1))
             return false;
         l.nacti_status();
         const bool klid = cekej_na_klid();
@@ -370,23 +369,20 @@ private Q_SLOTS:
         const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
         if (!QFile::exists(program) || (signal == 0 && xvfb.isEmpty()))
             QSKIP("needs the program built and Xvfb");
-        QProcess displej;
-        QProcessEnvironment prostredi = QProcessEnvironment::systemEnvironment();
+        QProcess displej, tarvik;
         if (signal == 0) {
             const QString cislo = QString::number(200 + ::getpid() % 500);
             displej.start(xvfb, {":" + cislo, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
             QVERIFY(testovaci_simulator::cekej(
                 [&] { return QFile::exists("/tmp/.X11-unix/X" + cislo); }));
-            prostredi.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-            prostredi.insert(u"DISPLAY"_s, ":" + cislo);
+            tarvik.setEnvironment(QProcess::systemEnvironment() << "QT_QPA_PLATFORM=xcb"
+                                                                << "DISPLAY=:" + cislo);
         }
         sestava s;
         s.slozka.write(u"tarvik.ini"_s, "[system]\r\ncom=1\r\n");
         const QString kopie = s.slozka.file(u"tarvik"_s);
         QVERIFY(QFile::copy(program, kopie));
         const QString zamek = zamek_linky(s.sim->cesta_zarizeni());
-        QProcess tarvik;
-        tarvik.setProcessEnvironment(prostredi);
         tarvik.start(kopie, QStringList());
         QVERIFY(
             testovaci_simulator::cekej([&] { return s.sim->prijato().contains("XA\r\n"); }, 30000));
