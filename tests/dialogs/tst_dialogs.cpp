@@ -36,15 +36,18 @@ class tst_dialogs : public QObject {
     QByteArray s_radkem(const QByteArray& stary, const QByteArray& novy) const {
         return QByteArray(pred_).replace("\r\n" + stary + "\r\n", "\r\n" + novy + "\r\n");
     }
+    // Shows a new dialog; the pointer returned turns null once the dialog is deleted.
+    template <typename D> static QPointer<D> ukaz(D* d) {
+        d->show();
+        return d;
+    }
     QPointer<frm_cis_stykace> katalog(bool editace, int chlivek = 0) {
-        QPointer<frm_cis_stykace> d = new frm_cis_stykace(
+        return ukaz(new frm_cis_stykace(
             slozka_->ini(), editace, chlivek, posledni_radek_,
             [this](int c, const QString& cislo, const QString& nazev) {
                 volani_ << u"chlivek %1: %2 %3"_s.arg(c).arg(cislo, nazev);
             },
-            [this] { volani_ << "obnov chlivky"; });
-        d->show();
-        return d;
+            [this] { volani_ << "obnov chlivky"; }));
     }
     static QTableWidget* grid(QWidget* d) { return d->findChild<QTableWidget*>("MSHFlexGrid1"); }
     static void klikni(QWidget* d, const char* jmeno) {
@@ -142,9 +145,7 @@ private Q_SLOTS:
         const QByteArray bez_zalozek = "[system]\r\ncom=2\r\n";
         slozka_->write("tarvik.ini", bez_zalozek);
         const auto otevri = [this] {
-            auto* d = new frm_zalozky(slozka_->ini(), [this] { volani_ << "obnov zalozky"; });
-            d->show();
-            return QPointer(d);
+            return ukaz(new frm_zalozky(slozka_->ini(), [this] { volani_ << "obnov zalozky"; }));
         };
         QTest::keyClick(otevri(), Qt::Key_Escape);
         auto d = otevri();
@@ -165,14 +166,13 @@ private Q_SLOTS:
     // open and writes nothing.
     void com() {
         bool prijme = false;
-        QPointer<frm_com> d = new frm_com(
+        auto d = ukaz(new frm_com(
             slozka_->ini(),
             [&](int n) {
                 volani_ << u"port %1"_s.arg(n);
                 return prijme;
             },
-            [this](const QString& text) { volani_ << "panel " + text; });
-        d->show();
+            [this](const QString& text) { volani_ << "panel " + text; }));
         QVERIFY(d->findChild<QRadioButton*>("Option1_0")->isChecked());
         klikni(d, "Option1_2");
         klikni(d, "bt_ok");
