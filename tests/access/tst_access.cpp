@@ -37,6 +37,7 @@ class tst_access : public QObject {
             ikony_.insert(b->icon().cacheKey());
         QVERIFY(ikon == 0 || ikony_.size() == ikon);
         const auto pole = dialog->findChildren<QLineEdit*>();
+        QCOMPARE(pole.size(), texty.size());
         for (qsizetype i = 0; i < pole.size(); ++i) {
             pole[i]->setText(texty[i]);
             QCOMPARE(pole[i]->displayText(), QString(pole[i]->text().size(), u'*'));

@@ -162,9 +162,10 @@ private Q_SLOTS:
                                          "aktivni4=1\r\nnazev5=---\r\naktivni5=0\r\n"));
     }
 
-    // COM 1 is preselected whatever is configured; a port the system refuses keeps the dialog
-    // open and writes nothing.
+    // COM 1 is preselected whatever is configured (here COM 2); a port the system refuses keeps the
+    // dialog open and writes nothing.
     void com() {
+        slozka_->write("tarvik.ini", pred_ = s_radkem("com=1", "com=2"));
         bool prijme = false;
         auto d = ukaz(new frm_com(
             slozka_->ini(),
@@ -183,7 +184,7 @@ private Q_SLOTS:
         klikni(d, "bt_ok");
         QCOMPARE(std::tuple(volani_, soubor(), d->isVisible()),
                  std::tuple(QStringList{"port 3", "port 3", "panel COM3"},
-                            s_radkem("com=1", "com=3"), false));
+                            s_radkem("com=2", "com=3"), false));
     }
 };
 
