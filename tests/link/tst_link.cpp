@@ -338,8 +338,10 @@ private Q_SLOTS:
         if (pripad == u"mrtvy") {
             QProcess skonceny;
             skonceny.start(u"true"_s);
+            QVERIFY(skonceny.waitForStarted());
+            const qint64 pid = skonceny.processId();
             QVERIFY(skonceny.waitForFinished());
-            s.slozka.write(zamek, QByteArray::number(skonceny.processId()) + "\ntarvik\n" +
+            s.slozka.write(zamek, QByteArray::number(pid) + "\ntarvik\n" +
                                       QSysInfo::machineHostName().toUtf8() + "\n");
         }
         // For the program only.
