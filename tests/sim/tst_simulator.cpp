@@ -16,7 +16,6 @@
 using namespace tarvik;
 using tarvik::test::radek;
 using namespace tarvik::sim;
-using test::radek;
 
 namespace {
 
