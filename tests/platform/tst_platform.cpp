@@ -118,10 +118,8 @@ private Q_SLOTS:
         QStringList chybi;
         for (const auto& shoda : citace.globalMatch(
                  precti(QStringLiteral(TARVIK_SOURCE_DIR "/resources/tarvik.hlp")))) {
-            const QString zprava =
-                QTextDocumentFragment::fromHtml(shoda.captured(1) + shoda.captured(2))
-                    .toPlainText()
-                    .simplified();
+            const QString html = shoda.captured(1) + shoda.captured(2);
+            const QString zprava = QTextDocumentFragment::fromHtml(html).toPlainText().simplified();
             bool nalezena = texty.contains(zprava);
             for (auto t = texty.cbegin(); !nalezena && t != texty.cend(); ++t)
                 nalezena =
@@ -130,8 +128,7 @@ private Q_SLOTS:
                 chybi << zprava;
             ++pocet;
         }
-        QVERIFY2(chybi.isEmpty(), qPrintable(chybi.join(u'\n')));
-        QVERIFY(pocet > 20);
+        QCOMPARE(std::pair(chybi, pocet > 20), std::pair(QStringList(), true));
     }
 };
 
