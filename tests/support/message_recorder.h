@@ -3,7 +3,6 @@
 #include "platform/message_box.h"
 
 #include <QList>
-#include <deque>
 #include <functional>
 
 namespace tarvik::test {
@@ -17,18 +16,14 @@ public:
             zpravy.append(z);
             if (behem_zpravy)
                 behem_zpravy(z);
-            const auto o = odpovedi.empty() ? odpoved_zpravy::ok : odpovedi.front();
-            if (!odpovedi.empty())
-                odpovedi.pop_front();
-            return o;
+            return odpovedi.isEmpty() ? odpoved_zpravy::ok : odpovedi.takeFirst();
         });
     }
     ~zapisnik_zprav() { nastav_odpovidac_zprav({}); }
-    zapisnik_zprav(const zapisnik_zprav&) = delete;
-    zapisnik_zprav& operator=(const zapisnik_zprav&) = delete;
+    Q_DISABLE_COPY(zapisnik_zprav)
 
     QList<zprava> zpravy;
-    std::deque<odpoved_zpravy> odpovedi;
+    QList<odpoved_zpravy> odpovedi;
     std::function<void(const zprava&)> behem_zpravy;
 
     QStringList texty() const {

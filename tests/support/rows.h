@@ -2,7 +2,6 @@
 
 #include <QTest>
 #include <tuple>
-#include <utility>
 
 namespace tarvik::test {
 
@@ -11,24 +10,19 @@ template <typename... T> void radek(const char* nazev, const T&... sloupce) {
     (QTest::newRow(nazev) << ... << sloupce);
 }
 
-namespace detail {
-inline constexpr const char* sloupec[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-template <typename... T, std::size_t... i> void sloupce(std::index_sequence<i...>) {
-    (QTest::addColumn<T>(sloupec[i]), ...);
-}
-template <typename... T, std::size_t... i> std::tuple<T...> hodnoty(std::index_sequence<i...>) {
-    return {*static_cast<T*>(QTest::qData(sloupec[i], qMetaTypeId<T>()))...};
-}
-} // namespace detail
+// A table's columns are named by their places (QTest keeps the names, not copies of them).
+inline constexpr const char* nazvy_sloupcu[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
 
 // A table's columns by their types alone: `sloupce<A, B>()` declares them in `_data`, and
 // `auto [a, b] = hodnoty<A, B>();` gives the current row's values in the test (a type that differs
-// from the table's fails the test).
+// from the table's fails the test). Both go through the columns left to right.
 template <typename... T> void sloupce() {
-    detail::sloupce<T...>(std::index_sequence_for<T...>{});
+    int i = 0;
+    (QTest::addColumn<T>(nazvy_sloupcu[i++]), ...);
 }
 template <typename... T> std::tuple<T...> hodnoty() {
-    return detail::hodnoty<T...>(std::index_sequence_for<T...>{});
+    int i = 0;
+    return {*static_cast<T*>(QTest::qData(nazvy_sloupcu[i++], qMetaTypeId<T>()))...};
 }
 
 } // namespace tarvik::test
