@@ -5,12 +5,8 @@
 #include "support/rows.h"
 #include "support/temp_folder.h"
 
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QSet>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace tarvik;
 using namespace tarvik::test;

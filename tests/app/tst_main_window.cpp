@@ -16,20 +16,9 @@
 #include "support/temp_folder.h"
 #include "tarvik-sim/simulator.h"
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QFile>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QRegularExpression>
-#include <QSerialPort>
-#include <QStatusBar>
-#include <QStorageInfo>
-#include <QTemporaryDir>
-#include <QTimer>
+#include <QtSerialPort>
+#include <QtTest>
+#include <QtWidgets>
 #include <numeric>
 
 using namespace tarvik;

@@ -5,8 +5,7 @@
 #include "support/rows.h"
 #include "support/temp_folder.h"
 
-#include <QCryptographicHash>
-#include <QTest>
+#include <QtTest>
 #include <sys/mount.h>
 #include <sys/stat.h>
 

@@ -8,12 +8,8 @@
 #include "support/rows.h"
 #include "support/temp_folder.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTableWidget>
 #include <QtTest>
+#include <QtWidgets>
 #include <optional>
 
 using namespace tarvik;

@@ -8,13 +8,8 @@
 #include "support/temp_folder.h"
 #include "tarvik-sim/sim_fixture.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QSysInfo>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/ioctl.h>

@@ -8,13 +8,8 @@
 #include "support/rows.h"
 #include "support/temp_folder.h"
 
-#include <QDirIterator>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSet>
-#include <QTest>
-#include <QTextDocumentFragment>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace tarvik;
 using tarvik::test::radek;

@@ -7,12 +7,9 @@
 #include "support/rows.h"
 #include "support/temp_folder.h"
 
-#include <QLineEdit>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QProcess>
-#include <QTest>
+#include <QtPrintSupport>
+#include <QtTest>
+#include <QtWidgets>
 #include <map>
 
 using namespace tarvik;

@@ -7,11 +7,8 @@
 #include "support/rows.h"
 #include "tarvik-sim/sim_fixture.h"
 
-#include <QFileInfo>
-#include <QProcess>
-#include <QSerialPort>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtSerialPort>
+#include <QtTest>
 
 using namespace tarvik;
 using tarvik::test::radek;
