@@ -79,18 +79,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray text(reinterpret_cast<const char*>(data) + 2 + delka,
                           qsizetype(size - 2 - delka));
 
+    const ini::rejstrik pred_zapisem(text);
     std::array<std::optional<QByteArray>, jmena.size()> pred;
     for (std::size_t i = 0; i < jmena.size(); ++i)
-        pred[i] = ini::najdi_hodnotu(text, jmena[i].first, jmena[i].second);
+        pred[i] = pred_zapisem.najdi(jmena[i].first, jmena[i].second);
 
     const auto po = ini::nastav_hodnotu(text, sekce, klic, hodnota);
     over(po.has_value(), "valid names are accepted");
-    over(ini::najdi_hodnotu(*po, sekce, klic) == orizni(hodnota), "the value reads back");
+    const ini::rejstrik po_zapisu(*po);
+    over(po_zapisu.najdi(sekce, klic) == orizni(hodnota), "the value reads back");
 
     for (std::size_t i = 0; i < jmena.size(); ++i) {
         if (stejne(jmena[i].first, sekce) && stejne(jmena[i].second, klic))
             continue;
-        over(ini::najdi_hodnotu(*po, jmena[i].first, jmena[i].second) == pred[i],
+        over(po_zapisu.najdi(jmena[i].first, jmena[i].second) == pred[i],
              "other keys read as before");
     }
 

@@ -144,20 +144,6 @@ void pridej(QByteArray& cil, string_view s) {
     cil.append(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-} // namespace
-
-std::optional<QByteArray> najdi_hodnotu(QByteArrayView text, QByteArrayView sekce,
-                                        QByteArrayView klic) {
-    const string_view t = pohled(text);
-    const nalez n = hledej(t, pohled(sekce), pohled(klic));
-    if (!n.klic)
-        return std::nullopt;
-    const string_view hodnota = n.radek_klice.hodnota.v(t);
-    return QByteArray(hodnota.data(), static_cast<qsizetype>(hodnota.size()));
-}
-
-namespace {
-
 // Section and key in small letters, joined by a line break, which neither can hold.
 QByteArray klic_rejstriku(string_view sekce, string_view klic) {
     QByteArray k;

@@ -22,15 +22,12 @@
 // Bytes of any value (NUL included) are accepted anywhere, and lines may be of any length.
 namespace tarvik::ini {
 
-// The value of `klic` in section `sekce`, or nothing when the section or the key is missing.
-std::optional<QByteArray> najdi_hodnotu(QByteArrayView text, QByteArrayView sekce,
-                                        QByteArrayView klic);
-
-// Every value a text holds, found by the rules above in one pass: for reading many keys of one
-// text without scanning it for each.
+// Every value a text holds, found by the rules above in one pass, so that many keys of one text
+// are read without scanning it for each.
 class rejstrik {
 public:
     explicit rejstrik(QByteArrayView text);
+    // The value of `klic` in section `sekce`, or nothing when the section or the key is missing.
     std::optional<QByteArray> najdi(QByteArrayView sekce, QByteArrayView klic) const;
 
 private:
