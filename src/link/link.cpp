@@ -46,17 +46,16 @@ linka::~linka() {
 
 bool linka::otevri_port(int cislo) {
     prijimac_.vymaz();
-    switch (com_port_.otevri(cislo)) {
-    case vysledek_otevreni::ok:
+    const vysledek_otevreni v = com_port_.otevri(cislo);
+    if (v == vysledek_otevreni::ok) {
         okno_.nastav_panel(2, QStringLiteral("COM%1").arg(cislo));
         return true;
-    case vysledek_otevreni::obsazen:
-        zobraz_chybu(okno_.rodic_zprav(), zprava_port_obsazen);
-        return false;
-    case vysledek_otevreni::chyba:
-        break;
     }
-    zobraz_chybu(okno_.rodic_zprav(), zprava_chyba_portu);
+    // The screen never names a line that is not there.
+    okno_.nastav_panel(2, QString());
+    const otevrena_zprava zprava(otevrene_zpravy_);
+    zobraz_chybu(okno_.rodic_zprav(),
+                 v == vysledek_otevreni::obsazen ? zprava_port_obsazen : zprava_chyba_portu);
     return false;
 }
 
@@ -93,28 +92,12 @@ void linka::aktualizuj_stav() {
         nacti_status();
 }
 
-bool linka::otevri_znovu() {
-    prijimac_.vymaz();
-    const int cislo = com_port_.cislo();
-    const vysledek_otevreni v = com_port_.otevri(cislo);
-    if (v == vysledek_otevreni::ok) {
-        okno_.nastav_panel(2, QStringLiteral("COM%1").arg(cislo));
-        return true;
-    }
-    // The screen never names a line that is not there.
-    okno_.nastav_panel(2, QString());
-    const otevrena_zprava zprava(otevrene_zpravy_);
-    zobraz_chybu(okno_.rodic_zprav(),
-                 v == vysledek_otevreni::obsazen ? zprava_port_obsazen : zprava_chyba_portu);
-    return false;
-}
-
 // Reopens the port whose device vanished and asks for the status. When the device is not back,
 // the reply that was awaited can no longer come: the switches it locked are freed, so that the
 // operator can ask again.
 bool linka::obnov_linku() {
     zastav_watchdog_timer();
-    if (otevri_znovu()) {
+    if (otevri_port(com_port_.cislo())) {
         nacti_status();
         return true;
     }
@@ -150,7 +133,7 @@ void linka::restartuj_status_timer() {
 // same handler, before any input or byte can be handled. While the port is closed because its
 // device vanished, it is reopened first.
 void linka::posli_prikaz(int cislo, bool zapnout) {
-    if (com_port_.zarizeni_zmizelo() && !otevri_znovu()) {
+    if (com_port_.zarizeni_zmizelo() && !otevri_port(com_port_.cislo())) {
         // The switch the operator clicked goes back to the controller's last known state.
         nacitani_statusu_ = true;
         okno_.zobraz_stav_stykacu(stav_stykacu_);

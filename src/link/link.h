@@ -41,7 +41,8 @@ public:
                    QObject* parent = nullptr);
     ~linka() override;
 
-    // Opens COM<cislo>; on failure shows its message and returns false. Sets panel 2 on success.
+    // Opens COM<cislo>: sets panel 2 to it, or on failure empties panel 2, shows the failure's
+    // message and returns false.
     bool otevri_port(int cislo);
     // Closes the port if it is open.
     void zavri_port();
@@ -90,7 +91,6 @@ private:
     void spust_watchdog_timer();
     void tik_status_timeru();
     void watchdog_vyprsel();
-    bool otevri_znovu();
     bool obnov_linku();
     void zpracuj_cekajici();
     void zpracuj_paket(const QByteArray& paket);
