@@ -161,7 +161,7 @@ bool frm_main::Form_Load() {
         if (!vytvor_konfiguracni_soubor(cesta_ini_))
             zobraz_chybu(this, zprava_chyba_vytvoreni);
     }
-    // One reading answers both the damage check and the port.
+    // One reading answers the damage check, the port, the tabs and the cells.
     const cteni_konfigurace konfigurace(cesta_ini_);
     if (existovala && konfigurace.poskozena()) {
         // Kept as it is for the administrator to restore: the master password still logs in.
@@ -179,8 +179,8 @@ bool frm_main::Form_Load() {
     // The menus come after it (the menu bar's first icon loads the image plugins).
     linka_.nacti_status();
     vytvor_menu();
-    inicializuj_zalozky();
-    inicializuj_chlivky();
+    inicializuj_zalozky(konfigurace);
+    inicializuj_chlivky(konfigurace);
     obarvi_buttony();
     chlivky_uzivatelsky_mod();
     linka_.spust_status_timer();
@@ -259,8 +259,11 @@ void frm_main::nastav_panel(int panel, const QString& text) {
 // ---- tabs and cells ----
 
 void frm_main::inicializuj_zalozky() {
+    inicializuj_zalozky(cteni_konfigurace(cesta_ini_));
+}
+
+void frm_main::inicializuj_zalozky(const cteni_konfigurace& konfigurace) {
     SSTab2().vytvor_zalozky();
-    const cteni_konfigurace konfigurace(cesta_ini_);
     for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
         const bool zobrazena = konfigurace.zalozka_aktivni(t);
         SSTab2().setTabVisible(t - 1, zobrazena);
@@ -271,7 +274,10 @@ void frm_main::inicializuj_zalozky() {
 }
 
 void frm_main::inicializuj_chlivky() {
-    const cteni_konfigurace konfigurace(cesta_ini_);
+    inicializuj_chlivky(cteni_konfigurace(cesta_ini_));
+}
+
+void frm_main::inicializuj_chlivky(const cteni_konfigurace& konfigurace) {
     QHash<QString, QString> nazvy; // each contactor's name is looked up once
     for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
         const QString cislo = konfigurace.stykac_chlivku(i);

@@ -12,6 +12,7 @@ class QMenu;
 
 namespace tarvik {
 
+class cteni_konfigurace;
 class mrizka_chlivku;
 
 // The main window: owns the cells, the menus, the status bar and the link, and runs start-up.
@@ -34,8 +35,11 @@ public:
     void chlivky_uzivatelsky_mod();
     void chlivky_administratorsky_mod();
     void menu_administratorsky_mod();
+    // The tabs and the cells as the file holds them now, or as `konfigurace` read it.
     void inicializuj_zalozky();
+    void inicializuj_zalozky(const cteni_konfigurace& konfigurace);
     void inicializuj_chlivky();
+    void inicializuj_chlivky(const cteni_konfigurace& konfigurace);
     void zakaz_buttony() override;
     void povol_buttony() override;
     void nastav_panel(int panel, const QString& text) override;
