@@ -32,19 +32,6 @@ bool prazdne_radky(tiskova_plocha& plocha) {
     return true;
 }
 
-// The file a write to `cesta` would reach, or empty when that is not an ordinary file (a folder,
-// a device, a FIFO, a link that leads nowhere) or its folder does not exist. The folder is
-// resolved by the system, so "odkaz/.." means what it means to a write.
-QString skutecny_soubor(const QString& cesta) {
-    const QFileInfo info(cesta);
-    if (info.exists())
-        return info.isFile() ? info.canonicalFilePath() : QString();
-    if (info.isSymLink() || info.fileName().isEmpty())
-        return {};
-    const QString slozka = QFileInfo(info.path()).canonicalFilePath();
-    return slozka.isEmpty() ? QString() : slozka + QLatin1Char('/') + info.fileName();
-}
-
 // The canonical form of a file or folder that may not exist yet (empty when its folder does not).
 QString skutecna_cesta(const QString& cesta) {
     if (cesta.isEmpty())
@@ -54,6 +41,16 @@ QString skutecna_cesta(const QString& cesta) {
         return info.canonicalFilePath();
     const QString slozka = QFileInfo(info.path()).canonicalFilePath();
     return slozka.isEmpty() ? QString() : slozka + QLatin1Char('/') + info.fileName();
+}
+
+// The file a write to `cesta` would reach, or empty when that is not an ordinary file (a folder,
+// a device, a FIFO, a link that leads nowhere) or its folder does not exist. The folder is
+// resolved by the system, so "odkaz/.." means what it means to a write.
+QString skutecny_soubor(const QString& cesta) {
+    const QFileInfo info(cesta);
+    if (info.exists() ? !info.isFile() : info.isSymLink() || info.fileName().isEmpty())
+        return {};
+    return skutecna_cesta(cesta);
 }
 
 bool lezi_v(const QString& soubor, const QString& slozka) {
