@@ -150,7 +150,8 @@ bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
         return false;
     if (soubor.stav == stav_cteni::precten && *novy == soubor.obsah)
         return true;
-    return zapis_soubor(cesta, *novy, odkazy::nasledovat);
+    return zapis_soubor(cesta, *novy, odkazy::nasledovat,
+                        ini::doplnena_na_delku(soubor.obsah, *novy));
 }
 
 bool zapis_nazev_zalozky(const QString& cesta, int zalozka, const QString& nazev) {
@@ -179,7 +180,10 @@ bool zapis_hash_hesla(const QString& cesta, qint32 hash) {
 }
 
 bool konfigurace_existuje(const QString& cesta) {
-    return QFileInfo(cesta).isFile();
+    // A link that the program does not follow holds the file's place as well: it is reported,
+    // never replaced by a default file.
+    const QFileInfo info(konec_odkazu(cesta));
+    return info.isSymLink() || info.isFile();
 }
 
 bool cteni_konfigurace::poskozena() const {

@@ -246,4 +246,27 @@ std::optional<QByteArray> nastav_hodnotu(QByteArrayView text, QByteArrayView sek
     return vysledek;
 }
 
+QByteArray doplnena_na_delku(QByteArrayView stary, QByteArrayView novy) {
+    if (novy.size() >= stary.size())
+        return novy.toByteArray();
+    const string_view s = pohled(stary), n = pohled(novy);
+    pozice prvni = 0;
+    while (prvni < n.size() && n[prvni] == s[prvni])
+        ++prvni;
+    pozice spolecny_konec = 0; // of the bytes after the change
+    while (spolecny_konec < n.size() - prvni &&
+           n[n.size() - 1 - spolecny_konec] == s[s.size() - 1 - spolecny_konec])
+        ++spolecny_konec;
+    // The blanks go where the line that holds the end of the change ends: after its last byte
+    // other than a blank (CR included) and before its LF.
+    pozice kam = n.find('\n', n.size() - spolecny_konec);
+    if (kam == string_view::npos)
+        kam = n.size();
+    while (kam > 0 && n[kam - 1] != '\n' && je_mezera(n[kam - 1]))
+        --kam;
+    QByteArray vysledek = novy.toByteArray();
+    vysledek.insert(static_cast<qsizetype>(kam), stary.size() - novy.size(), ' ');
+    return vysledek;
+}
+
 } // namespace tarvik::ini

@@ -49,4 +49,9 @@ private:
 std::optional<QByteArray> nastav_hodnotu(QByteArrayView text, QByteArrayView sekce,
                                          QByteArrayView klic, QByteArrayView hodnota);
 
+// `novy` (the text `stary` with one value changed) brought to the length of `stary` with blanks
+// at the end of the line where the change ends, which no reader sees, so that the change can be
+// written over the old text without moving what follows it; `novy` itself when it is not shorter.
+QByteArray doplnena_na_delku(QByteArrayView stary, QByteArrayView novy);
+
 } // namespace tarvik::ini

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -9,18 +11,25 @@
 
 #ifdef Q_OS_WIN
 #include <QSaveFile>
+#include <windows.h>
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace tarvik {
 
+namespace {
+bool odkaz_spravce(const QString& odkaz);
+} // namespace
+
 QString konec_odkazu(const QString& cesta) {
     QFileInfo info(cesta);
-    for (int hloubka = 0; hloubka < 40 && info.isSymLink(); ++hloubka)
+    for (int hloubka = 0; hloubka < 40 && info.isSymLink() && odkaz_spravce(info.filePath());
+         ++hloubka)
         info.setFile(info.symLinkTarget());
     return info.filePath();
 }
@@ -28,6 +37,14 @@ QString konec_odkazu(const QString& cesta) {
 #ifndef Q_OS_WIN
 
 namespace {
+
+// A link is the administrator's when no one but the owner of its folder may change that folder:
+// an operator's group-writable folder may hold anything an operator put there.
+bool odkaz_spravce(const QString& odkaz) {
+    struct stat slozka {};
+    return ::stat(QFile::encodeName(QFileInfo(odkaz).absolutePath()).constData(), &slozka) == 0 &&
+           (slozka.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
 
 // A file descriptor closed with its owner.
 class popisovac {
@@ -48,10 +65,12 @@ private:
     int fd_;
 };
 
+// Opens the file itself, never through a link at its place (a link there is refused with ELOOP).
 int otevri(const QString& cesta, int priznaky, mode_t prava = 0) {
     int fd;
     do
-        fd = ::open(QFile::encodeName(cesta).constData(), priznaky | O_CLOEXEC | O_NOCTTY, prava);
+        fd = ::open(QFile::encodeName(cesta).constData(),
+                    priznaky | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, prava);
     while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -103,41 +122,79 @@ void synchronizuj_slozku(const QString& slozka) {
         synchronizuj(f.fd());
 }
 
-bool zapis_na_miste(const QString& cesta, QByteArrayView novy, odkazy odkaz) {
-    popisovac f(otevri(cesta, O_RDWR | O_NONBLOCK | (odkaz == odkazy::odmitnout ? O_NOFOLLOW : 0)));
+// The most a written file may allow: reading and writing by its owner and group, reading by
+// others. Never execution, nor setuid, setgid or sticky bits, whatever the old file had.
+constexpr mode_t nejvyssi_prava = 0664;
+
+// Linux copies a write into the file's pages one page after another and gives way to a fatal
+// signal only between two pages: a write within one page is done whole or not at all.
+constexpr off_t stranka = 4096;
+
+// Writes `novy` over the file in place, with one write of the bytes that differ from the old
+// content, and only where that write cannot be cut short: they must lie within one page.
+bool zapis_na_miste(const QString& cesta, QByteArrayView novy) {
+    popisovac f(otevri(cesta, O_RDWR | O_NONBLOCK));
     struct stat st {};
     if (!f.platny() || ::fstat(f.fd(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     QByteArray stary;
     if (!cti_az(f.fd(), stary, st.st_size) || stary.size() != st.st_size)
         return false;
-
-    const qsizetype stara_delka = stary.size();
-    if (novy.size() > stara_delka &&
-        !(zapis_vse(f.fd(), novy.sliced(stara_delka), stara_delka) && synchronizuj(f.fd()))) {
-        // The file does not grow: the old content is still whole, only its end is cut back.
-        (void)!::ftruncate(f.fd(), stara_delka);
-        synchronizuj(f.fd());
+    // Shorter content would have to cut the file, a second step; the caller pads it instead.
+    if (novy.size() < stary.size())
         return false;
-    }
-    const qsizetype spolecne = std::min(novy.size(), stara_delka);
+
+    const qsizetype spolecne = std::min(novy.size(), stary.size());
     qsizetype prvni = 0;
     while (prvni < spolecne && novy[prvni] == stary[prvni])
         ++prvni;
-    // These bytes land in room the file already holds, so a full disk cannot stop them.
-    if (!zapis_vse(f.fd(), novy.sliced(prvni, spolecne - prvni), prvni))
+    qsizetype konec = novy.size(); // just past the last byte that differs
+    if (novy.size() == stary.size())
+        while (konec > prvni && novy[konec - 1] == stary[konec - 1])
+            --konec;
+    if (prvni == konec)
+        return synchronizuj(f.fd()) && f.zavri();
+    if (prvni / stranka != (konec - 1) / stranka)
         return false;
-    if (novy.size() < stara_delka && ::ftruncate(f.fd(), novy.size()) != 0)
+    // A file that another user made executable or setuid loses those bits where it is ours.
+    if ((st.st_mode & 07777 & ~nejvyssi_prava) && st.st_uid == ::geteuid())
+        (void)!::fchmod(f.fd(), st.st_mode & nejvyssi_prava);
+    return zapis_vse(f.fd(), novy.sliced(prvni, konec - prvni), prvni) && synchronizuj(f.fd()) &&
+           f.zavri();
+}
+
+// The temporary files of this writer beside `cil`: its name, a dot and six hexadecimal digits.
+bool je_docasny(const QString& jmeno, const QString& cil) {
+    if (jmeno.size() != cil.size() + 7 || !jmeno.startsWith(cil + QLatin1Char('.')))
         return false;
-    return synchronizuj(f.fd()) && f.zavri();
+    const auto hex = [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); };
+    return std::all_of(jmeno.cbegin() + cil.size() + 1, jmeno.cend(), hex);
+}
+
+// Removes what writes killed before their rename left behind. A temporary file that a write is
+// busy with is locked by it, and a young one may be that write's before it took the lock.
+void uklid_docasne(const QString& cil) {
+    const QFileInfo info(cil);
+    const QDir slozka = info.absoluteDir();
+    const QString jmeno = info.fileName();
+    const QDateTime stari = QDateTime::currentDateTime().addSecs(-60);
+    for (const QFileInfo& soubor :
+         slozka.entryInfoList({jmeno + QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
+        if (!je_docasny(soubor.fileName(), jmeno) || soubor.isSymLink() ||
+            soubor.lastModified() > stari)
+            continue;
+        popisovac f(otevri(soubor.filePath(), O_RDONLY | O_NONBLOCK));
+        if (f.platny() && ::flock(f.fd(), LOCK_EX | LOCK_NB) == 0)
+            ::unlink(QFile::encodeName(soubor.filePath()).constData());
+    }
 }
 
 // Writes a temporary file beside `cil` and renames it over `cil`. Returns nothing when the
 // folder takes no new file, so that the caller may write in place.
 std::optional<bool> zapis_nahrazenim(const QString& cil, QByteArrayView obsah,
                                      const struct stat* stary) {
-    const QFileInfo info(cil);
-    const QString slozka = info.absolutePath();
+    uklid_docasne(cil);
+    const QString slozka = QFileInfo(cil).absolutePath();
     QString docasny;
     int fd = -1;
     for (int pokus = 0; fd < 0 && pokus < 100; ++pokus) {
@@ -145,25 +202,28 @@ std::optional<bool> zapis_nahrazenim(const QString& cil, QByteArrayView obsah,
                                                   6, 16, QLatin1Char('0'));
         // A new file is created as any file of the program would be; a replaced one gets the old
         // one's permissions below and is no one else's meanwhile.
-        fd = otevri(docasny, O_WRONLY | O_CREAT | O_EXCL, stary ? 0600 : 0666);
+        fd = otevri(docasny, O_WRONLY | O_CREAT | O_EXCL, stary ? 0600 : nejvyssi_prava);
         if (fd < 0 && errno != EEXIST)
             return std::nullopt;
     }
     if (fd < 0)
         return std::nullopt;
     popisovac f(fd);
+    (void)!::flock(f.fd(), LOCK_EX | LOCK_NB);
 
     bool hotovo = zapis_vse(f.fd(), obsah, 0);
     if (hotovo && stary) {
-        // As root, the file stays its owner's; anyone else cannot give a file away, and keeps it.
+        // A replaced file keeps its permissions, within nejvyssi_prava. As root, the file stays
+        // its owner's; anyone else cannot give a file away, and keeps it.
         (void)!::fchown(f.fd(), stary->st_uid, stary->st_gid);
-        hotovo = ::fchmod(f.fd(), stary->st_mode & 07777) == 0;
+        hotovo = ::fchmod(f.fd(), stary->st_mode & nejvyssi_prava) == 0;
     } else if (hotovo && QFileInfo(slozka).permission(QFileDevice::WriteGroup)) {
         // The operators share the program's folder through its group: a new file is theirs to
         // write as well, or the next operator's settings would be refused without a word.
         struct stat nove {};
-        hotovo = ::fstat(f.fd(), &nove) == 0 &&
-                 ::fchmod(f.fd(), (nove.st_mode & 07777) | S_IRGRP | S_IWGRP) == 0;
+        hotovo =
+            ::fstat(f.fd(), &nove) == 0 &&
+            ::fchmod(f.fd(), ((nove.st_mode & 07777) | S_IRGRP | S_IWGRP) & nejvyssi_prava) == 0;
     }
     hotovo =
         hotovo && synchronizuj(f.fd()) && f.zavri() &&
@@ -179,8 +239,8 @@ std::optional<bool> zapis_nahrazenim(const QString& cil, QByteArrayView obsah,
 } // namespace
 
 precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz) {
-    popisovac f(
-        otevri(cesta, O_RDONLY | O_NONBLOCK | (odkaz == odkazy::odmitnout ? O_NOFOLLOW : 0)));
+    const QString cil = odkaz == odkazy::nasledovat ? konec_odkazu(cesta) : cesta;
+    popisovac f(otevri(cil, O_RDONLY | O_NONBLOCK));
     if (!f.platny())
         return {errno == ENOENT || errno == ENOTDIR ? stav_cteni::chybi : stav_cteni::odmitnut, {}};
     struct stat st {};
@@ -194,7 +254,15 @@ precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz)
     return vysledek;
 }
 
-bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz) {
+std::optional<identita_souboru> identita(const QString& cesta) {
+    struct stat st {};
+    if (cesta.isEmpty() || ::stat(QFile::encodeName(cesta).constData(), &st) != 0)
+        return std::nullopt;
+    return identita_souboru{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+}
+
+bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz,
+                  QByteArrayView obsah_na_miste) {
     const QString cil = odkaz == odkazy::nasledovat ? konec_odkazu(cesta) : cesta;
     struct stat stary {};
     const bool existuje = ::lstat(QFile::encodeName(cil).constData(), &stary) == 0;
@@ -204,10 +272,34 @@ bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz) {
         return false;
     if (const auto nahrazeno = zapis_nahrazenim(cil, obsah, existuje ? &stary : nullptr))
         return *nahrazeno;
-    return existuje && zapis_na_miste(cil, obsah, odkaz);
+    return existuje && zapis_na_miste(cil, obsah_na_miste.isNull() ? obsah : obsah_na_miste);
 }
 
 #else
+
+namespace {
+bool odkaz_spravce(const QString&) {
+    return true;
+}
+} // namespace
+
+std::optional<identita_souboru> identita(const QString& cesta) {
+    if (cesta.isEmpty())
+        return std::nullopt;
+    // Folders open only with backup semantics; nothing is read or written.
+    const HANDLE h = ::CreateFileW(reinterpret_cast<const wchar_t*>(cesta.utf16()), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool znamo = ::GetFileInformationByHandle(h, &info);
+    ::CloseHandle(h);
+    if (!znamo)
+        return std::nullopt;
+    return identita_souboru{info.dwVolumeSerialNumber,
+                            (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
 
 precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz) {
     const QFileInfo info(cesta);
@@ -223,7 +315,7 @@ precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz)
     return {stav_cteni::precten, obsah};
 }
 
-bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz) {
+bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz, QByteArrayView) {
     const QFileInfo info(cesta);
     if ((odkaz == odkazy::odmitnout && info.isSymLink()) || (info.exists() && !info.isFile()))
         return false;

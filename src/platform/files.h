@@ -3,13 +3,14 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <optional>
 
 namespace tarvik {
 
 // What is done with a symbolic link at the place of the file itself. The folders on the way are
 // always followed.
 enum class odkazy {
-    nasledovat, // the link is followed: its target is read or replaced, the link stays
+    nasledovat, // the administrator's links are followed (see konec_odkazu), no other
     odmitnout,  // a link is refused, never read nor written through
 };
 
@@ -25,22 +26,40 @@ struct precteny_soubor {
 // which no more than `nejvic` + 1 bytes are read) and a file that cannot be read to its end.
 precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz);
 
-// Replaces the file at `cesta` with `obsah` so that a failure at any point leaves the old file
-// byte for byte as it was (or leaves no file where there was none):
+// Replaces the file at `cesta` with `obsah` so that a failure at any point, a kill included, leaves
+// the old file byte for byte as it was (or leaves no file where there was none):
 // - where the folder takes a new file, the bytes go to a temporary file beside it, are flushed,
-//   checked and synced to disk, and the temporary file is renamed over the old one, keeping its
-//   permissions; a new file is shared with the folder's group when the folder is group-writable;
+//   checked and synced to disk, and the temporary file is renamed over the old one. It keeps the
+//   old file's permissions, but never more than reading and writing by owner and group and reading
+//   by others (no execution, setuid, setgid or sticky bits); a new file is shared with the
+//   folder's group when the folder is group-writable. Temporary files that killed writes left
+//   beside the file are removed first.
 // - where it does not (no permission, no free inode, a name too long for a temporary name) but
-//   the file exists and is writable, the file is written in place: the room that the new content
-//   needs beyond the old end is written and synced first (and cut off again when it does not
-//   fit), then the bytes from the first changed one on are written and synced.
-// With odkazy::nasledovat a link at `cesta`, even one whose target does not exist yet, stays a
-// link and its target is written; with odkazy::odmitnout a link there is refused. Anything else
-// than an ordinary file at `cesta` is refused. Returns whether the new content is in place.
-bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz);
+//   the file exists and is writable, the file is written in place with `obsah_na_miste` (a null
+//   view: `obsah`), which must be at least as long as the old file: the bytes that differ are
+//   written with one write, and only when they lie within one 4096-byte page of the file, as only
+//   such a write cannot be cut short by a kill. Otherwise the write is refused.
+// The file itself is always opened without following a link at its place: with
+// odkazy::nasledovat the administrator's links lead to it and stay links, any other link there is
+// refused, as is anything else than an ordinary file. Returns whether the new content is in place.
+bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz,
+                  QByteArrayView obsah_na_miste = {});
 
-// The path that a chain of links at `cesta` leads to, also when its last target does not exist;
-// `cesta` itself when it is no link.
+// The path that the administrator's chain of links at `cesta` leads to, also when its last target
+// does not exist; `cesta` itself when it is no link. A link is the administrator's when it lies in
+// a folder that no one but the folder's owner may write (the program's folder, dosdevices/): a
+// link in a folder that a group shares, such as the operators' configuration folder, is where the
+// chain ends, and it is then refused by every read and write.
 QString konec_odkazu(const QString& cesta);
+
+// What tells one file or folder from every other, whichever path, hard link or mount leads to it:
+// its device and its number on the device.
+struct identita_souboru {
+    quint64 zarizeni = 0;
+    quint64 cislo = 0;
+    friend bool operator==(const identita_souboru&, const identita_souboru&) = default;
+};
+// The identity of what lies at `cesta`, links followed; nothing when there is nothing there.
+std::optional<identita_souboru> identita(const QString& cesta);
 
 } // namespace tarvik

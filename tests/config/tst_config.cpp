@@ -1,4 +1,5 @@
 #include "app/backup_dialogue.h"
+#include "config/backup.h"
 #include "config/codepage.h"
 #include "config/config_file.h"
 #include "support/message_recorder.h"
@@ -6,6 +7,7 @@
 #include "support/temp_folder.h"
 
 #include <QtTest>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
@@ -134,25 +136,33 @@ private Q_SLOTS:
         QCOMPARE(slozka.read("tarvik.ini"), QByteArray(rucne).replace(pred, po));
     }
 
-    // Writes stykac5 (in place of "stykač 5") into the default file, kept to its owner, on a small
-    // file system (0 inodes: none, and a 250-byte name that leaves no room for a temporary name).
-    // The file keeps its permissions and a link in its place stays. Columns: the file system's
+    // Writes a value into the default file on a small file system (0 inodes: none, and a 250-byte
+    // name that leaves no room for a temporary name). The file was made setuid and executable by
+    // someone: a written file keeps its owner's and group's reading and writing, and loses the
+    // rest. In place, a shorter value is padded with blanks so that nothing after it moves, and a
+    // change is made only when it lies within one page of the file (stykac5 is on the first of
+    // three, chlivek319 on the last); a link in the file's place stays. Columns: the file system's
     // inodes, whether tarvik.ini in the program folder links to the file, whether the disk is full,
-    // the value, the outcome.
+    // the key, the value, the outcome.
     void zapis_kdyz_chybi_misto_data() {
-        test::sloupce<int, bool, bool, QString, QString>();
-        const QString x = "x", d20(20, 'd'), d5000(5000, 'd');
-        radek("full disk: refused", 9, false, true, x, "refused");
-        radek("room for a new file: renamed through the link", 9, true, false, d20, "renamed");
-        radek("no free inode, through the link: in place", 2, true, false, d20, "in place");
-        radek("no free inode, full, longer value: refused", 3, false, true, d5000, "refused");
-        radek("no free inode, full, shorter value: in place", 3, false, true, x, "in place");
-        radek("name too long for a temporary name: in place", 0, false, false, d20, "in place");
+        test::sloupce<int, bool, bool, QString, QString, QString>();
+        const QString x = "x", d20(20, 'd'), d5000(5000, 'd'), s5 = "stykac5", ch = "chlivek319";
+        radek("full disk: refused", 9, false, true, s5, x, "refused");
+        radek("room for a new file: renamed through the link", 9, true, false, s5, d20, "renamed");
+        radek("no free inode, through the link, shorter: in place", 2, true, false, s5, x,
+              "in place");
+        radek("no free inode, longer, moving two pages: refused", 2, false, false, s5, d20,
+              "refused");
+        radek("no free inode, full, longer on the last page: in place", 3, false, true, ch, "127",
+              "in place");
+        radek("no free inode, full, much longer: refused", 3, false, true, ch, d5000, "refused");
+        radek("no free inode, full, shorter: in place", 3, false, true, s5, x, "in place");
+        radek("name too long for a temporary name: in place", 0, false, false, s5, x, "in place");
     }
 
     void zapis_kdyz_chybi_misto() {
-        const auto [inody, odkaz, plny, hodnota, vysledek] =
-            test::hodnoty<int, bool, bool, QString, QString>();
+        const auto [inody, odkaz, plny, klic, hodnota, vysledek] =
+            test::hodnoty<int, bool, bool, QString, QString, QString>();
         test::docasna_slozka slozka;
         std::optional<maly_svazek> svazek;
         QString soubor = slozka.file(QString(250, 'n'));
@@ -162,26 +172,32 @@ private Q_SLOTS:
             soubor = svazek->dir.filePath("tarvik.ini");
         }
         slozka.write(soubor, vychozi_konfigurace());
-        QFile::setPermissions(soubor, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        const auto prava = QFile::permissions(soubor);
+        QVERIFY(::chmod(QFile::encodeName(soubor), 04775) == 0);
         QVERIFY(!odkaz || QFile::link(soubor, slozka.ini()));
         QVERIFY(!plny || svazek->zaplni());
         // Open on the old file: a file renamed into its place leaves it as it was.
         QFile stary(soubor);
         QVERIFY(stary.open(QIODevice::ReadOnly));
         const bool zapsano =
-            zapis_hodnotu(odkaz ? slozka.ini() : soubor, u"stykace", u"stykac5", hodnota);
+            zapis_hodnotu(odkaz ? slozka.ini() : soubor,
+                          klic == "stykac5" ? u"stykace" : u"chlivky", klic, hodnota);
         QByteArray po = vychozi_konfigurace();
-        if (vysledek != "refused")
+        if (vysledek == "renamed")
             po.replace("=styka\xE8 5\r", "=" + hodnota.toLatin1() + "\r");
+        else if (vysledek == "in place" && klic == "stykac5")
+            po.replace("=styka\xE8 5\r", "=x       \r");
+        else if (vysledek == "in place")
+            po.replace("chlivek319=0\r", "chlivek319=127\r");
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(soubor), &st) == 0);
+        QCOMPARE(zapsano, vysledek != "refused");
+        QCOMPARE(slozka.read(soubor), po);
+        QCOMPARE(stary.readAll(), vysledek == "renamed" ? vychozi_konfigurace() : po);
+        QCOMPARE(st.st_mode & 07777, vysledek == "refused" ? 04775u : 0664u);
+        QCOMPARE(QFileInfo(slozka.ini()).isSymLink(), odkaz);
         // No temporary file is left.
         const QDir::Filters vse = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
-        QCOMPARE(std::tuple(zapsano, slozka.read(soubor), stary.readAll(),
-                            QFile::permissions(soubor), QFileInfo(slozka.ini()).isSymLink(),
-                            QFileInfo(soubor).dir().entryList(vse).size()),
-                 std::tuple(vysledek != "refused", po,
-                            vysledek == "renamed" ? vychozi_konfigurace() : po, prava, odkaz,
-                            qsizetype(plny ? 2 : 1)));
+        QCOMPARE(QFileInfo(soubor).dir().entryList(vse).size(), qsizetype(plny ? 2 : 1));
         if (inody > 0)
             return;
         // A file far too large for a configuration file is never loaded whole, nor rewritten.
@@ -189,6 +205,102 @@ private Q_SLOTS:
         QVERIFY(velky.open(QIODevice::WriteOnly) && velky.resize(nejvetsi_konfigurace + 1));
         QVERIFY(!zapis_hodnotu(velky.fileName(), u"system", u"com", "2"));
         QCOMPARE(velky.size(), nejvetsi_konfigurace + 1);
+    }
+
+    // A write in place killed at any of its system calls (strace stops the writer at the n-th
+    // call of a kind) leaves the old file or the new one, byte for byte, never a mix. Columns: the
+    // file's last line, the value stykac5 has before, the key written (in stykace, else in
+    // chlivky), its value.
+    void zapis_na_miste_zabity_data() {
+        test::sloupce<QByteArray, QByteArray, QString, QString>();
+        const QByteArray s5 = "styka\xE8 5", konec = "chlivek319=0\r\n\r\n";
+        radek("grows on the last page", konec, s5, "chlivek319", "127");
+        radek("grows at the end of a file without a last line break", "chlivek319=0"_ba, s5,
+              "chlivek319", "127");
+        radek("shrinks on the first page, padded", konec, s5, "stykac5", "x");
+        radek("grows back into its padding", konec, "x       "_ba, "stykac5", u"stykač 5"_s);
+        radek("a new key on the last page", konec, s5, "chlivek320", "3");
+    }
+
+    void zapis_na_miste_zabity() {
+        const auto [konec, stykac5, klic, hodnota] =
+            test::hodnoty<QByteArray, QByteArray, QString, QString>();
+        if (QStandardPaths::findExecutable("strace").isEmpty())
+            QSKIP("needs strace (scripts/deps.sh installs it)");
+        test::docasna_slozka slozka;
+        const QString soubor = slozka.file(QString(250, 'n')); // no room for a temporary name
+        QByteArray pred = vychozi_konfigurace().replace("styka\xE8 5\r", stykac5 + '\r');
+        pred.replace(pred.lastIndexOf("chlivek319"), 16, konec);
+        const QString sekce = klic.startsWith("stykac") ? "stykace" : "chlivky";
+        slozka.write(soubor, pred);
+        QVERIFY(zapis_hodnotu(soubor, sekce, klic, hodnota));
+        const QByteArray po = slozka.read(soubor);
+        QVERIFY(po != pred);
+        const QString zapisovac =
+            qEnvironmentVariable("TARVIK_BIN_DIR") + "/tests/tarvik_zapis_hodnoty";
+        for (const char* volani : {"pwrite64", "fsync", "ftruncate", "write"})
+            for (int n = 1; n <= 3; ++n) {
+                slozka.write(soubor, pred);
+                QProcess::execute("strace",
+                                  {"-f", "-o", "/dev/null", "-e", u"trace=%1"_s.arg(volani), "-e",
+                                   u"inject=%1:signal=KILL:when=%2"_s.arg(volani).arg(n), zapisovac,
+                                   soubor, sekce, klic, hodnota});
+                const QByteArray stav = slozka.read(soubor);
+                QVERIFY2(stav == pred || stav == po, qPrintable(u"%1 #%2"_s.arg(volani).arg(n)));
+            }
+    }
+
+    // The operators' shared folder (writable by its group) may hold any link an operator made:
+    // there the program follows none. Start-up calls the file damaged rather than writing a
+    // default one through the link, and no write, restore or default file goes where it leads.
+    // The administrator's link from the program's own folder is followed.
+    void odkaz_ve_sdilene_slozce() {
+        test::docasna_slozka slozka;
+        const QString sdilena = slozka.file("sdilena"), cizi = slozka.file("cizi"),
+                      zaloha = slozka.file("zaloha.ini");
+        QVERIFY(QDir().mkpath(sdilena) && QFile::link(sdilena + "/tarvik.ini", slozka.ini()));
+        QVERIFY(::chmod(QFile::encodeName(sdilena), 02775) == 0);
+        slozka.write(cizi, "echo cizi\n");
+        slozka.write(zaloha, vychozi_konfigurace());
+        for (const QString& cil : {cizi, slozka.file("nikam")}) {
+            QFile::remove(sdilena + "/tarvik.ini");
+            QVERIFY(QFile::link(cil, sdilena + "/tarvik.ini"));
+            QVERIFY(konfigurace_existuje(slozka.ini()));
+            QVERIFY(konfigurace_poskozena(slozka.ini()));
+            QVERIFY(!zapis_hodnotu(slozka.ini(), u"system", u"heslo", "1"));
+            QVERIFY(!obnov_soubor(zaloha, slozka.ini()));
+            QVERIFY(!vytvor_konfiguracni_soubor(slozka.ini()));
+            QCOMPARE(slozka.read(cizi), "echo cizi\n");
+            QVERIFY(!QFile::exists(slozka.file("nikam")));
+        }
+        // An ordinary file there is the configuration, reached through the administrator's link.
+        QFile::remove(sdilena + "/tarvik.ini");
+        QVERIFY(obnov_soubor(zaloha, slozka.ini()));
+        QVERIFY(!konfigurace_poskozena(slozka.ini()));
+        QCOMPARE(slozka.read(sdilena + "/tarvik.ini"), vychozi_konfigurace());
+    }
+
+    // What killed writes left beside the file goes at the next write: not a file that a write
+    // still holds, nor one a minute old or younger, nor anything else by a similar name.
+    void zbytky_zapisu_se_uklidi() {
+        test::docasna_slozka slozka;
+        slozka.write("tarvik.ini", vychozi_konfigurace());
+        const QStringList jmena{"tarvik.ini.0a1b2c", "tarvik.ini.3d4e5f", "tarvik.ini.0a1b2g",
+                                "tarvik.ini.0a1b2cd", "tarvik.ini.9f9f9f"};
+        for (const QString& j : jmena) {
+            slozka.write(j, "zbytek");
+            QFile f(slozka.file(j));
+            QVERIFY(f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                  QFileDevice::FileModificationTime));
+        }
+        slozka.write("tarvik.ini.3d4e5f", "mlady"); // written just now
+        QFile drzeny(slozka.file("tarvik.ini.9f9f9f"));
+        QVERIFY(drzeny.open(QIODevice::ReadOnly) && ::flock(drzeny.handle(), LOCK_EX) == 0);
+        QVERIFY(zapis_hodnotu(slozka.ini(), u"system", u"com", "2"));
+        QCOMPARE(QDir(slozka.path()).entryList({"tarvik.ini*"}, QDir::Files),
+                 (QStringList{"tarvik.ini", "tarvik.ini.0a1b2cd", "tarvik.ini.0a1b2g",
+                              "tarvik.ini.3d4e5f", "tarvik.ini.9f9f9f"}));
     }
 
     // a restore (else a backup), what is amiss
