@@ -3,11 +3,14 @@
 #include "config/config_file.h"
 #include "platform/clock.h"
 #include "platform/devices.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
 #include "print/print_surface.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -53,27 +56,51 @@ QString skutecny_soubor(const QString& cesta) {
     return skutecna_cesta(cesta);
 }
 
-bool lezi_v(const QString& soubor, const QString& slozka) {
-    return !slozka.isEmpty() &&
-           (slozka == QLatin1String("/") || soubor.startsWith(slozka + QLatin1Char('/')));
-}
+// Keeps the file chooser of the print dialog from changing anything while it is installed: it
+// is Qt's own chooser (not the desktop's, which Qt cannot restrict), read-only.
+class vyber_jen_cteni final : public QObject {
+public:
+    vyber_jen_cteni() : nativni_(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
+#ifndef Q_OS_WIN
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+#endif
+        qApp->installEventFilter(this);
+    }
+    ~vyber_jen_cteni() override {
+        qApp->removeEventFilter(this);
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, nativni_);
+    }
+    vyber_jen_cteni(const vyber_jen_cteni&) = delete;
+    vyber_jen_cteni& operator=(const vyber_jen_cteni&) = delete;
+
+protected:
+    bool eventFilter(QObject* objekt, QEvent* udalost) override {
+        if (udalost->type() == QEvent::Show)
+            if (auto* vyber = qobject_cast<QFileDialog*>(objekt))
+                vyber->setOption(QFileDialog::ReadOnly);
+        return false;
+    }
+
+private:
+    bool nativni_;
+};
 
 } // namespace
 
-void tiskni_stykace(tiskova_plocha& plocha, const QString& cesta_ini) {
+bool tiskni_stykace(tiskova_plocha& plocha, const QString& cesta_ini) {
     plocha.nastav_pismo(pismo_titulku);
     plocha.nastav_velikost(velikost_titulku);
     plocha.nastav_tucne(true);
     // The title line stays open and is ended in the table font.
     if (!plocha.tiskni_radek({{15, titulek_tisku}}, konec_radku::nechat_otevreny))
-        return;
+        return false;
 
     plocha.nastav_pismo(pismo_tabulky);
     plocha.nastav_velikost(velikost_tabulky);
     plocha.nastav_tucne(true);
     plocha.nastav_kurzivu(false);
     if (!plocha.tiskni_radek({}) || !prazdne_radky(plocha))
-        return;
+        return false;
 
     const cteni_konfigurace konfigurace(cesta_ini);
     constexpr int polovina = pocet_stykacu / 2;
@@ -81,42 +108,60 @@ void tiskni_stykace(tiskova_plocha& plocha, const QString& cesta_ini) {
         const QString levy = konfigurace.nazev_stykace(QString::number(r));
         const QString pravy = konfigurace.nazev_stykace(QString::number(r + polovina));
         if (!plocha.tiskni_radek({{10, r}, {17, levy}, {70, r + polovina}, {77, pravy}}))
-            return;
+            return false;
     }
 
     if (!prazdne_radky(plocha))
-        return;
+        return false;
     const QString datum = dnesni_datum().toString(u"d.M.yyyy");
-    if (!plocha.tiskni_radek({{10, QStringLiteral("datum tisku: ") + datum}}))
-        return;
-    plocha.ukonci_dokument();
+    return plocha.tiskni_radek({{10, QStringLiteral("datum tisku: ") + datum}}) &&
+           plocha.ukonci_dokument();
 }
 
 QString soubor_tisku_bez_tiskarny() {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+    QString slozka;
+    for (const auto misto : {QStandardPaths::DocumentsLocation, QStandardPaths::HomeLocation,
+                             QStandardPaths::TempLocation}) {
+        slozka = QStandardPaths::writableLocation(misto);
+        if (!slozka.isEmpty() && QDir().mkpath(slozka) && QFileInfo(slozka).isWritable())
+            break;
+    }
+    return slozka +
            QStringLiteral("/tarvik-stykace-%1.pdf").arg(dnesni_datum().toString(Qt::ISODate));
 }
 
-bool cil_tisku_povolen(const QString& soubor, const QStringList& chranene_slozky,
-                       const QStringList& chranene_soubory) {
+chranena_mista chranena_mista_tisku(const QString& cesta_ini) {
+    // The configuration where the program really keeps it: the end of the administrator's link.
+    const QString ini = konec_odkazu(cesta_ini);
+    return {{slozka_programu(), QFileInfo(cesta_ini).absolutePath(), QFileInfo(ini).absolutePath()},
+            {cesta_ini, ini, cesta_zalohy()}};
+}
+
+bool cil_tisku_povolen(const QString& soubor, const chranena_mista& chranena) {
     const QString cil = skutecny_soubor(soubor);
     if (cil.isEmpty())
         return false;
-    for (const QString& slozka : chranene_slozky)
-        if (!slozka.isEmpty() && lezi_v(cil, skutecna_cesta(slozka)))
+    if (const auto id = identita(cil))
+        for (const QString& chraneny : chranena.soubory)
+            if (identita(chraneny) == id)
+                return false;
+    QList<identita_souboru> slozky;
+    for (const QString& slozka : chranena.slozky)
+        if (const auto id = identita(slozka))
+            slozky << *id;
+    for (QDir slozka = QFileInfo(cil).dir();;) {
+        if (const auto id = identita(slozka.path()); id && slozky.contains(*id))
             return false;
-    for (const QString& chraneny : chranene_soubory)
-        if (!chraneny.isEmpty() && cil == skutecna_cesta(chraneny))
-            return false;
-    return true;
+        if (slozka.isRoot() || !slozka.cdUp())
+            return true;
+    }
 }
 
 void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QWidget* rodic) {
     QPrinter tiskarna(QPrinter::HighResolution);
-    const QString soubor_bez_tiskarny = soubor_tisku_bez_tiskarny();
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
         tiskarna.setOutputFormat(QPrinter::PdfFormat);
-        tiskarna.setOutputFileName(soubor_bez_tiskarny);
+        tiskarna.setOutputFileName(soubor_tisku_bez_tiskarny());
     }
     if (!vyber || !vyber(tiskarna))
         return;
@@ -124,36 +169,30 @@ void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QW
     // A file never goes into the program's folder (nor the folder the configuration really lives
     // in), nor over the configuration or its backup: an operator without the password could
     // otherwise replace them with a page of print.
-    if (const QString soubor = tiskarna.outputFileName(); !soubor.isEmpty()) {
-        if (soubor == soubor_bez_tiskarny)
-            QDir().mkpath(QFileInfo(soubor).path());
-        const QString skutecna_ini = QFileInfo(cesta_ini).canonicalFilePath();
-        const QStringList slozky{slozka_programu(), QFileInfo(cesta_ini).path(),
-                                 skutecna_ini.isEmpty() ? QString()
-                                                        : QFileInfo(skutecna_ini).path()};
-        if (!cil_tisku_povolen(soubor, slozky, {cesta_ini, cesta_zalohy()})) {
-            zobraz_chybu(rodic, zprava_cil_tisku_odmitnut);
-            return;
-        }
+    const QString soubor = tiskarna.outputFileName();
+    if (!soubor.isEmpty() && !cil_tisku_povolen(soubor, chranena_mista_tisku(cesta_ini))) {
+        zobraz_chybu(rodic, zprava_cil_tisku_odmitnut);
+        return;
     }
 
     tiskova_plocha_qpainter plocha(tiskarna);
-    if (!plocha.zacni())
-        return;
-    tiskni_stykace(plocha, cesta_ini);
     // A document left unfinished by a failure is discarded when the surface goes.
+    if (plocha.zacni() && tiskni_stykace(plocha, cesta_ini) && !soubor.isEmpty())
+        zobraz_info(rodic, zprava_tisk_do_souboru.arg(QDir::toNativeSeparators(soubor)));
+}
+
+volba_tiskarny dialog_tisku(QWidget* rodic) {
+    return [rodic](QPrinter& tiskarna) {
+        QPrintDialog dialog(&tiskarna, rodic);
+        // The table is one page: there is no range to choose.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        const vyber_jen_cteni jen_cteni;
+        return dialog.exec() == QDialog::Accepted;
+    };
 }
 
 void menu_tisk_stykace(QWidget* rodic, const QString& cesta_ini) {
-    menu_tisk_stykace(
-        cesta_ini,
-        [rodic](QPrinter& tiskarna) {
-            QPrintDialog dialog(&tiskarna, rodic);
-            // The table is one page: there is no range to choose.
-            dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-            return dialog.exec() == QDialog::Accepted;
-        },
-        rodic);
+    menu_tisk_stykace(cesta_ini, dialog_tisku(rodic), rodic);
 }
 
 } // namespace tarvik
