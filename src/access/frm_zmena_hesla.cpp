@@ -62,7 +62,12 @@ void frm_zmena_hesla::but_ok_Click() {
         reject();
         return;
     }
-    zapis_hash_hesla(cesta_ini_, *hash);
+    if (!zapis_hash_hesla(cesta_ini_, *hash)) {
+        // The old password stays valid: the administrator must know it.
+        zobraz_chybu(this, zprava_zmena_neulozena);
+        reject();
+        return;
+    }
     accept();
 }
 

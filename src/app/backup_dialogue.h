@@ -7,7 +7,8 @@ class QWidget;
 namespace tarvik {
 
 // The operator's side of the copies in config/backup.h. Backup of the configuration file at
-// `cesta_ini` to the diskette (cesta_zalohy()), with the operator's messages.
+// `cesta_ini` to the diskette (cesta_zalohy()), with the operator's messages. A file that the
+// program reports damaged is not backed up: it would replace the backup that can mend it.
 void zalohuj_konfiguraci(QWidget* rodic, const QString& cesta_ini);
 
 // Restore of the configuration file at `cesta_ini` from the diskette. Nothing is reloaded: the
@@ -21,6 +22,9 @@ inline const QString zprava_vlozte_disketu_s_konfiguraci =
                    "stiskněte tlačítko OK.");
 inline const QString zprava_zaloha_zkopirovana = QStringLiteral("Soubor byl úspěšně zkopírován.");
 inline const QString zprava_obnova_zkopirovana = QStringLiteral("Soubor byl úspěšně zkopírován.  ");
+inline const QString zprava_poskozena_nezalohuje_se = QStringLiteral(
+    "Konfigurační soubor je poškozen, a proto se nezálohuje: záloha na disketě zůstává, jak byla. "
+    "Obnovte konfiguraci ze zálohy: Konfigurace – Obnova konfigurace z diskety.");
 inline const QString zprava_chyba_kopirovani =
     QStringLiteral("Při kopírování konfiguračního souboru nastala chyba. Zkontrolujte disketu a "
                    "postup opakujte.");

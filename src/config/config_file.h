@@ -94,7 +94,8 @@ bool zapis_nazev_stykace(const QString& cesta, QStringView cislo, const QString&
 bool zapis_port(const QString& cesta, int port);
 bool zapis_hash_hesla(const QString& cesta, qint32 hash);
 
-// True when an ordinary file exists at `cesta` (a folder of that name does not count).
+// True when an ordinary file exists at `cesta` (a folder of that name does not count), or a link
+// that the program refuses to follow (see konec_odkazu).
 bool konfigurace_existuje(const QString& cesta);
 
 // The complete default configuration file, byte for byte: 468 lines, Windows-1250, CR LF.
@@ -117,5 +118,9 @@ inline const QString zprava_poskozena_konfigurace = QStringLiteral(
     "diskety.");
 inline const QString zprava_chyba_vytvoreni =
     QStringLiteral("Chyba při vytváření konfiguračního souboru.");
+// An administrator's change that the file did not take.
+inline const QString zprava_zmena_neulozena = QStringLiteral(
+    "Změnu se nepodařilo uložit do konfiguračního souboru, v souboru zůstává dosavadní nastavení. "
+    "Zkontrolujte, zda lze do souboru zapisovat a zda je na disku místo, a změnu opakujte.");
 
 } // namespace tarvik

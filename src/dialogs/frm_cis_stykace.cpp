@@ -2,6 +2,7 @@
 
 #include "config/config_file.h"
 #include "dialogs/frm_nazev_stykace.h"
+#include "platform/message_box.h"
 #include "platform/twips.h"
 
 #include <QHeaderView>
@@ -151,9 +152,11 @@ void frm_cis_stykace::vyber_stykac() {
 void frm_cis_stykace::prirad(int radek) {
     const QString cislo = MSHFlexGrid1_->item(radek_tabulky(radek), 0)->text();
     const QString nazev = cti_nazev_stykace(cesta_ini_, cislo);
-    if (nastav_chlivek_)
+    // The cell shows what the file holds: a change the file did not take is not shown.
+    if (!zapis_stykac_chlivku(cesta_ini_, vybrany_chlivek_, cislo))
+        zobraz_chybu(this, zprava_zmena_neulozena);
+    else if (nastav_chlivek_)
         nastav_chlivek_(vybrany_chlivek_, cislo, nazev);
-    zapis_stykac_chlivku(cesta_ini_, vybrany_chlivek_, cislo);
     accept();
 }
 

@@ -59,7 +59,9 @@ void frm_com::bt_ok_Click() {
                      QStringLiteral("Zvolený port není systémem podporován. Zvolte jiný port."));
         return;
     }
-    zapis_port(cesta_ini_, port);
+    // The port is in use now; the next start opens the one the file names.
+    if (!zapis_port(cesta_ini_, port))
+        zobraz_chybu(this, zprava_zmena_neulozena);
     if (nastav_panel2_)
         nastav_panel2_(QStringLiteral("COM%1").arg(port));
     accept();

@@ -2,6 +2,7 @@
 
 #include "config/config_file.h"
 #include "platform/dialog_buttons.h"
+#include "platform/message_box.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -80,7 +81,11 @@ bool frm_nazev_stykace::eventFilter(QObject* objekt, QEvent* udalost) {
 
 void frm_nazev_stykace::Command1_Click() {
     const QString nazev = Text1_->text();
-    zapis_nazev_stykace(cesta_ini_, cislo_, nazev);
+    if (!zapis_nazev_stykace(cesta_ini_, cislo_, nazev)) {
+        zobraz_chybu(this, zprava_zmena_neulozena);
+        reject();
+        return;
+    }
     Q_EMIT nazev_ulozen(nazev);
     accept();
 }

@@ -77,11 +77,15 @@ void frm_zalozky::cmd_uloz_Click() {
         zobraz_chybu(this, QStringLiteral("Alespoň jedna záložka musí být aktivní."));
         return;
     }
+    bool ulozeno = true;
     for (int i = 0; i < pocet_zalozek; ++i) {
         const int n = i + 1;
-        zapis_nazev_zalozky(cesta_ini_, n, Text1_[i]->text());
-        zapis_zalozka_aktivni(cesta_ini_, n, Check1_[i]->isChecked());
+        ulozeno &= zapis_nazev_zalozky(cesta_ini_, n, Text1_[i]->text());
+        ulozeno &= zapis_zalozka_aktivni(cesta_ini_, n, Check1_[i]->isChecked());
     }
+    // One message for the whole dialog; the tabs then show what the file holds.
+    if (!ulozeno)
+        zobraz_chybu(this, zprava_zmena_neulozena);
     if (inicializuj_zalozky_)
         inicializuj_zalozky_();
     accept();

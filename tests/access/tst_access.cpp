@@ -1,6 +1,7 @@
 #include "access/frm_login.h"
 #include "access/frm_zmena_hesla.h"
 #include "access/hash_string.h"
+#include "support/full_disk.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
 #include "support/temp_folder.h"
@@ -111,6 +112,23 @@ private Q_SLOTS:
         QCOMPARE(std::tuple(prijato, zpravy_, slozka.read(u"tarvik.ini"_s)),
                  std::tuple(zpravy.contains(u"Tarvik - Chyba: Špatné heslo."_s) ? 0 : 1, zpravy,
                             po.isNull() ? ini : QByteArray(ini).replace("=" + ulozene, "=" + po)));
+    }
+
+    // A change that the file cannot take is told, and the old password still logs in.
+    void zmena_hesla_neulozena() {
+        docasna_slozka slozka;
+        slozka.write(u"tarvik.ini"_s, "[system]\r\nheslo=1596403827\r\ncom=1\r\n");
+        {
+            const plny_disk plny;
+            potvrd(new frm_zmena_hesla(slozka.ini()), {u"abcd"_s, u"abcd"_s});
+        }
+        int prijato = 0;
+        potvrd(new frm_login(slozka.ini(), [&] { ++prijato; }), {u"_'0s"_s});
+        QCOMPARE(
+            zpravy_,
+            QStringList{
+                u"Tarvik - chyba: Změnu se nepodařilo uložit do konfiguračního souboru, v souboru zůstává dosavadní nastavení. Zkontrolujte, zda lze do souboru zapisovat a zda je na disku místo, a změnu opakujte."_s});
+        QCOMPARE(prijato, 1);
     }
 };
 

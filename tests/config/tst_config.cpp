@@ -303,6 +303,24 @@ private Q_SLOTS:
                               "tarvik.ini.3d4e5f", "tarvik.ini.9f9f9f"}));
     }
 
+    // A file that the program calls damaged is not backed up: the backup on the medium may be the
+    // only good copy left.
+    void poskozena_se_nezalohuje() {
+        test::docasna_slozka slozka;
+        QTemporaryDir medium(u"/dev/shm/tarvik-medium-XXXXXX"_s);
+        QVERIFY(medium.isValid() && QDir().mkpath(slozka.file("dosdevices")) &&
+                QFile::link(medium.path(), slozka.file("dosdevices/a:")));
+        slozka.write("tarvik.ini", "\x00\xFF junk\r\n"_ba);
+        slozka.write(medium.filePath("tarvik.ini"), vychozi_konfigurace());
+        test::zapisnik_zprav zpravy;
+        zalohuj_konfiguraci(nullptr, slozka.ini());
+        QCOMPARE(zpravy.texty(),
+                 QStringList{u"Konfigurační soubor je poškozen, a proto se nezálohuje: záloha na "
+                             u"disketě zůstává, jak byla. Obnovte konfiguraci ze zálohy: "
+                             u"Konfigurace – Obnova konfigurace z diskety."_s});
+        QCOMPARE(slozka.read(medium.filePath("tarvik.ini")), vychozi_konfigurace());
+    }
+
     // a restore (else a backup), what is amiss
     void zaloha_a_obnova_data() {
         test::sloupce<bool, QString>();

@@ -4,6 +4,7 @@
 #include "dialogs/frm_com.h"
 #include "dialogs/frm_nazev_stykace.h"
 #include "dialogs/frm_zalozky.h"
+#include "support/full_disk.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
 #include "support/temp_folder.h"
@@ -181,6 +182,29 @@ private Q_SLOTS:
         QCOMPARE(std::tuple(volani_, soubor(), d->isVisible()),
                  std::tuple(QStringList{"port 3", "port 3", "panel COM3"},
                             s_radkem("com=2", "com=3"), false));
+    }
+
+    // A change that the file cannot take is told once per dialog (the tab dialog writes ten
+    // values), and the window is not shown what the file does not hold: the tabs are read back,
+    // the cell is not given the contactor.
+    void neulozena_zmena() {
+        {
+            const plny_disk plny;
+            auto zalozky =
+                ukaz(new frm_zalozky(slozka_->ini(), [this] { volani_ << "obnov zalozky"; }));
+            klikni(zalozky, "Check1_1");
+            klikni(zalozky, "cmd_uloz");
+            auto d = katalog(false, 3);
+            grid(d)->setCurrentCell(6, 0);
+            QTest::keyClick(grid(d), Qt::Key_Return);
+        }
+        QCOMPARE(
+            zpravy_.texty(),
+            QStringList(
+                2,
+                u"Změnu se nepodařilo uložit do konfiguračního souboru, v souboru zůstává dosavadní nastavení. Zkontrolujte, zda lze do souboru zapisovat a zda je na disku místo, a změnu opakujte."_s));
+        QCOMPARE(volani_, QStringList{"obnov zalozky"});
+        QCOMPARE(soubor(), pred_);
     }
 };
 
