@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "platform/program_folder.h"
 #include "platform/signals.h"
 #include "platform/translations.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv) {
     QApplication aplikace(argc, argv);
+    tarvik::pluginy_jen_ze_systemu();
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     // Without Qt's Czech texts the standard buttons stay English; the program runs on.
     tarvik::nacti_ceske_texty_qt();

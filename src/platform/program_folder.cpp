@@ -21,4 +21,10 @@ void nastav_slozku_programu(const QString& slozka) {
     nahradni_slozka() = slozka;
 }
 
+void pluginy_jen_ze_systemu() {
+#ifndef Q_OS_WIN
+    QCoreApplication::removeLibraryPath(QCoreApplication::applicationDirPath());
+#endif
+}
+
 } // namespace tarvik

@@ -9,4 +9,11 @@ namespace tarvik {
 QString slozka_programu();
 void nastav_slozku_programu(const QString& slozka);
 
+// Qt also looks for its plugins in the executable's folder. On Linux none belong there (the
+// system's plugin folders, which root alone writes, hold them), so from the call on that folder
+// is no longer searched: whatever lands in it is never loaded as code. Call it right after the
+// application object is made. On Windows the plugins live beside the program, in a folder only
+// administrators write, and stay there.
+void pluginy_jen_ze_systemu();
+
 } // namespace tarvik

@@ -20,6 +20,7 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <numeric>
+#include <sys/stat.h>
 
 using namespace tarvik;
 using tarvik::test::radek;
@@ -124,6 +125,10 @@ private Q_SLOTS:
         radek("junk", QByteArray("\x00\xFF[\x01junk=\r\n", 11), 0, poskozeny);
         radek("CR line ends", vychozi_konfigurace().replace("\r\n", "\r"), 0, poskozeny);
         radek("too big", QByteArray(nejvetsi_konfigurace + 1, ';'), 0, poskozeny);
+        // "->": the file lies in a folder of the operators' group, where an operator made it a
+        // link to someone's file, which holds the rest.
+        radek("link in the operators' folder", "->[system]\r\ncom=1\r\necho cizi\r\n"_ba, 0,
+              poskozeny);
         radek("no device", vychozi_konfigurace(), 1, zprava_chyba_portu);
         radek("port held", vychozi_konfigurace(), 2, zprava_port_obsazen);
     }
@@ -132,7 +137,16 @@ private Q_SLOTS:
     // administrator to restore; without its port or its file the window never shows, nor a tab.
     void start() {
         const auto [ini, port, text] = test::hodnoty<QByteArray, int, QString>();
-        prostredi p(ini);
+        const bool odkaz = ini.startsWith("->");
+        const QByteArray obsah = odkaz ? ini.mid(2) : ini;
+        prostredi p(odkaz ? QByteArray() : ini);
+        if (odkaz) {
+            const QString sdilena = p.slozka.file("sdilena");
+            p.slozka.write("cizi", obsah);
+            QVERIFY(QDir().mkpath(sdilena) && ::chmod(QFile::encodeName(sdilena), 02775) == 0);
+            QVERIFY(QFile::link(p.slozka.file("cizi"), sdilena + "/tarvik.ini") &&
+                    QFile::link(sdilena + "/tarvik.ini", p.slozka.ini()));
+        }
         QVERIFY(p.com1->spust());
         QSerialPort jiny_program(p.com1->cesta_zarizeni());
         const QString com1 = p.slozka.file("dosdevices/com1");
@@ -152,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(std::tuple(p.zpravy.zpravy[0].titulek, p.zpravy.zpravy[0].ikona, soubor_pri_zprave,
                             p.slozka.read("tarvik.ini"), p.okno->isVisible(), ukazane == 0),
                  std::tuple(u"Tarvik - chyba"_s, ikona_zpravy::kriticka, !ini.isNull(),
-                            ini.isNull() ? vychozi_konfigurace() : ini, false, !ini.isNull()));
+                            ini.isNull() ? vychozi_konfigurace() : obsah, false, !ini.isNull()));
     }
 
     void zalozky_podle_konfigurace_data() {

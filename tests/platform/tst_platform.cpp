@@ -4,6 +4,7 @@
 
 #include "platform/devices.h"
 #include "platform/message_box.h"
+#include "platform/program_folder.h"
 #include "platform/translations.h"
 #include "support/rows.h"
 #include "support/temp_folder.h"
@@ -124,6 +125,17 @@ private Q_SLOTS:
             ++pocet;
         }
         QCOMPARE(std::pair(chybi, pocet > 20), std::pair(QStringList(), true));
+    }
+
+    // Once started, the program takes Qt's plugins from the system's folders alone, never from
+    // its own folder, where no plugin belongs.
+    void pluginy_ze_systemu() {
+        const QString vlastni = QDir(QCoreApplication::applicationDirPath()).canonicalPath();
+        QVERIFY(QCoreApplication::libraryPaths().contains(vlastni));
+        pluginy_jen_ze_systemu();
+        QVERIFY(!QCoreApplication::libraryPaths().contains(vlastni));
+        QVERIFY(QCoreApplication::libraryPaths().contains(
+            QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath)).canonicalPath()));
     }
 };
 
