@@ -2,7 +2,8 @@
 # Builds the release Debian package, checks it with lintian and desktop-file-validate, and installs
 # it into a throw-away Debian 12 system (debootstrap, chroot) so that its real maintainer scripts
 # run. There it checks who may write what, the configuration link, a first start by an operator,
-# later changes by other operators (through the link, and in place), removal and purge, and the
+# later changes by other operators (through the link, and in place), what one operator can do to
+# another and to root through the shared folder and the old layout, removal and purge, and the
 # move of an earlier version's configuration out of /opt/tarvik.
 #
 # Usage: check_package.sh SOURCE_DIR PACKAGE_BUILD_DIR
@@ -150,15 +151,77 @@ grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" || fail "the change is not in /var/lib
 echo "later change through the link: ok"
 
 # An administrator who closes the folder to new files leaves the operators the file itself: a
-# change then goes into it in place.
+# change then goes into it in place, a shorter value padded with blanks.
 chmod 2755 "$root/var/lib/tarvik"
 as_user ana /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac6 Ventil ||
     fail "an operator could not change a setting in a folder closed to new files"
-grep -q $'^stykac6=Ventil\r$' "$ini" && grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" ||
+grep -q $'^stykac6=Ventil *\r$' "$ini" && grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" ||
     fail "the change in place is not in /var/lib/tarvik/tarvik.ini"
 [ -L "$root/opt/tarvik/tarvik.ini" ] || fail "a change in place replaced the link"
 chmod 2775 "$root/var/lib/tarvik"
 echo "change in place in a folder closed to new files: ok"
+
+# ---- operators kept apart: what one operator puts into the shared folder ----
+cp "$ini" "$root/tmp/saved.ini"
+put_back() {
+    in_root rm -f /var/lib/tarvik/tarvik.ini
+    in_root install -o ana -g tarvik -m 664 /tmp/saved.ini /var/lib/tarvik/tarvik.ini
+}
+# A setuid program with a configuration appended: the next writer's file gets no special bits.
+as_user ana sh -c 'cd /var/lib/tarvik && cp /usr/bin/id x && cat tarvik.ini >>x && chmod 4775 x &&
+    mv -f x tarvik.ini' || fail "setting up the setuid file"
+as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini system heslo 123 ||
+    fail "an operator could not change the password in a file another one made setuid"
+[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ben:tarvik 664" ] ||
+    fail "a write left the setuid file $(owner_mode /var/lib/tarvik/tarvik.ini), not ben:tarvik 664"
+echo "a setuid file loses its bits at the next write: ok"
+
+# A link to another operator's file: nothing is written or restored through it, and the program
+# calls the configuration damaged.
+bashrc=$root/home/ben/.bashrc
+echo 'echo ben' >>"$bashrc"
+bashrc_before=$(sha256sum <"$bashrc")
+as_user ana ln -sf /home/ben/.bashrc /var/lib/tarvik/tarvik.ini
+as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac5 x &&
+    fail "a setting was written through an operator's link"
+printf '[system]\r\ncom=1\r\necho ana\r\n' >"$root/tmp/medium.ini"
+as_user ben /tmp/tarvik_zapis_hodnoty --obnov /tmp/medium.ini /opt/tarvik/tarvik.ini &&
+    fail "a restore went through an operator's link"
+[ "$(sha256sum <"$bashrc")" = "$bashrc_before" ] || fail "another operator's file was changed"
+state=$(as_user ben /tmp/tarvik_zapis_hodnoty --stav /opt/tarvik/tarvik.ini)
+[ "$state" = poskozena ] || fail "the configuration behind an operator's link reads as $state"
+put_back
+echo "a link to another operator's file: refused, reported damaged: ok"
+
+# ---- operators kept apart: root's reinstall ----
+# The old layout let the operators write /opt/tarvik: one left plugins and a device link there,
+# and links the configuration to a root-only file; root then installs the package again.
+shadow_before=$(owner_mode /etc/shadow)
+for d in /opt/tarvik /opt/tarvik/dosdevices; do in_root chgrp tarvik "$d" && in_root chmod 2775 "$d"; done
+as_user ana sh -c 'mkdir /opt/tarvik/platforms /opt/tarvik/imageformats &&
+    touch /opt/tarvik/platforms/libqxcb.so /opt/tarvik/imageformats/libqjpeg.so &&
+    ln -s /tmp/ana /opt/tarvik/dosdevices/com2 &&
+    ln -sf /etc/shadow /var/lib/tarvik/tarvik.ini' || fail "setting up the old layout"
+in_root dpkg -i /tmp/tarvik.deb >"$work/reinstall.log" 2>&1 || { cat "$work/reinstall.log"; fail "dpkg -i again"; }
+[ "$(owner_mode /etc/shadow)" = "$shadow_before" ] ||
+    fail "a reinstall made /etc/shadow $(owner_mode /etc/shadow)"
+[ ! -e "$root/opt/tarvik/platforms" ] && [ ! -e "$root/opt/tarvik/imageformats" ] ||
+    fail "an operator's plugin folders survived the reinstall"
+[ "$(in_root stat -c %U /opt/tarvik/dosdevices/com2)" = root ] ||
+    fail "an operator's device link is still hers"
+for named in /opt/tarvik/platforms /opt/tarvik/imageformats /opt/tarvik/dosdevices/com2; do
+    grep -q "$named" "$work/reinstall.log" || { cat "$work/reinstall.log"; fail "no message names $named"; }
+done
+writable=$(find "$root/opt/tarvik" ! -type l \( -perm /022 -o ! -user root -o ! -group root \))
+[ -z "$writable" ] || fail "writable by others than root under /opt/tarvik after a reinstall: $writable"
+# A hard link to a root-only file (which a system without link protection lets anyone make).
+in_root rm -f /var/lib/tarvik/tarvik.ini /opt/tarvik/dosdevices/com2
+in_root ln /etc/shadow /var/lib/tarvik/tarvik.ini
+in_root dpkg -i /tmp/tarvik.deb >>"$work/reinstall.log" 2>&1 || fail "dpkg -i over a hard link"
+[ "$(owner_mode /etc/shadow)" = "$shadow_before" ] ||
+    fail "a reinstall over a hard link made /etc/shadow $(owner_mode /etc/shadow)"
+put_back
+echo "reinstall: no link followed, the operator's leftovers gone or root's, each named: ok"
 
 # ---- remove keeps the configuration, purge removes it ----
 rm "$root/opt/tarvik/dosdevices/com1"
