@@ -351,7 +351,8 @@ void frm_main::menu_uzivatelsky_Click() {
     menu_uzivatelsky_mod();
     chlivky_uzivatelsky_mod();
     linka_.spust_status_timer();
-    linka_.nacti_status();
+    // The operator's own request: a closed port is reported at once.
+    linka_.aktualizuj_stav();
 }
 
 // Every dialog of the menu is modal and deletes itself when closed.

@@ -446,15 +446,17 @@ private Q_SLOTS:
                  QStringList({u"5"_s, u"stykač 5"_s}));
 
         bool otevreny_po_chybe = false;
+        QString panel_po_chybe = u"?"_s;
         v_dialogu([&](QWidget* d) {
             d->findChild<QAbstractButton*>("Option1_2")->click(); // COM 3: no device
             d->findChild<QAbstractButton*>("bt_ok")->click();
             otevreny_po_chybe = d->isVisible();
+            panel_po_chybe = p.okno->panel(2);                    // the port is closed now
             d->findChild<QAbstractButton*>("Option1_1")->click(); // COM 2
             d->findChild<QAbstractButton*>("bt_ok")->click();
         });
         p.okno->menu_rs232_Click();
-        QVERIFY(otevreny_po_chybe);
+        QVERIFY(otevreny_po_chybe && panel_po_chybe.isEmpty());
         QCOMPARE(p.okno->panel(2), u"COM2"_s);
         soubor.replace("\r\nchlivek0=0\r\n", "\r\nchlivek0=5\r\n");
         soubor.replace("\r\ncom=1\r\n", "\r\ncom=2\r\n");
