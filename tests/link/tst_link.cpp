@@ -377,6 +377,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("signal"); // 0: the display server goes away
         radek("SIGTERM", int(SIGTERM));
         radek("SIGHUP", int(SIGHUP));
+        radek("SIGINT", int(SIGINT));
+        radek("SIGQUIT", int(SIGQUIT));
         radek("display lost", 0);
     }
 
