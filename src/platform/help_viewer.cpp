@@ -2,15 +2,54 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QPointer>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 
 namespace tarvik {
 
 namespace {
-QPointer<QTextBrowser>& prohlizec() {
-    static QPointer<QTextBrowser> p;
+QPointer<QWidget>& okno() {
+    static QPointer<QWidget> p;
     return p;
+}
+
+// The help window: "Zpět" and "Obsah" above the text; Esc closes it.
+QWidget* vytvor_okno(QWidget* rodic) {
+    auto* o = new QWidget(rodic, Qt::Window);
+    o->setAttribute(Qt::WA_DeleteOnClose);
+    o->resize(640, 560);
+    auto* zpet = new QPushButton(QStringLiteral("&Zpět"), o);
+    zpet->setObjectName(QStringLiteral("zpet"));
+    zpet->setEnabled(false);
+    auto* obsah = new QPushButton(QStringLiteral("&Obsah"), o);
+    obsah->setObjectName(QStringLiteral("obsah"));
+    auto* text = new QTextBrowser(o);
+    text->setOpenExternalLinks(false);
+    QObject::connect(zpet, &QPushButton::clicked, text, &QTextBrowser::backward);
+    QObject::connect(text, &QTextBrowser::backwardAvailable, zpet, &QPushButton::setEnabled);
+    QObject::connect(obsah, &QPushButton::clicked, text,
+                     [text] { text->scrollToAnchor(QStringLiteral("obsah")); });
+    auto* tlacitka = new QHBoxLayout;
+    tlacitka->addWidget(zpet);
+    tlacitka->addWidget(obsah);
+    tlacitka->addStretch();
+    auto* sloupec = new QVBoxLayout(o);
+    sloupec->addLayout(tlacitka);
+    sloupec->addWidget(text);
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), o);
+    QObject::connect(esc, &QShortcut::activated, o, &QWidget::close);
+    // Over the middle of the program's window, not in a corner of the screen.
+    if (rodic) {
+        QRect r(QPoint(), o->size());
+        r.moveCenter(rodic->window()->frameGeometry().center());
+        o->move(r.topLeft());
+    }
+    text->setFocus();
+    return o;
 }
 constexpr qint64 nejvetsi_napoveda = 16 * 1024 * 1024;
 } // namespace
@@ -24,28 +63,23 @@ bool zobraz_napovedu(QWidget* rodic, const QString& cesta) {
     if (soubor.error() != QFileDevice::NoError)
         return false;
 
-    if (!prohlizec()) {
-        auto* okno = new QTextBrowser(rodic);
-        okno->setWindowFlag(Qt::Window);
-        okno->setAttribute(Qt::WA_DeleteOnClose);
-        okno->setOpenExternalLinks(false);
-        okno->resize(640, 560);
-        prohlizec() = okno;
-    }
-    QTextBrowser* okno = prohlizec();
-    okno->setSearchPaths({QFileInfo(cesta).absolutePath()});
-    okno->setHtml(QString::fromUtf8(obsah));
-    okno->setWindowTitle(okno->documentTitle().isEmpty() ? QStringLiteral("Tarvik - nápověda")
-                                                         : okno->documentTitle());
-    okno->scrollToAnchor(QStringLiteral("obsah"));
-    okno->show();
-    okno->raise();
-    okno->activateWindow();
+    if (!okno())
+        okno() = vytvor_okno(rodic);
+    QWidget* o = okno();
+    auto* text = o->findChild<QTextBrowser*>();
+    text->setSearchPaths({QFileInfo(cesta).absolutePath()});
+    text->setHtml(QString::fromUtf8(obsah));
+    o->setWindowTitle(text->documentTitle().isEmpty() ? QStringLiteral("Tarvik - nápověda")
+                                                      : text->documentTitle());
+    text->scrollToAnchor(QStringLiteral("obsah"));
+    o->show();
+    o->raise();
+    o->activateWindow();
     return true;
 }
 
 QWidget* okno_napovedy() {
-    return prohlizec();
+    return okno();
 }
 
 } // namespace tarvik

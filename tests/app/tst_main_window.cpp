@@ -365,6 +365,18 @@ private Q_SLOTS:
         p.okno->menu_help_Click();
         QCOMPARE(p.zpravy.zpravy.size(), 1);
         QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
+        // Over the middle of the main window; Zpět goes back from a link followed; Esc closes it.
+        QVERIFY((okno_napovedy()->frameGeometry().center() - p.okno->frameGeometry().center())
+                    .manhattanLength() < 10);
+        auto* text = okno_napovedy()->findChild<QTextBrowser*>();
+        auto* zpet = okno_napovedy()->findChild<QPushButton*>(u"zpet"_s);
+        text->setSource(QUrl(u"#tisk"_s));
+        QVERIFY(zpet->isEnabled());
+        zpet->click();
+        QVERIFY(!zpet->isEnabled());
+        QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
+        p.okno->menu_help_Click();
 
         // Closing closes the port (another program can open it) and the help, and writes nothing.
         p.okno->close();
