@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -18,8 +18,21 @@ QPointer<QWidget>& okno() {
 }
 
 // The help window: "Zpět" and "Obsah" above the text; Esc closes it.
+class okno_s_napovedou final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void keyPressEvent(QKeyEvent* udalost) override {
+        if (udalost->key() == Qt::Key_Escape && udalost->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QWidget::keyPressEvent(udalost);
+    }
+};
+
 QWidget* vytvor_okno(QWidget* rodic) {
-    auto* o = new QWidget(rodic, Qt::Window);
+    auto* o = new okno_s_napovedou(rodic, Qt::Window);
     o->setAttribute(Qt::WA_DeleteOnClose);
     o->resize(640, 560);
     auto* zpet = new QPushButton(QStringLiteral("&Zpět"), o);
@@ -31,8 +44,7 @@ QWidget* vytvor_okno(QWidget* rodic) {
     text->setOpenExternalLinks(false);
     QObject::connect(zpet, &QPushButton::clicked, text, &QTextBrowser::backward);
     QObject::connect(text, &QTextBrowser::backwardAvailable, zpet, &QPushButton::setEnabled);
-    QObject::connect(obsah, &QPushButton::clicked, text,
-                     [text] { text->scrollToAnchor(QStringLiteral("obsah")); });
+    QObject::connect(obsah, &QPushButton::clicked, text, &QTextBrowser::home);
     auto* tlacitka = new QHBoxLayout;
     tlacitka->addWidget(zpet);
     tlacitka->addWidget(obsah);
@@ -40,8 +52,6 @@ QWidget* vytvor_okno(QWidget* rodic) {
     auto* sloupec = new QVBoxLayout(o);
     sloupec->addLayout(tlacitka);
     sloupec->addWidget(text);
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), o);
-    QObject::connect(esc, &QShortcut::activated, o, &QWidget::close);
     // Over the middle of the program's window, not in a corner of the screen.
     if (rodic) {
         QRect r(QPoint(), o->size());
@@ -67,11 +77,13 @@ bool zobraz_napovedu(QWidget* rodic, const QString& cesta) {
         okno() = vytvor_okno(rodic);
     QWidget* o = okno();
     auto* text = o->findChild<QTextBrowser*>();
-    text->setSearchPaths({QFileInfo(cesta).absolutePath()});
-    text->setHtml(QString::fromUtf8(obsah));
+    // Opened at its contents, which "Obsah" returns to; the links followed make the history.
+    QUrl zacatek = QUrl::fromLocalFile(QFileInfo(cesta).absoluteFilePath());
+    zacatek.setFragment(QStringLiteral("obsah"));
+    text->clearHistory();
+    text->setSource(zacatek, QTextDocument::HtmlResource);
     o->setWindowTitle(text->documentTitle().isEmpty() ? QStringLiteral("Tarvik - nápověda")
                                                       : text->documentTitle());
-    text->scrollToAnchor(QStringLiteral("obsah"));
     o->show();
     o->raise();
     o->activateWindow();

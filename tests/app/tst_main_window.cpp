@@ -370,6 +370,7 @@ private Q_SLOTS:
                     .manhattanLength() < 10);
         auto* text = okno_napovedy()->findChild<QTextBrowser*>();
         auto* zpet = okno_napovedy()->findChild<QPushButton*>(u"zpet"_s);
+        QVERIFY(text->toPlainText().contains(u"Tisk tabulky stykačů"_s));
         text->setSource(QUrl(u"#tisk"_s));
         QVERIFY(zpet->isEnabled());
         zpet->click();
