@@ -9,10 +9,17 @@
 #include "fuzz_check.h"
 #include "link/link.h"
 #include "platform/message_box.h"
+#include "platform/program_folder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace tarvik;
 using tarvik::fuzz::over;
@@ -39,10 +46,27 @@ bool s_podle_pravidla(const QByteArray& p) {
 
 QStringList zpravy;
 
+// The link's COM1: a pseudo-terminal whose other end takes whatever the link sends.
+int linka_ven = -1;
+
+void vyprazdni_linku() {
+    char odpad[4096];
+    while (::read(linka_ven, odpad, sizeof odpad) > 0) {
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication aplikace(*argc, *argv);
+    static QTemporaryDir slozka;
+    linka_ven = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (!slozka.isValid() || linka_ven < 0 || ::grantpt(linka_ven) != 0 ||
+        ::unlockpt(linka_ven) != 0 || !QDir(slozka.path()).mkdir(QStringLiteral("dosdevices")) ||
+        !QFile::link(QString::fromLocal8Bit(::ptsname(linka_ven)),
+                     slozka.filePath(QStringLiteral("dosdevices/com1"))))
+        std::abort();
+    nastav_slozku_programu(slozka.path());
     nastav_odpovidac_zprav([](const zprava& z) {
         zpravy << z.text;
         return odpoved_zpravy::ok;
@@ -60,8 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool s_ok = zkontroluj_s_paket(paket);
     over(s_ok == s_podle_pravidla(paket));
 
-    okno o;
-    linka l(o);
+    // One link on an open port for the whole run, idle at the start of every input: a status
+    // reply it awaits is answered with the states it knows.
+    static okno o;
+    static linka l(o);
+    static const bool otevreno = l.otevri_port(1);
+    over(otevreno);
+    if (l.stav() == stav_linky::ceka_stav) {
+        QByteArray stav = "XS";
+        for (const bool zapnut : l.stav_stykacu())
+            stav += zapnut ? '1' : '0';
+        Q_EMIT l.com_port().prijata_data(stav + "\r\n");
+    }
+    over(l.stav() == stav_linky::necinna);
     const int cekam = data[0] % 3; // 0 nothing, 1 status, 2 acknowledgement
     const int cislo = (data[0] / 3) % pocet_stavu;
     const bool zapnout = data[0] & 0x80;
@@ -98,5 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         over(l.ocekavana_odpoved() == "XS" && l.nacitani_statusu());
         over(l.stav_stykacu() == pred);
     }
+    vyprazdni_linku();
     return 0;
 }

@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build clang libclang-rt-14-dev
-    qt6-base-dev qt6-serialport-dev libgl-dev qt6-translations-l10n
+    qt6-base-dev qt6-serialport-dev libgl-dev qt6-translations-l10n qt6-l10n-tools
     libbenchmark-dev
     xvfb xauth poppler-utils fonts-dejavu-core fonts-liberation
+    dbus at-spi2-core python3-pyatspi
     dpkg-dev fakeroot file
     debootstrap lintian desktop-file-utils python3 zstd strace
 )

@@ -12,10 +12,11 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVIK_TESTS=OFF >/
 cmake --build "$build" -j "$(nproc)" --target tarvik tarvik-sim
 
 demo=demo
+# A sample configuration (administrator password: demo) when the folder is made; later the
+# operator's own changes stay, and a tarvik.ini deleted stays deleted (the program's first start).
+[ -d "$demo" ] || { mkdir -p "$demo" && cp resources/demo/tarvik.ini "$demo/"; }
 mkdir -p "$demo/dosdevices"
 cp "$build/tarvik" "$build/tools/tarvik-sim/tarvik-sim" resources/tarvik.hlp "$demo/"
-# A sample configuration (administrator password: demo); the operator's own changes stay.
-[ -e "$demo/tarvik.ini" ] || cp resources/demo/tarvik.ini "$demo/"
 
 # The simulator prints its device once the link is in place; a link left by an earlier run that
 # was killed must not be taken for it.

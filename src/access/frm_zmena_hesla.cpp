@@ -15,9 +15,12 @@ using rozvrzeni::misto;
 
 namespace {
 
-QLineEdit* pole_hesla(const QString& nazev, const QRect& kde, QWidget* rodic) {
+// A password field, named for a screen reader by the text of its label.
+QLineEdit* pole_hesla(const QString& nazev, const QString& popis, const QRect& kde,
+                      QWidget* rodic) {
     auto* pole = new QLineEdit(rodic);
     pole->setObjectName(nazev);
+    pole->setAccessibleName(popis);
     pole->setGeometry(kde);
     zobrazuj_hvezdicky(pole);
     pole->setMaxLength(frm_zmena_hesla::nejdelsi_heslo);
@@ -34,12 +37,14 @@ frm_zmena_hesla::frm_zmena_hesla(const QString& cesta_ini, QWidget* rodic)
 
     rozvrzeni::popisek(QStringLiteral("Label1"), QStringLiteral("nové heslo:"),
                        misto(720, 240, 1215, 255), this);
-    nove_heslo_ = pole_hesla(QStringLiteral("nove_heslo"), misto(720, 480, 2295, 285), this);
+    nove_heslo_ = pole_hesla(QStringLiteral("nove_heslo"), QStringLiteral("nové heslo"),
+                             misto(720, 480, 2295, 285), this);
 
     rozvrzeni::popisek(QStringLiteral("Label2"), QStringLiteral("nové heslo znovu:"),
                        misto(720, 960, 1575, 255), this);
     nove_heslo_znovu_ =
-        pole_hesla(QStringLiteral("nove_heslo_znovu"), misto(720, 1200, 2295, 285), this);
+        pole_hesla(QStringLiteral("nove_heslo_znovu"), QStringLiteral("nové heslo znovu"),
+                   misto(720, 1200, 2295, 285), this);
 
     auto* but_ok = rozvrzeni::tlacitka(this, QStringLiteral("but_ok"), misto(240, 2040, 1455, 855),
                                        QStringLiteral("but_storno"), misto(2160, 2040, 1455, 855),

@@ -2,7 +2,9 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QProxyStyle>
 #include <QStyleOptionFrame>
+#include <QStyleOptionTab>
 #include <QStylePainter>
 #include <QTabBar>
 
@@ -47,6 +49,23 @@ int stykac_z_textu(const QString& text) {
     }
     return n < pocet_stykacu ? n : -1;
 }
+
+// The application's style, drawing the focus frame wherever the focus is: also where the program
+// put it (at start-up, after a change of tab), not only after the keyboard moved it.
+class styl_viditelneho_fokusu final : public QProxyStyle {
+public:
+    void drawControl(ControlElement prvek, const QStyleOption* volba, QPainter* p,
+                     const QWidget* widget) const override {
+        const auto* zalozka = qstyleoption_cast<const QStyleOptionTab*>(volba);
+        if (zalozka && (zalozka->state & State_HasFocus)) {
+            QStyleOptionTab kopie = *zalozka;
+            kopie.state |= State_KeyboardFocusChange;
+            QProxyStyle::drawControl(prvek, &kopie, p, widget);
+            return;
+        }
+        QProxyStyle::drawControl(prvek, volba, p, widget);
+    }
+};
 
 void nastav_text(QLineEdit* box, const QString& text) {
     if (box->text() == text)
@@ -109,8 +128,49 @@ void vypinac::paintEvent(QPaintEvent*) {
     p.setPen(ramecek.palette.color(QPalette::Text));
     const QRect text = misto_nazvu_.adjusted(ramecek.lineWidth + 2, ramecek.lineWidth,
                                              -ramecek.lineWidth - 2, -ramecek.lineWidth);
+    // A name too long for its box ends in an ellipsis, cut between letters, never through one.
     p.setClipRect(text);
-    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, nazev_);
+    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               p.fontMetrics().elidedText(nazev_, Qt::ElideRight, text.width()));
+}
+
+pole_cisla::pole_cisla(QWidget* rodic, const QFont& pismo) : QLineEdit(rodic) {
+    setReadOnly(true);
+    setMaxLength(3);
+    setAlignment(Qt::AlignCenter);
+    // No frame of the style's (two pixels and more on each side): one of a pixel, drawn here.
+    setFrame(false);
+    setTextMargins(0, 0, 0, 0);
+    setFont(pismo);
+}
+
+QFont pole_cisla::pismo_pro(const QFont& pismo, int sirka_pole) {
+    // QLineEdit keeps two pixels clear on each side of its text; a pixel more stays clear of the
+    // frame drawn here.
+    const int misto = sirka_pole - 2 * 2 - 2;
+    const auto sirka = [](const QFont& f) {
+        const QFontMetrics m(f);
+        int nejsirsi = 0;
+        for (const QString& t : {QStringLiteral("888"), QStringLiteral("---")})
+            nejsirsi = std::max({nejsirsi, m.horizontalAdvance(t), m.boundingRect(t).width()});
+        return nejsirsi;
+    };
+    QFont f = pismo;
+    for (int pixely = QFontInfo(f).pixelSize(); sirka(f) > misto && pixely > 6;)
+        f.setPixelSize(--pixely);
+    return f;
+}
+
+void pole_cisla::paintEvent(QPaintEvent* udalost) {
+    QLineEdit::paintEvent(udalost);
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus()) {
+        // The focus: a frame two pixels wide in the highlight colour, clear of the digits.
+        p.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
 }
 
 QRect mrizka_chlivku::misto_check1(int i) {
@@ -148,9 +208,15 @@ void mrizka_chlivku::vytvor_zalozky() {
         auto* w = new QWidget(this);
         w->setObjectName(QStringLiteral("zalozka%1").arg(z));
         strana(z).widget = w;
+        // A page whose switches cannot take the focus (none made yet, all locked) passes it to
+        // the row of tabs, where it is drawn, rather than keeping it unseen.
+        w->setFocusProxy(tabBar());
         addTab(w, QStringLiteral("Tab %1").arg(z));
     }
     tabBar()->setFont(pismo_nazvu_);
+    auto* styl = new styl_viditelneho_fokusu;
+    styl->setParent(this);
+    tabBar()->setStyle(styl);
     // The pages move when the row of tabs appears, disappears or changes its height.
     stranky_[0].widget->parentWidget()->installEventFilter(this);
     setCurrentIndex(pocet_zalozek - 1);
@@ -170,7 +236,7 @@ vypinac* mrizka_chlivku::Check1(int i) {
     return bunka(i).check;
 }
 
-QLineEdit* mrizka_chlivku::Text2(int i) {
+pole_cisla* mrizka_chlivku::Text2(int i) {
     priprav_zalozku(i / na_zalozku);
     if (!bunka(i).text2)
         vytvor_text2(i);
@@ -197,6 +263,8 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
                               misto_text1(i).translated(-roh), pismo_nazvu_);
         c.check->setObjectName(QStringLiteral("Check1_%1").arg(i));
         c.check->setFocusPolicy(Qt::StrongFocus);
+        c.check->setProperty("chlivek", i);
+        c.check->installEventFilter(this);
 
         // Every change of value, whatever made it; the program's own changes are not reported.
         connect(c.check, &QCheckBox::toggled, this,
@@ -210,12 +278,14 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
 // view never shows it.
 void mrizka_chlivku::vytvor_text2(int i) {
     chlivek& c = bunka(i);
-    c.text2 = new QLineEdit(strana(i / na_zalozku).widget);
+    if (!pismo_cisel_)
+        pismo_cisel_ = pole_cisla::pismo_pro(pismo_nazvu_, misto_text2(0).width());
+    c.text2 = new pole_cisla(strana(i / na_zalozku).widget, *pismo_cisel_);
     c.text2->setObjectName(QStringLiteral("Text2_%1").arg(i));
-    c.text2->setReadOnly(true);
-    c.text2->setMaxLength(3);
-    c.text2->setTextMargins(0, 0, 0, 0);
-    c.text2->setAlignment(Qt::AlignCenter);
+    // Said with its value, the number: which cell of which tab it belongs to.
+    c.text2->setAccessibleName(
+        QStringLiteral("číslo stykače políčka %1, záložka %2").arg(i).arg(i / na_zalozku + 1));
+    c.text2->setProperty("chlivek", i);
     c.text2->installEventFilter(this);
     c.text2->setGeometry(misto_text2(i).translated(-posun_stranek()));
     setTabOrder(c.check, c.text2);
@@ -371,23 +441,63 @@ bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
         }
         return QTabWidget::eventFilter(objekt, udalost);
     }
-    const bool dvojklik = typ == QEvent::MouseButtonDblClick;
-    const bool enter =
-        typ == QEvent::KeyPress && (static_cast<QKeyEvent*>(udalost)->key() == Qt::Key_Return ||
-                                    static_cast<QKeyEvent*>(udalost)->key() == Qt::Key_Enter);
-    if (dvojklik || enter) {
-        for (int z = 0; z < pocet_zalozek; ++z) {
-            if (!strana(z).vytvorena)
-                continue;
-            for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
-                if (bunka(i).text2 == objekt) {
-                    Q_EMIT vyber_cisla(i);
-                    return true;
-                }
-            }
+    const QVariant chlivek = objekt->property("chlivek");
+    if (!chlivek.isValid())
+        return QTabWidget::eventFilter(objekt, udalost);
+    const int i = chlivek.toInt();
+    const bool cislo = qobject_cast<pole_cisla*>(objekt) != nullptr;
+    const auto* klavesa = typ == QEvent::KeyPress ? static_cast<QKeyEvent*>(udalost) : nullptr;
+    if (klavesa && !(klavesa->modifiers() & ~Qt::KeypadModifier)) {
+        switch (klavesa->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+            presun_fokus(i, klavesa->key(), cislo);
+            return true;
+        default:
+            break;
         }
     }
+    const bool enter =
+        klavesa && (klavesa->key() == Qt::Key_Return || klavesa->key() == Qt::Key_Enter);
+    if (cislo && (typ == QEvent::MouseButtonDblClick || enter)) {
+        Q_EMIT vyber_cisla(i);
+        return true;
+    }
     return QTabWidget::eventFilter(objekt, udalost);
+}
+
+bool mrizka_chlivku::lze_zamerit(int i, bool cislo) const {
+    const chlivek& c = bunka(i);
+    QWidget* w = cislo ? static_cast<QWidget*>(c.text2) : c.check;
+    return w && w->isVisible() && w->isEnabled();
+}
+
+void mrizka_chlivku::presun_fokus(int i, int klavesa, bool cislo) {
+    const int zacatek = i - i % na_zalozku;
+    const int r = radek(i);
+    int cil = -1;
+    if (klavesa == Qt::Key_Up || klavesa == Qt::Key_Down) {
+        const int krok = klavesa == Qt::Key_Down ? 1 : -1;
+        for (int j = r + krok; cil < 0 && j >= 0 && j < radku; j += krok)
+            if (lze_zamerit(i - r + j, cislo))
+                cil = i - r + j;
+    } else {
+        const int krok = klavesa == Qt::Key_Right ? 1 : -1;
+        for (int s = sloupec(i) + krok; cil < 0 && s >= 0 && s < na_zalozku / radku; s += krok) {
+            // The same row, or the nearest row shown in that column (the upper one first).
+            for (int vzdalenost = 0; cil < 0 && vzdalenost < radku; ++vzdalenost)
+                for (const int j : {r - vzdalenost, r + vzdalenost})
+                    if (cil < 0 && j >= 0 && j < radku &&
+                        lze_zamerit(zacatek + s * radku + j, cislo))
+                        cil = zacatek + s * radku + j;
+        }
+    }
+    if (cil < 0)
+        return; // the edge of the grid: the focus stays
+    QWidget* w = cislo ? static_cast<QWidget*>(bunka(cil).text2) : bunka(cil).check;
+    w->setFocus(Qt::TabFocusReason);
 }
 
 // The cells' places are given relative to the tab control; the pages sit below the row of tabs.

@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <array>
+#include <optional>
 
 namespace tarvik {
 
@@ -38,6 +39,20 @@ private:
     QString nazev_;
 };
 
+// A cell's number box (`Text2`): read-only, three characters, which always fit its small box: it
+// draws a thin frame of its own and takes the cells' font, made smaller where that font leaves
+// too little room.
+class pole_cisla : public QLineEdit {
+    Q_OBJECT
+public:
+    pole_cisla(QWidget* rodic, const QFont& pismo);
+    // `pismo`, made smaller until "888" and "---" fit a box `sirka_pole` pixels wide.
+    static QFont pismo_pro(const QFont& pismo, int sirka_pole);
+
+protected:
+    void paintEvent(QPaintEvent* udalost) override;
+};
+
 // The tab control `SSTab2`: five tabs of 64 cells. Cell i lies on tab i / 64, in column
 // (i % 64) / 16 and row i % 16; it is a switch with the contactor's name (`Check1`, `Text1`) and
 // the contactor's number (`Text2`, "---" for no contactor).
@@ -60,7 +75,7 @@ public:
 
     // A cell's controls, made and brought up to date first if its tab has not been shown yet.
     vypinac* Check1(int i);
-    QLineEdit* Text2(int i);
+    pole_cisla* Text2(int i);
     // Whether the controls of tab z have been made.
     bool zalozka_vytvorena(int z) const { return stranky_[static_cast<size_t>(z)].vytvorena; }
 
@@ -116,7 +131,7 @@ private:
         bool skryty_check = false;
         bool skryte_cislo = false;
         vypinac* check = nullptr;
-        QLineEdit* text2 = nullptr;
+        pole_cisla* text2 = nullptr;
     };
     struct stranka {
         QWidget* widget = nullptr;
@@ -141,10 +156,16 @@ private:
     void vytvor_text2(int i);
     // Where the pages lie in the tab control.
     QPoint posun_stranek() const;
+    // The arrow keys in the four columns of a tab: up and down within a column, left and right
+    // to the neighbouring column (the same row, or the nearest one shown there). `cislo` says
+    // whether the focus is on a number box (they form a grid of their own).
+    void presun_fokus(int i, int klavesa, bool cislo);
+    bool lze_zamerit(int i, bool cislo) const;
 
     std::array<chlivek, pocet_chlivku> chlivky_{};
     std::array<stranka, pocet_zalozek> stranky_{};
     QFont pismo_nazvu_;
+    std::optional<QFont> pismo_cisel_; // made for the first number box
     bool zamceno_ = false;
     bool drz_fokus_ = false;
     QTimer odemceni_;           // applies an unlock to the switches

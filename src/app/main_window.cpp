@@ -13,6 +13,7 @@
 #include "platform/program_folder.h"
 #include "print/printout.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHash>
@@ -33,6 +34,17 @@ constexpr int vyska_stavoveho_radku = 375 / 15;
 constexpr int horni_okraj_zalozek = 240 / 15;
 constexpr std::array<int, frm_main::pocet_panelu> sirky_panelu{2500 / 15, 1200 / 15, 2500 / 15,
                                                                3500 / 15, 2500 / 15};
+
+// What each panel shows, for a screen reader, which hears a panel as "what: text".
+QString jmeno_panelu(int panel, const QString& text) {
+    static const std::array<QString, frm_main::pocet_panelu> popisy{
+        QStringLiteral("režim"), QStringLiteral("sériový port"),
+        QStringLiteral("očekávaná odpověď"), QStringLiteral("vypínače"), QStringLiteral("verze")};
+    const QString& popis = popisy[static_cast<size_t>(panel - 1)];
+    if (text.isEmpty())
+        return panel == 2 ? popis + QStringLiteral(": zavřený") : popis;
+    return popis + QStringLiteral(": ") + text;
+}
 
 } // namespace
 
@@ -136,6 +148,7 @@ void frm_main::vytvor_stavovy_radek() {
         return;
     auto* radek = new QStatusBar(this);
     radek->setObjectName(QStringLiteral("StatusBar1"));
+    radek->setAccessibleName(QStringLiteral("stavový řádek"));
     radek->setSizeGripEnabled(false);
     radek->setFixedHeight(vyska_stavoveho_radku);
     for (int p = 0; p < pocet_panelu; ++p) {
@@ -146,6 +159,7 @@ void frm_main::vytvor_stavovy_radek() {
         panel->setIndent(3);
         radek->addWidget(panel);
         panel->setText(texty_panelu_[static_cast<size_t>(p)]);
+        panel->setAccessibleName(jmeno_panelu(p + 1, panel->text()));
         panely_[static_cast<size_t>(p)] = panel;
     }
     setStatusBar(radek);
@@ -252,8 +266,16 @@ void frm_main::nastav_panel(int panel, const QString& text) {
     if (panel < 1 || panel > pocet_panelu)
         return;
     texty_panelu_[static_cast<size_t>(panel - 1)] = text;
-    if (QLabel* l = panely_[static_cast<size_t>(panel - 1)])
+    if (QLabel* l = panely_[static_cast<size_t>(panel - 1)]) {
         l->setText(text);
+        // A new name is announced: the operator hears the lock and the port change.
+        const QString jmeno = jmeno_panelu(panel, text);
+        if (l->accessibleName() != jmeno) {
+            l->setAccessibleName(jmeno);
+            QAccessibleEvent zmena(l, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&zmena);
+        }
+    }
 }
 
 // ---- tabs and cells ----
@@ -351,7 +373,8 @@ void frm_main::menu_uzivatelsky_Click() {
     menu_uzivatelsky_mod();
     chlivky_uzivatelsky_mod();
     linka_.spust_status_timer();
-    linka_.nacti_status();
+    // The operator's own request: a closed port is reported at once.
+    linka_.aktualizuj_stav();
 }
 
 // Every dialog of the menu is modal and deletes itself when closed.

@@ -32,6 +32,10 @@ frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicial
         label->setBuddy(Text1_[i]);
         Check1_[i] = new QCheckBox(QStringLiteral("aktivuj záložku"), this);
         Check1_[i]->setObjectName(QStringLiteral("Check1_%1").arg(i));
+        // The five boxes read alike: a screen reader hears which tab each one shows. They come
+        // first in the tab order, before the fields whose labels number the tabs.
+        Check1_[i]->setAccessibleName(QStringLiteral("aktivuj záložku %1").arg(i + 1));
+        Text1_[i]->setAccessibleName(QStringLiteral("název %1. záložky").arg(i + 1));
         radky->addWidget(label, 2 * i, 0);
         radky->addWidget(Text1_[i], 2 * i + 1, 0);
         radky->addWidget(Check1_[i], 2 * i + 1, 1);

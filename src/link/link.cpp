@@ -9,16 +9,27 @@ namespace tarvik {
 namespace {
 const QByteArray odpoved_statusu = QByteArrayLiteral("XS");
 
-// Counts the link's message boxes that are open, for as long as one is.
-class otevrena_zprava {
+bool ceka(stav_linky s) {
+    return s == stav_linky::ceka_potvrzeni || s == stav_linky::ceka_stav;
+}
+
+// The link's state is `hlaseni` while one of its boxes is open, and what it was before afterwards
+// (unless the box's handling moved it on).
+class otevrene_hlaseni {
 public:
-    explicit otevrena_zprava(int& pocet) : pocet_(pocet) { ++pocet_; }
-    ~otevrena_zprava() { --pocet_; }
-    otevrena_zprava(const otevrena_zprava&) = delete;
-    otevrena_zprava& operator=(const otevrena_zprava&) = delete;
+    explicit otevrene_hlaseni(stav_linky& stav) : stav_(stav), pred_(stav) {
+        stav_ = stav_linky::hlaseni;
+    }
+    ~otevrene_hlaseni() {
+        if (stav_ == stav_linky::hlaseni)
+            stav_ = pred_;
+    }
+    otevrene_hlaseni(const otevrene_hlaseni&) = delete;
+    otevrene_hlaseni& operator=(const otevrene_hlaseni&) = delete;
 
 private:
-    int& pocet_;
+    stav_linky& stav_;
+    stav_linky pred_;
 };
 } // namespace
 
@@ -48,12 +59,12 @@ bool linka::otevri_port(int cislo) {
     prijimac_.vymaz();
     const vysledek_otevreni v = com_port_.otevri(cislo);
     if (v == vysledek_otevreni::ok) {
+        stav_ = stav_linky::necinna;
         okno_.nastav_panel(2, QStringLiteral("COM%1").arg(cislo));
         return true;
     }
     // The screen never names a line that is not there.
-    okno_.nastav_panel(2, QString());
-    const otevrena_zprava zprava(otevrene_zpravy_);
+    prejdi_na_zavreno();
     zobraz_chybu(okno_.rodic_zprav(),
                  v == vysledek_otevreni::obsazen ? zprava_port_obsazen : zprava_chyba_portu);
     return false;
@@ -61,6 +72,23 @@ bool linka::otevri_port(int cislo) {
 
 void linka::zavri_port() {
     com_port_.zavri();
+    stav_ = stav_linky::zavreno;
+}
+
+void linka::prejdi_na_zavreno() {
+    if (stav_ == stav_linky::zavreno)
+        return;
+    zastav_watchdog_timer();
+    prijimac_.vymaz();
+    const bool cekala = ceka(stav_);
+    stav_ = stav_linky::zavreno;
+    okno_.nastav_panel(2, QString());
+    // The reply that locked the switches can no longer come: they are freed, as its arrival
+    // would have freed them, so that the operator can act (and learn that the port is closed).
+    if (cekala) {
+        nastav_ocekavanou_odpoved({});
+        okno_.povol_buttony();
+    }
 }
 
 bool linka::port_otevren() const {
@@ -68,45 +96,57 @@ bool linka::port_otevren() const {
 }
 
 bool linka::prepni_port(int cislo) {
+    zastav_watchdog_timer();
+    nastav_ocekavanou_odpoved({});
     prijimac_.vymaz();
-    return com_port_.otevri(cislo) == vysledek_otevreni::ok;
+    if (com_port_.otevri(cislo) == vysledek_otevreni::ok) {
+        stav_ = stav_linky::necinna;
+        return true;
+    }
+    stav_ = stav_linky::zavreno;
+    okno_.nastav_panel(2, QString());
+    return false;
 }
 
 // The query goes to the line first, as a command does (posli_prikaz).
 void linka::nacti_status() {
     // No line: a query would only time out, again and again.
-    if (com_port_.zarizeni_zmizelo())
+    if (!com_port_.je_otevren()) {
+        prejdi_na_zavreno();
         return;
+    }
     com_port_.posli(dotaz_na_stav());
     odeslani_.start();
     okno_.zakaz_buttony();
     spust_watchdog_timer();
-    nacitani_statusu_ = true;
+    stav_ = stav_linky::ceka_stav;
     nastav_ocekavanou_odpoved(odpoved_statusu);
 }
 
+bool linka::otevri_pro_obsluhu() {
+    if (com_port_.je_otevren())
+        return true;
+    const bool zmizelo = com_port_.zarizeni_zmizelo();
+    prejdi_na_zavreno();
+    if (zmizelo)
+        return otevri_port(com_port_.cislo());
+    // Closed by the operator's Cancel or by the port dialog: only they open it again.
+    zobraz_chybu(okno_.rodic_zprav(), zprava_port_zavren);
+    return false;
+}
+
 void linka::aktualizuj_stav() {
-    if (com_port_.zarizeni_zmizelo())
-        obnov_linku();
-    else
+    if (otevri_pro_obsluhu())
         nacti_status();
 }
 
-// Reopens the port whose device vanished and asks for the status. When the device is not back,
-// the reply that was awaited can no longer come: the switches it locked are freed, so that the
-// operator can ask again.
+// Reopens the port whose device vanished and asks for the status.
 bool linka::obnov_linku() {
     zastav_watchdog_timer();
-    if (otevri_port(com_port_.cislo())) {
-        nacti_status();
-        return true;
-    }
-    if (!ocekavana_odpoved_.isEmpty()) {
-        nastav_ocekavanou_odpoved({});
-        nacitani_statusu_ = false;
-        okno_.povol_buttony();
-    }
-    return false;
+    if (!otevri_port(com_port_.cislo()))
+        return false;
+    nacti_status();
+    return true;
 }
 
 void linka::spust_watchdog_timer() {
@@ -130,14 +170,11 @@ void linka::restartuj_status_timer() {
 }
 
 // The command goes to the line first: the lock, the watchdog and the panel follow within the
-// same handler, before any input or byte can be handled. While the port is closed because its
-// device vanished, it is reopened first.
+// same handler, before any input or byte can be handled.
 void linka::posli_prikaz(int cislo, bool zapnout) {
-    if (com_port_.zarizeni_zmizelo() && !otevri_port(com_port_.cislo())) {
-        // The switch the operator clicked goes back to the controller's last known state.
-        nacitani_statusu_ = true;
+    if (!otevri_pro_obsluhu()) {
+        // The switch the operator set goes back to the controller's last known state.
         okno_.zobraz_stav_stykacu(stav_stykacu_);
-        nacitani_statusu_ = false;
         return;
     }
     const QString cislo3 = dopln_nuly(QString::number(cislo));
@@ -145,6 +182,7 @@ void linka::posli_prikaz(int cislo, bool zapnout) {
     odeslani_.start();
     okno_.zakaz_buttony();
     spust_watchdog_timer();
+    stav_ = stav_linky::ceka_potvrzeni;
     nastav_ocekavanou_odpoved(potvrzeni_prepnuti(cislo3, zapnout));
 }
 
@@ -156,8 +194,9 @@ void linka::nastav_ocekavanou_odpoved(const QByteArray& odpoved) {
 void linka::tik_status_timeru() {
     if (citac_statusu_ < std::numeric_limits<qint16>::max())
         ++citac_statusu_;
-    // While a message box of the link is open its own query follows when it is closed.
-    if (citac_statusu_ >= 1 && !watchdog_timer_.isActive() && otevrene_zpravy_ == 0) {
+    // Only an idle line is asked: while a reply is awaited the tick is lost, while a box of the
+    // link is open its own query follows when it is closed, and a closed port is not asked.
+    if (citac_statusu_ >= 1 && stav_ == stav_linky::necinna) {
         citac_statusu_ = 0;
         nacti_status();
     }
@@ -174,14 +213,18 @@ void linka::watchdog_vyprsel() {
     if (watchdog_timer_.interval() != odezva_.count())
         watchdog_timer_.setInterval(odezva_);
     // The watchdog keeps running through its own message: one timeout is reported once.
-    if (otevrene_zpravy_ > 0)
+    if (stav_ == stav_linky::hlaseni)
         return;
+    if (!ceka(stav_)) {
+        zastav_watchdog_timer();
+        return;
+    }
     chyba_komunikace(detail_timeout);
 }
 
 void linka::chyba_komunikace(const QString& detail) {
     {
-        const otevrena_zprava zprava(otevrene_zpravy_);
+        const otevrene_hlaseni hlaseni(stav_);
         zobraz_chybu(okno_.rodic_zprav(), chyba_komunikace_uvod + detail);
     }
     // What came meanwhile (a controller gone wild, late replies) is part of this error: one box
@@ -200,7 +243,7 @@ void linka::precti_data_z_portu(const QByteArray& data) {
 void linka::zpracuj_cekajici() {
     // One loop consumes the waiting bytes; a call made while it runs (from inside a message box
     // of a packet) or while another box of the link is open only leaves its bytes queued.
-    if (zpracovava_pakety_ || otevrene_zpravy_ > 0)
+    if (zpracovava_pakety_ || stav_ == stav_linky::hlaseni)
         return;
     zpracovava_pakety_ = true;
     for (;;) {
@@ -234,7 +277,7 @@ void linka::zpracuj_paket(const QByteArray& paket) {
 
 void linka::zpracuj_r_paket(const QByteArray& paket) {
     zastav_watchdog_timer();
-    if (paket == ocekavana_odpoved_) {
+    if (stav_ == stav_linky::ceka_potvrzeni && paket == ocekavana_odpoved_) {
         okno_.povol_buttony();
         nacti_status();
     } else {
@@ -244,15 +287,16 @@ void linka::zpracuj_r_paket(const QByteArray& paket) {
 
 void linka::zpracuj_s_paket(const QByteArray& paket) {
     zastav_watchdog_timer();
-    if (ocekavana_odpoved_ != odpoved_statusu || !zkontroluj_s_paket(paket)) {
+    if (stav_ != stav_linky::ceka_stav || !zkontroluj_s_paket(paket)) {
         chyba_komunikace(detail_s_paket);
         return;
     }
     stav_stykacu_ = stavy_z_s_paketu(paket);
     nastav_ocekavanou_odpoved({});
     citac_statusu_ = 0;
+    // Still loading while the cells are set: their changes are the program's, not sent.
     okno_.zobraz_stav_stykacu(stav_stykacu_);
-    nacitani_statusu_ = false;
+    stav_ = stav_linky::necinna;
     okno_.povol_buttony();
 }
 
@@ -265,7 +309,7 @@ void linka::com_port_OnComm(const udalost_linky& udalost) {
         return;
     // One box at a time: an error raised while another box of the link is open is shown after
     // it (the first one, if several come).
-    if (otevrene_zpravy_ > 0 || zpracovava_pakety_) {
+    if (stav_ == stav_linky::hlaseni || zpracovava_pakety_) {
         if (!odlozena_chyba_linky_)
             odlozena_chyba_linky_ = udalost;
         return;
@@ -278,7 +322,7 @@ void linka::ohlas_chybu_linky(const udalost_linky& udalost) {
     pipni();
     odpoved_zpravy odpoved;
     {
-        const otevrena_zprava zprava(otevrene_zpravy_);
+        const otevrene_hlaseni hlaseni(stav_);
         // The title names the buttons: they keep their English texts, and the box shows the
         // title whole.
         odpoved = zobraz_zpravu(okno_.rodic_zprav(), {.text = udalost.text,
@@ -288,10 +332,12 @@ void linka::ohlas_chybu_linky(const udalost_linky& udalost) {
                                                       .text_storno = QStringLiteral("Cancel"),
                                                       .cely_titulek = true});
     }
-    if (odpoved == odpoved_zpravy::storno)
-        zavri_port();
-    else if (com_port_.zarizeni_zmizelo())
+    if (odpoved == odpoved_zpravy::storno) {
+        com_port_.zavri();
+        prejdi_na_zavreno();
+    } else if (com_port_.zarizeni_zmizelo()) {
         obnov_linku();
+    }
 }
 
 } // namespace tarvik

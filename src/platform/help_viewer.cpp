@@ -2,15 +2,64 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 
 namespace tarvik {
 
 namespace {
-QPointer<QTextBrowser>& prohlizec() {
-    static QPointer<QTextBrowser> p;
+QPointer<QWidget>& okno() {
+    static QPointer<QWidget> p;
     return p;
+}
+
+// The help window: "Zpět" and "Obsah" above the text; Esc closes it.
+class okno_s_napovedou final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void keyPressEvent(QKeyEvent* udalost) override {
+        if (udalost->key() == Qt::Key_Escape && udalost->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QWidget::keyPressEvent(udalost);
+    }
+};
+
+QWidget* vytvor_okno(QWidget* rodic) {
+    auto* o = new okno_s_napovedou(rodic, Qt::Window);
+    o->setAttribute(Qt::WA_DeleteOnClose);
+    o->resize(640, 560);
+    auto* zpet = new QPushButton(QStringLiteral("&Zpět"), o);
+    zpet->setObjectName(QStringLiteral("zpet"));
+    zpet->setEnabled(false);
+    auto* obsah = new QPushButton(QStringLiteral("&Obsah"), o);
+    obsah->setObjectName(QStringLiteral("obsah"));
+    auto* text = new QTextBrowser(o);
+    text->setOpenExternalLinks(false);
+    QObject::connect(zpet, &QPushButton::clicked, text, &QTextBrowser::backward);
+    QObject::connect(text, &QTextBrowser::backwardAvailable, zpet, &QPushButton::setEnabled);
+    QObject::connect(obsah, &QPushButton::clicked, text, &QTextBrowser::home);
+    auto* tlacitka = new QHBoxLayout;
+    tlacitka->addWidget(zpet);
+    tlacitka->addWidget(obsah);
+    tlacitka->addStretch();
+    auto* sloupec = new QVBoxLayout(o);
+    sloupec->addLayout(tlacitka);
+    sloupec->addWidget(text);
+    // Over the middle of the program's window, not in a corner of the screen.
+    if (rodic) {
+        QRect r(QPoint(), o->size());
+        r.moveCenter(rodic->window()->frameGeometry().center());
+        o->move(r.topLeft());
+    }
+    text->setFocus();
+    return o;
 }
 constexpr qint64 nejvetsi_napoveda = 16 * 1024 * 1024;
 } // namespace
@@ -24,28 +73,25 @@ bool zobraz_napovedu(QWidget* rodic, const QString& cesta) {
     if (soubor.error() != QFileDevice::NoError)
         return false;
 
-    if (!prohlizec()) {
-        auto* okno = new QTextBrowser(rodic);
-        okno->setWindowFlag(Qt::Window);
-        okno->setAttribute(Qt::WA_DeleteOnClose);
-        okno->setOpenExternalLinks(false);
-        okno->resize(640, 560);
-        prohlizec() = okno;
-    }
-    QTextBrowser* okno = prohlizec();
-    okno->setSearchPaths({QFileInfo(cesta).absolutePath()});
-    okno->setHtml(QString::fromUtf8(obsah));
-    okno->setWindowTitle(okno->documentTitle().isEmpty() ? QStringLiteral("Tarvik - nápověda")
-                                                         : okno->documentTitle());
-    okno->scrollToAnchor(QStringLiteral("obsah"));
-    okno->show();
-    okno->raise();
-    okno->activateWindow();
+    if (!okno())
+        okno() = vytvor_okno(rodic);
+    QWidget* o = okno();
+    auto* text = o->findChild<QTextBrowser*>();
+    // Opened at its contents, which "Obsah" returns to; the links followed make the history.
+    QUrl zacatek = QUrl::fromLocalFile(QFileInfo(cesta).absoluteFilePath());
+    zacatek.setFragment(QStringLiteral("obsah"));
+    text->clearHistory();
+    text->setSource(zacatek, QTextDocument::HtmlResource);
+    o->setWindowTitle(text->documentTitle().isEmpty() ? QStringLiteral("Tarvik - nápověda")
+                                                      : text->documentTitle());
+    o->show();
+    o->raise();
+    o->activateWindow();
     return true;
 }
 
 QWidget* okno_napovedy() {
-    return prohlizec();
+    return okno();
 }
 
 } // namespace tarvik

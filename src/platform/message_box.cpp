@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -49,6 +50,12 @@ odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
     if (odpovidac())
         return odpovidac()(z);
 
+    // A box of a window not shown yet (start-up) stands alone in the middle of the screen, with
+    // the program's icon (the program's resources carry it), not at the hidden window's corner.
+    if (rodic && !rodic->isVisible())
+        rodic = nullptr;
+    if (!rodic && QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
     // The parent may be destroyed while the box's own event loop runs, and the box with it: the
     // QPointer then becomes null instead of dangling.
     QPointer<QMessageBox> box = vytvor_zpravu(rodic, z);

@@ -49,8 +49,8 @@ void ukoncuj_pri_signalech() {
     sa.sa_handler = na_signal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &sa, nullptr);
-    ::sigaction(SIGHUP, &sa, nullptr);
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
+        ::sigaction(signal, &sa, nullptr);
 #endif
 }
 

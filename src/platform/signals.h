@@ -4,7 +4,7 @@
 
 namespace tarvik {
 
-// SIGTERM and SIGHUP end the application's event loops (a modal box's too), so that the program
+// SIGTERM, SIGHUP, SIGINT (Ctrl+C) and SIGQUIT end the application's event loops (a modal box's too), so that the program
 // returns from main and closes as on a normal close. Call once, after the application exists.
 void ukoncuj_pri_signalech();
 

@@ -4,6 +4,7 @@
 #include "support/full_disk.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
+#include "support/screen_reader.h"
 #include "support/temp_folder.h"
 
 #include <QtTest>
@@ -95,6 +96,18 @@ private Q_SLOTS:
               QStringList{u"Tarvik - chyba: Heslo nebylo zadáno dvakrát stejně."_s}, nic);
         radek("zmena na cesky na 1. miste", vychozi, dvakrat(u"čtyři"_s), heslo,
               QStringList{u"Tarvik - chyba: "_s + zprava_heslo_nelze_pouzit}, nic);
+    }
+
+    // A screen reader names every field and button of both dialogs, in their tab order.
+    void jmena_pro_ctecku() {
+        docasna_slozka slozka;
+        std::unique_ptr<QDialog> zmena(new frm_zmena_hesla(slozka.ini()));
+        std::unique_ptr<QDialog> login(new frm_login(slozka.ini(), {}));
+        zmena->setAttribute(Qt::WA_DeleteOnClose, false);
+        login->setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(std::pair(jmena_v_poradi(zmena.get()), jmena_v_poradi(login.get())),
+                 std::pair(QStringList{u"nové heslo"_s, u"nové heslo znovu"_s, "ok", "storno"},
+                           QStringList{"Heslo:", "ok", "storno"}));
     }
 
     // The login goes by the file as the change dialog left it.

@@ -33,6 +33,19 @@ QColor barva(QWidget* w) {
     return w->grab().toImage().pixelColor(19, 5);
 }
 
+// The columns holding dark pixels (the text's ink) inside `kde` of the widget's picture.
+std::pair<int, int> inkoust(QWidget* w, const QRect& kde) {
+    const QImage obraz = w->grab().toImage();
+    int vlevo = INT_MAX, vpravo = -1;
+    for (int x = kde.left(); x <= kde.right(); ++x)
+        for (int y = kde.top(); y <= kde.bottom(); ++y)
+            if (qGray(obraz.pixel(x, y)) < 128) {
+                vlevo = std::min(vlevo, x);
+                vpravo = std::max(vpravo, x);
+            }
+    return {vlevo, vpravo};
+}
+
 // A switch as it is, without bringing its tab up to date first.
 QCheckBox* vypinac_jak_je(mrizka_chlivku& m, int i) {
     return m.findChild<QCheckBox*>(u"Check1_%1"_s.arg(i));
@@ -366,6 +379,19 @@ private Q_SLOTS:
         p.okno->menu_help_Click();
         QCOMPARE(p.zpravy.zpravy.size(), 1);
         QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
+        // Over the middle of the main window; Zpět goes back from a link followed; Esc closes it.
+        QVERIFY((okno_napovedy()->frameGeometry().center() - p.okno->frameGeometry().center())
+                    .manhattanLength() < 10);
+        auto* text = okno_napovedy()->findChild<QTextBrowser*>();
+        auto* zpet = okno_napovedy()->findChild<QPushButton*>(u"zpet"_s);
+        QVERIFY(text->toPlainText().contains(u"Tisk tabulky stykačů"_s));
+        text->setSource(QUrl(u"#tisk"_s));
+        QVERIFY(zpet->isEnabled());
+        zpet->click();
+        QVERIFY(!zpet->isEnabled());
+        QTest::keyClick(text, Qt::Key_Escape);
+        QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
+        p.okno->menu_help_Click();
 
         // Closing closes the port (another program can open it) and the help, and writes nothing.
         p.okno->close();
@@ -429,6 +455,116 @@ private Q_SLOTS:
         QCOMPARE(p.zpravy.texty(), QStringList{u"Špatné heslo."_s});
     }
 
+    // Every contactor number and "---" shows whole in its box, clear of the frame; a screen reader
+    // hears which cell and tab a number box belongs to, and each panel as what it shows.
+    void cisla_a_ctecka() {
+        prostredi p;
+        QVERIFY(p.spust());
+        p.okno->prihlaseni_prijato();
+        mrizka_chlivku& m = p.m();
+        m.setCurrentIndex(0);
+        QLineEdit* box = m.Text2(0);
+        QStringList useknute;
+        for (int n = -1; n < 128; ++n) {
+            const QString cislo = n < 0 ? u"---"_s : QString::number(n);
+            m.nastav_chlivek(0, cislo, u"stykač"_s);
+            const auto [vlevo, vpravo] = inkoust(box, box->rect().adjusted(1, 1, -1, -1));
+            // The same text drawn freely in the box's font.
+            QImage volne(100, 40, QImage::Format_RGB32);
+            volne.fill(Qt::white);
+            QPainter malir(&volne);
+            malir.setFont(box->font());
+            malir.setPen(Qt::black);
+            malir.drawText(10, 30, cislo);
+            malir.end();
+            QLabel obraz;
+            obraz.setPixmap(QPixmap::fromImage(volne));
+            obraz.resize(volne.size());
+            const auto [vlevo_volne, vpravo_volne] = inkoust(&obraz, volne.rect());
+            if (vlevo < 2 || vpravo > box->width() - 3 ||
+                std::abs((vpravo - vlevo) - (vpravo_volne - vlevo_volne)) > 1)
+                useknute << cislo;
+        }
+        QCOMPARE(useknute, QStringList());
+
+        const auto jmeno = [](QObject* o) {
+            return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+        };
+        QCOMPARE(QStringList({jmeno(m.Text2(17)), jmeno(m.Text2(319))}),
+                 QStringList({u"číslo stykače políčka 17, záložka 1"_s,
+                              u"číslo stykače políčka 319, záložka 5"_s}));
+        QStringList panely;
+        for (QLabel* l : p.okno->statusBar()->findChildren<QLabel*>())
+            panely << jmeno(l);
+        QCOMPARE(panely, (QStringList{u"režim: administrátorský mód"_s, u"sériový port: COM1"_s,
+                                      u"očekávaná odpověď"_s, u"vypínače: tlačítka zakázána"_s,
+                                      u"verze: ver.: 1.6 - 29.1.2006"_s}));
+    }
+
+    // The arrow keys move through the four columns of a tab as through a grid: up and down within
+    // a column, left and right to the same row of the next column, or the nearest row shown there
+    // (cell 17 is empty); at the grid's edge the focus stays. The number boxes of the
+    // administrator's view form a grid of their own. A long name ends in an ellipsis, never in a
+    // letter cut through.
+    void sipky_a_fokus() {
+        prostredi p(vychozi_konfigurace().replace("\nchlivek17=17\r", "\nchlivek17=---\r"));
+        QVERIFY(p.spust());
+        mrizka_chlivku& m = p.m();
+        p.okno->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.okno.get()));
+        // Where the program puts the focus, it is drawn: on the row of tabs at start-up.
+        QCOMPARE(QApplication::focusWidget(), m.tabBar());
+        const QImage s_fokusem = m.tabBar()->grab().toImage();
+        m.setCurrentIndex(0);
+        const auto cesta = [&](QWidget* od, const QList<Qt::Key>& klavesy, bool cislo) {
+            od->setFocus();
+            QList<int> kde;
+            for (Qt::Key k : klavesy) {
+                QTest::keyClick(QApplication::focusWidget(), k);
+                QWidget* f = QApplication::focusWidget();
+                kde << (f->property("chlivek").isValid() &&
+                                (qobject_cast<QLineEdit*>(f) != nullptr) == cislo
+                            ? f->property("chlivek").toInt()
+                            : -1);
+            }
+            return kde;
+        };
+        using K = Qt::Key;
+        const QList<K> klavesy{K::Key_Right, K::Key_Down,  K::Key_Left,  K::Key_Up,    K::Key_Up,
+                               K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Down};
+        QCOMPARE(cesta(m.Check1(1), klavesy, false),
+                 (QList<int>{16, 18, 2, 1, 0, 16, 32, 48, 48, 49}));
+        // Ctrl+Tab changes the tab; with the switches locked none can take the focus, and the
+        // row of tabs has it, drawn.
+        p.okno->zakaz_buttony();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(std::pair(m.currentIndex(), QApplication::focusWidget()),
+                 std::pair(1, static_cast<QWidget*>(m.tabBar())));
+        m.setCurrentIndex(4);
+        m.tabBar()->setFocus();
+        QCOMPARE(m.tabBar()->grab().toImage(), s_fokusem);
+        m.clearFocus();
+        QVERIFY(m.tabBar()->grab().toImage() != s_fokusem);
+
+        p.okno->prihlaseni_prijato();
+        m.setCurrentIndex(0);
+        QCOMPARE(cesta(m.Text2(1), klavesy, true),
+                 (QList<int>{17, 18, 2, 1, 0, 16, 32, 48, 48, 49}));
+
+        // Names too long for the box: the ink ends short of the box's text edge.
+        vypinac* s = m.Check1(3);
+        const QRect nazev =
+            mrizka_chlivku::misto_text1(3).translated(-mrizka_chlivku::misto_bunky(3).topLeft());
+        QStringList useknute;
+        for (const QString& dlouhy :
+             {u"WWWWWWWWWWWWWWWWWWWW"_s, u"ČERPADLO MÍCHAČKY Č2"_s, u"mmmmmmmmmmmmmmmmmmmm"_s}) {
+            s->nastav_nazev(dlouhy);
+            if (inkoust(s, nazev.adjusted(3, 3, -3, -3)).second >= nazev.right() - 4)
+                useknute << dlouhy;
+        }
+        QCOMPARE(useknute, QStringList());
+    }
+
     // A contactor assigned from a cell and the link moved to another port: both written to the file
     // and both in force back in user mode. A backup restored from the medium changes the file
     // only, not the window.
@@ -460,15 +596,17 @@ private Q_SLOTS:
                  QStringList({u"5"_s, u"stykač 5"_s}));
 
         bool otevreny_po_chybe = false;
+        QString panel_po_chybe = u"?"_s;
         v_dialogu([&](QWidget* d) {
             d->findChild<QAbstractButton*>("Option1_2")->click(); // COM 3: no device
             d->findChild<QAbstractButton*>("bt_ok")->click();
             otevreny_po_chybe = d->isVisible();
+            panel_po_chybe = p.okno->panel(2);                    // the port is closed now
             d->findChild<QAbstractButton*>("Option1_1")->click(); // COM 2
             d->findChild<QAbstractButton*>("bt_ok")->click();
         });
         p.okno->menu_rs232_Click();
-        QVERIFY(otevreny_po_chybe);
+        QVERIFY(otevreny_po_chybe && panel_po_chybe.isEmpty());
         QCOMPARE(p.okno->panel(2), u"COM2"_s);
         soubor.replace("\r\nchlivek0=0\r\n", "\r\nchlivek0=5\r\n");
         soubor.replace("\r\ncom=1\r\n", "\r\ncom=2\r\n");

@@ -7,6 +7,7 @@
 #include "support/full_disk.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
+#include "support/screen_reader.h"
 #include "support/temp_folder.h"
 
 #include <QtTest>
@@ -157,6 +158,19 @@ private Q_SLOTS:
                            bez_zalozek + "[zalozky]\r\nnazev1=---\r\naktivni1=0\r\nnazev2=---\r\n"
                                          "aktivni2=0\r\nnazev3=---\r\naktivni3=0\r\nnazev4=---\r\n"
                                          "aktivni4=1\r\nnazev5=---\r\naktivni5=0\r\n"));
+    }
+
+    // A screen reader tells the five tabs' boxes and fields apart, in their tab order.
+    void jmena_pro_ctecku() {
+        auto d = ukaz(new frm_zalozky(slozka_->ini(), {}));
+        QStringList jmena;
+        for (int t = 1; t <= 5; ++t)
+            jmena << u"aktivuj záložku %1"_s.arg(t);
+        for (int t = 1; t <= 5; ++t)
+            jmena << u"název %1. záložky"_s.arg(t);
+        jmena << u"ulož"_s << u"storno"_s;
+        QCOMPARE(jmena_v_poradi(d), jmena);
+        d->close();
     }
 
     // COM 1 is preselected whatever is configured (here COM 2); a port the system refuses keeps the

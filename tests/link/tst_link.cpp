@@ -155,6 +155,8 @@ private Q_SLOTS:
     void prijem() {
         const auto [prepnuti, kusy, zaznam] = test::hodnoty<bool, QByteArrayList, QStringList>();
         sestava z(kratka_odezva);
+        QVERIFY(z.spust());
+        z.sim->nastav_rezim(porucha::mlci); // the test speaks for the controller
         prepnuti ? z.l.posli_prikaz(5, true) : z.l.nacti_status();
         z.zaznam.clear();
         // While a reply is outstanding, ticks are counted (without overflowing) and ask nothing.
@@ -182,11 +184,13 @@ private Q_SLOTS:
         QVERIFY(
             testovaci_simulator::cekej([&, n = zaznam.size()] { return z.zaznam.size() >= n; }));
         QCOMPARE(z.zaznam, zaznam);
-        // The watchdog runs exactly while a reply is awaited; without it, a tick asks again.
-        QCOMPARE(z.l.watchdog_timer().isActive(), !z.l.ocekavana_odpoved().isEmpty());
-        z.l.zastav_watchdog_timer();
+        // The watchdog runs exactly while a reply is awaited; a tick asks only an idle line.
+        const bool ceka = z.l.stav() == stav_linky::ceka_stav;
+        QCOMPARE(std::pair(z.l.watchdog_timer().isActive(), z.l.ocekavana_odpoved().isEmpty()),
+                 std::pair(ceka, !ceka));
+        const QStringList pred = z.zaznam;
         tik(z.l.status_timer());
-        QCOMPARE(z.zaznam.last(), "panel3=XS");
+        QCOMPARE(z.zaznam, ceka ? pred : (pred + QStringList{"zakaz", "panel3=XS"}));
     }
 
     // Against the controller: what the program sent, what it showed, and where it came to rest.
@@ -240,8 +244,9 @@ private Q_SLOTS:
         QCOMPARE(s.stav(), "|volno|-|otevren|" + zapnute(s.sim->stavy()));
     }
 
-    // Columns: the device is back (at a new node) before the box is answered, the answer, the boxes
-    // and what panel 2 showed, the link after the operator has asked for the status, then for 127.
+    // Columns: the device is back (at a new node) before the box is answered, the answer, the
+    // boxes, what panel 2 showed and the switches set back, the link after the operator has asked
+    // for the status, then for 127.
     void zmizele_zarizeni_data() {
         test::sloupce<bool, odpoved_zpravy, QStringList, QString>();
         const QString ztraceno = u"?Serial Device Lost"_s;
@@ -250,9 +255,13 @@ private Q_SLOTS:
         radek("back, OK", true, odpoved_zpravy::ok, QStringList{ztraceno, "panel2=COM1"}, zapnuto);
         radek("missing, OK", false, odpoved_zpravy::ok,
               QStringList{ztraceno, "panel2=", neotevren, "panel2=COM1"}, zapnuto);
-        // The port stays closed: not even the operator's request opens it.
-        radek("Cancel", true, odpoved_zpravy::storno, QStringList{ztraceno},
-              "XS|zamceno|watchdog|zavren|1,2");
+        // The port stays closed, shown closed, and nothing waits on it: polls ask nothing; the
+        // operator's request and a switch are told at once that it is closed, and the switch goes
+        // back.
+        const QString zavren = "!" + zprava_port_zavren;
+        radek("Cancel", true, odpoved_zpravy::storno,
+              QStringList{ztraceno, "panel2=", zavren, zavren, "loaded, zobraz 1,2"},
+              u"|volno|-|zavren|1,2"_s);
     }
 
     void zmizele_zarizeni() {
@@ -271,7 +280,9 @@ private Q_SLOTS:
         QTest::qWait(100); // a device that stays gone would go on reporting itself
         s.behem_zpravy = {};
         if (odpoved == odpoved_zpravy::storno) {
+            tik(s.l.status_timer());
             s.l.aktualizuj_stav();
+            s.l.posli_prikaz(127, true);
         } else if (!zpet) {
             // Nothing claims a line: nothing is awaited, polls send nothing and report nothing. The
             // device comes back; the operator's request brings the line back.
@@ -289,7 +300,7 @@ private Q_SLOTS:
         }
         QCOMPARE(s.sim->prijato(),
                  QByteArray(odpoved == odpoved_zpravy::ok ? "XA\r\nXW127=1\r\nXA\r\n" : ""));
-        QCOMPARE(s.zaznam.filter(QRegularExpression(u"^(panel2=|!|\\?)"_s)), okno);
+        QCOMPARE(s.zaznam.filter(QRegularExpression(u"^(panel2=|!|\\?|loaded)"_s)), okno);
         QCOMPARE(s.stav(), konec);
     }
 
@@ -366,6 +377,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("signal"); // 0: the display server goes away
         radek("SIGTERM", int(SIGTERM));
         radek("SIGHUP", int(SIGHUP));
+        radek("SIGINT", int(SIGINT));
+        radek("SIGQUIT", int(SIGQUIT));
         radek("display lost", 0);
     }
 
