@@ -1,11 +1,13 @@
 // Feeds arbitrary bytes to the INI text reader and writer as the content of a configuration file
 // and checks what a write must keep: the value written reads back, every other key reads as
-// before, at most one existing line changes, and writing the same value again changes nothing.
+// before, at most one existing line changes, and writing the same value again changes nothing;
+// the same write padded for a write in place reads the same and changes that line alone.
 #include "config/ini_text.h"
 #include "fuzz_check.h"
 
 #include <QByteArray>
 #include <QList>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -100,5 +102,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     over(stare <= 1 && nove <= 4, "one existing line changes at most");
 
     over(ini::nastav_hodnotu(*po, sekce, klic, hodnota) == po, "a second write changes nothing");
+
+    // Padded for a write in place: as long as the old text, read as the unpadded one, and the
+    // padding in the changed line, so that nothing after that line moves.
+    const QByteArray doplnena = ini::doplnena_na_delku(text, *po);
+    over(doplnena.size() == std::max(text.size(), po->size()), "padded to the old length");
+    const ini::rejstrik doplneny(doplnena);
+    for (const auto& [s, k] : jmena)
+        over(doplneny.najdi(s, k) == po_zapisu.najdi(s, k), "the padding is not read");
+    over(po->size() >= text.size() || zmenene_radky(text, doplnena).first <= 1,
+         "the padding stays in the changed line");
     return 0;
 }
