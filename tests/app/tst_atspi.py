@@ -40,7 +40,6 @@ KONFIGURACE = (
 # Contactor 5 on, the rest off.
 STAVY = "000001"
 
-PANELY = ["režim", "sériový port", "očekávaná odpověď", "vypínače", "verze"]
 ZAKAZANA = "vypínače: tlačítka zakázána"
 POVOLENA = "vypínače: tlačítka povolena"
 
