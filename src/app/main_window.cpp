@@ -13,7 +13,6 @@
 #include "platform/program_folder.h"
 #include "print/printout.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHash>
@@ -268,13 +267,12 @@ void frm_main::nastav_panel(int panel, const QString& text) {
     texty_panelu_[static_cast<size_t>(panel - 1)] = text;
     if (QLabel* l = panely_[static_cast<size_t>(panel - 1)]) {
         l->setText(text);
-        // A new name is announced: the operator hears the lock and the port change.
+        // A new name is announced: the operator hears the lock and the port change. Setting the
+        // name sends the change event, so it is set only when it changes; an event of our own
+        // besides would be heard twice.
         const QString jmeno = jmeno_panelu(panel, text);
-        if (l->accessibleName() != jmeno) {
+        if (l->accessibleName() != jmeno)
             l->setAccessibleName(jmeno);
-            QAccessibleEvent zmena(l, QAccessible::NameChanged);
-            QAccessible::updateAccessibility(&zmena);
-        }
     }
 }
 
