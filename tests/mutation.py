@@ -155,6 +155,9 @@ def run(cmd, cwd, log, timeout=None):
             os.killpg(p.pid, signal.SIGKILL)
             p.wait()
             code = None
+        except BaseException:
+            os.killpg(p.pid, signal.SIGKILL)
+            raise
     return code, Path(log).read_text(errors="replace")
 
 
@@ -205,6 +208,9 @@ def main():
     ap.add_argument("--no-baseline", action="store_true", help="trust that the tests pass without a fault")
     ap.add_argument("-j", "--jobs", type=int, default=2)
     args = ap.parse_args()
+    # Stopped from outside, the planted fault is still taken out again (and the next run's copy
+    # of the work tree would replace it anyway).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
 
     repo = subprocess.run(["git", "-C", str(Path(__file__).resolve().parent), "rev-parse", "--show-toplevel"],
                           check=True, capture_output=True, text=True).stdout.strip()
