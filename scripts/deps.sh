@@ -9,7 +9,7 @@ packages=(
     libbenchmark-dev
     xvfb xauth poppler-utils fonts-dejavu-core fonts-liberation
     dpkg-dev fakeroot file
-    debootstrap lintian desktop-file-utils python3 zstd
+    debootstrap lintian desktop-file-utils python3 zstd strace
 )
 
 missing=()
