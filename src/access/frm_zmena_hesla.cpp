@@ -28,7 +28,6 @@ QLineEdit* pole_hesla(const QString& nazev, const QRect& kde, QWidget* rodic) {
 
 frm_zmena_hesla::frm_zmena_hesla(const QString& cesta_ini, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - změna hesla"));
     setFixedSize(z_twipu(3885), z_twipu(3195));
 

@@ -354,9 +354,10 @@ void frm_main::menu_uzivatelsky_Click() {
     linka_.nacti_status();
 }
 
-// Every dialog of the menu is modal and deletes itself when closed.
+// Every dialog of the menu is modal: made when opened, gone when closed.
 template <typename dialog, typename... parametry> void frm_main::otevri(parametry&&... p) {
-    (new dialog(cesta_ini_, std::forward<parametry>(p)..., this))->exec();
+    dialog d(cesta_ini_, std::forward<parametry>(p)..., this);
+    d.exec();
 }
 
 void frm_main::menu_administratorsky_Click() {

@@ -32,12 +32,13 @@ class tst_dialogs : public QObject {
     QByteArray s_radkem(const QByteArray& stary, const QByteArray& novy) const {
         return QByteArray(pred_).replace("\r\n" + stary + "\r\n", "\r\n" + novy + "\r\n");
     }
-    // Shows a new dialog; the pointer returned turns null once the dialog is deleted.
-    template <typename D> static QPointer<D> ukaz(D* d) {
+    std::vector<std::unique_ptr<QDialog>> dialogy_; // the dialogs a test opened, gone at its end
+    template <typename D> D* ukaz(D* d) {
+        dialogy_.emplace_back(d);
         d->show();
         return d;
     }
-    QPointer<frm_cis_stykace> katalog(bool editace, int chlivek = 0) {
+    frm_cis_stykace* katalog(bool editace, int chlivek = 0) {
         return ukaz(new frm_cis_stykace(
             slozka_->ini(), editace, chlivek, posledni_radek_,
             [this](int c, const QString& cislo, const QString& nazev) {
@@ -60,9 +61,10 @@ private Q_SLOTS:
         posledni_radek_ = 0;
     }
 
-    // Every dialog a test has closed must be gone by now; whatever is left is removed so that
-    // the next test starts clean.
+    // With the test's dialogs gone, no window may be left (a name entry goes when it is closed);
+    // whatever is left is removed so that the next test starts clean.
     void cleanup() {
+        dialogy_.clear();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const QWidgetList okna = QApplication::topLevelWidgets();
         for (QPointer<QWidget> okno : QList<QPointer<QWidget>>(okna.begin(), okna.end()))
