@@ -2,6 +2,7 @@
 
 #include "config/config_file.h"
 #include "dialogs/frm_nazev_stykace.h"
+#include "link/packet_protocol.h"
 #include "platform/twips.h"
 
 #include <QHeaderView>

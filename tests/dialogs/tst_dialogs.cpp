@@ -94,7 +94,7 @@ private Q_SLOTS:
         QStringList radky, ocekavane{"--- nepřiřazeno"};
         for (int r = 0; r < grid(d)->rowCount(); ++r)
             radky << grid(d)->item(r, 0)->text() + ' ' + grid(d)->item(r, 1)->text();
-        for (int k = 0; k < pocet_stykacu; ++k)
+        for (int k = 0; k < 128; ++k)
             ocekavane << u"%1 stykač %1"_s.arg(k);
         QCOMPARE(radky, ocekavane);
         QCOMPARE(d->aktualni_radek(), prvni_viditelny == 1 ? 1 : posledni);

@@ -35,7 +35,7 @@ constexpr auto kratka_odezva = 500ms;
 // The contactors that are on, as "1,2,5".
 QString zapnute(const stavy_stykacu& stavy) {
     QStringList k;
-    for (int i = 0; i < pocet_stavu; ++i)
+    for (int i = 0; i < pocet_stykacu; ++i)
         if (stavy[i])
             k << QString::number(i);
     return k.join(u',');
