@@ -90,18 +90,13 @@ public:
     QByteArray stavy_text() const;              // the 128 states as '0'/'1'
     void nastav_stav(int stykac, bool zapnuto); // change a state behind the program's back
     void nastav_rezim(porucha p);
-    porucha rezim() const { return n_.rezim; }
     void nastav_zpozdeni(int ms) { n_.zpozdeni_ms = ms; }
     // Every byte received from / sent to the program, in order (the newest 4 MiB of each).
     QByteArray prijato() const;
     QByteArray odeslano() const;
     void vymaz_zaznam();
-    int zodpovezeno() const { return zodpovezeno_; } // packets answered so far (even wrongly)
-    bool odesila() const;                            // a reply is still queued or being paced out
-    // The device is open on the program's side, as last seen: a close shows at once, an open
-    // within hlidani_linky_ms (the line is checked that often while nobody has it open).
-    bool program_pripojen() const { return pripojen_; }
-    void zaves(); // hang up now (close the master side)
+    bool odesila() const; // a reply is still queued or being paced out
+    void zaves();         // hang up now (close the master side)
     // Sends `pocet` status packets that nothing asked for, back to back.
     void vysli_davku(int pocet);
 
@@ -151,7 +146,6 @@ private:
     QByteArray prijato_;
     QByteArray odeslano_;
     int zodpovezeno_ = 0;
-    bool pripojen_ = false;
 };
 
 // Name of a fault mode on the command line ("none", "silent", ...) and back.
