@@ -39,7 +39,7 @@ FAULTS = [
     F("src/link/link.h", "cas_odezvy{10000}", "cas_odezvy{1000}", "The controller gets 1 s to answer instead of 10 s"),
     F("src/link/packet_protocol.h", "nejvetsi_paket = 1024;", "nejvetsi_paket = 1025;", "The receiver's 1,024-byte bound off by one"),
     F("src/link/packet_protocol.cpp", 'return QStringLiteral("00") + cislo;', 'return QStringLiteral("0") + cislo;', "dopln_nuly pads one digit to two"),
-    F("src/link/packet_protocol.cpp", "i < 2 + pocet_stavu; ++i)", "i < 1 + pocet_stavu; ++i)", "The S check skips the state of contactor 127"),
+    F("src/link/packet_protocol.cpp", "i < 2 + pocet_stykacu; ++i)", "i < 1 + pocet_stykacu; ++i)", "The S check skips the state of contactor 127"),
     F("src/link/packet_protocol.cpp", "stavy[k] = paket[k + 2] == '1';", "stavy[k] = paket[k + 3] == '1';", "The states are read one byte too far on"),
     F("src/link/packet_protocol.cpp", "if (c == znak_zacatku)\n            prijem_paketu_ = true;", "if (c == znak_zacatku) {\n            prijem_paketu_ = true;\n            prijimany_paket_.clear();\n        }", "An X inside a packet starts the packet again"),
     F("src/link/link.cpp", "okno_.povol_buttony();\n        nacti_status();", "okno_.povol_buttony();", "An acknowledgement is not followed by a status query"),
