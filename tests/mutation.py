@@ -45,6 +45,7 @@ FAULTS = [
     F("src/link/link.cpp", "okno_.povol_buttony();\n        nacti_status();", "okno_.povol_buttony();", "An acknowledgement is not followed by a status query"),
     F("src/link/link.cpp", "okno_.zakaz_buttony();\n    spust_watchdog_timer();\n    nastav_ocekavanou_odpoved(potvrzeni", "okno_.zakaz_buttony();\n    nastav_ocekavanou_odpoved(potvrzeni", "A switch command arms no watchdog"),
     F("src/link/link.cpp", 'QStringLiteral("COM%1").arg(cislo)', 'QStringLiteral("COM %1").arg(cislo)', "Panel 2 shows \"COM 1\" for COM1"),
+    F("src/link/packet_protocol.cpp", '#include "link/packet_protocol.h"\n', '#include "link/packet_protocol.h"\n\n#include <QtWidgets/QWidget>\n', "The protocol's pure library includes a widget header"),
     F("src/link/serial_port.cpp", "QSerialPort::Baud9600", "QSerialPort::Baud19200", "The line runs at 19200 baud"),
     F("src/link/serial_port.cpp", "QSerialPort::NoParity", "QSerialPort::EvenParity", "The line runs with even parity"),
     F("src/link/serial_port.cpp", "return chyba_otevreni_zarizeni(cesta) == EBUSY", "return chyba_otevreni_zarizeni(cesta) == EACCES", "A device in another program's exclusive use is the general failure"),
@@ -58,6 +59,7 @@ FAULTS = [
     F("src/config/ini_text.cpp", "if (obsah.od == obsah.po || text[obsah.od] == ';')", "if (obsah.od == obsah.po)", "Comment lines are read as keys"),
     F("src/config/ini_text.cpp", "} else if (r.d == druh::klic && n.sekce) {\n            n.konec_sekce = r.konec;", "} else if (r.d == druh::klic && n.sekce) {", "A new key goes right after its section's line"),
     F("src/config/codepage.cpp", "0x0088, 0x2030, 0x0160,", "0x0088, 0x2030, 0x0161,", "Byte 0x8A reads as š instead of Š"),
+    F("src/config/backup.cpp", '#include "platform/files.h"', '#include "../platform/message_box.h"\n#include "platform/files.h"', "The configuration reaches the message boxes by a relative include"),
     F("src/config/backup.cpp", "return kopiruj(cesta_ini, odkazy::nasledovat, zaloha, odkazy::odmitnout);", "return kopiruj(cesta_ini, odkazy::nasledovat, zaloha, odkazy::nasledovat);", "A backup writes through a link on the medium"),
     # ---- src/platform ----
     F("src/platform/files.cpp", "hotovo = ::fchmod(f.fd(), stary->st_mode & 07777) == 0;", "hotovo = true;", "A write by rename leaves the new file 0600, locking the other operators out"),
