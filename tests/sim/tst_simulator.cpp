@@ -1,8 +1,7 @@
 // The controller simulator, where the program's own tests do not drive it: how it frames odd
-// input, its random faults and their seed, and the tarvik-sim program around it (options, the
-// burst, hanging up and coming back, cleaning up). The replies, the burst itself and the fault
-// modes the link meets (silence, late and wrong replies, hanging up) are driven by the link's
-// tests; noise, split and merged replies only come up here through the random mode.
+// input, a reply in pieces, and the tarvik-sim program around it (options, the burst, hanging up
+// and coming back, cleaning up). The replies, the burst itself and the fault modes the link meets
+// (silence, late and wrong replies, hanging up) are driven by the link's tests.
 
 #include "support/rows.h"
 #include "tarvik-sim/sim_fixture.h"
@@ -64,18 +63,6 @@ private Q_SLOTS:
             QVERIFY(p.startsWith('X') && p.size() <= max_delka_paketu + 1);
         });
         QCOMPARE(odpoved(sim, zapisy << "XA\r\n"), vysledek);
-    }
-
-    // The same seed gives the same faults, another seed others (and so some faults at all).
-    void nahodne_ze_semene() {
-        const auto beh = [](quint32 seme) {
-            testovaci_simulator sim({.rezim = porucha::nahodne, .seme = seme, .podil_poruch = 0.5});
-            return odpoved(sim, {"XW110=1\r\n", "XW111=0\r\n", "XA\r\n", "XW113=0\r\n"}) +
-                   sim->stavy_text();
-        };
-        const QByteArray a = beh(3);
-        QCOMPARE(beh(3), a);
-        QVERIFY(beh(10) != a);
     }
 
     void program_data() {
