@@ -4,6 +4,7 @@
 #include <QTest>
 #include <array>
 #include <tuple>
+#include <utility>
 
 namespace tarvik::test {
 
@@ -27,8 +28,11 @@ template <typename... T> void sloupce(const std::array<const char*, sizeof...(T)
     (QTest::addColumn<T>(nazvy[i++]), ...);
 }
 template <typename... T> std::tuple<T...> hodnoty() {
-    int i = 0;
-    return {*static_cast<T*>(QTest::qData(nazvy_sloupcu()[i++], qMetaTypeId<T>()))...};
+    return []<std::size_t... i>(std::index_sequence<i...>) {
+        return std::tuple<T...>{
+            *static_cast<T*>(QTest::qData(nazvy_sloupcu()[i], qMetaTypeId<T>()))...};
+    }
+    (std::index_sequence_for<T...>{});
 }
 
 } // namespace tarvik::test
