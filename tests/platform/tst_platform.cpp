@@ -1,6 +1,4 @@
-// Where the program finds its serial devices and the backup medium; the line-error box; the
-// manual quoting the program's messages exactly: every message it quotes is one of the texts in
-// the program's sources.
+// Where the program finds its serial devices and the backup medium; the line-error box.
 
 #include "platform/devices.h"
 #include "platform/message_box.h"
@@ -13,37 +11,6 @@
 
 using namespace tarvik;
 using tarvik::test::radek;
-
-namespace {
-
-QString precti(const QString& cesta) {
-    QFile f(cesta);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-// The string literals of the program's sources, blanks simplified, literals on adjacent lines
-// joined as the compiler joins them; comments and character literals are skipped.
-QSet<QString> texty_programu() {
-    static const QRegularExpression spoj(QString::fromLatin1(R"re("\s*\n\s*(?:u8|u|U|L)?")re"));
-    static const QRegularExpression token(
-        QString::fromLatin1(
-            R"re((?:u8|u|U|L)?"((?:[^"\\\n]|\\.)*)"|//[^\n]*|/\*.*?\*/|'(?:[^'\\\n]|\\.)*')re"),
-        QRegularExpression::DotMatchesEverythingOption);
-    QSet<QString> texty;
-    QDirIterator soubory(QStringLiteral(TARVIK_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
-                         QDirIterator::Subdirectories);
-    while (soubory.hasNext())
-        for (const auto& shoda : token.globalMatch(precti(soubory.next()).remove(spoj)))
-            if (shoda.captured(0).endsWith(u'"'))
-                texty.insert(shoda.captured(1)
-                                 .replace(QLatin1String("\\\""), QLatin1String("\""))
-                                 .replace(QLatin1String("\\\\"), QLatin1String("\\"))
-                                 .replace(QLatin1String("\\n"), QLatin1String("\n"))
-                                 .simplified());
-    return texty;
-}
-
-} // namespace
 
 class tst_platform : public QObject {
     Q_OBJECT
@@ -101,33 +68,6 @@ private Q_SLOTS:
         QVERIFY(box->width() >= m.horizontalAdvance(z.titulek) + 4 * m.height());
         QTest::keyClick(box.get(), Qt::Key_Escape);
         QCOMPARE(box->clickedButton(), box->button(QMessageBox::Cancel));
-    }
-
-    // The messages that the manual quotes: marked <b class="hlaseni">, or a sentence in Czech
-    // quotation marks. A message is one text of the program, or two joined (a heading and its
-    // detail).
-    void hlaseni_v_napovede() {
-        const QSet<QString> texty = texty_programu();
-        QVERIFY(texty.contains(QStringLiteral("Tarvik - chyba")));
-        static const QRegularExpression citace(
-            QString::fromUtf8(R"re(<b class="hlaseni">(.*?)</b>|„([^“]*\.)“)re"),
-            QRegularExpression::DotMatchesEverythingOption);
-        int pocet = 0;
-        QStringList chybi;
-        for (const auto& shoda : citace.globalMatch(
-                 precti(QStringLiteral(TARVIK_SOURCE_DIR "/resources/tarvik.hlp")))) {
-            const QString html = shoda.captured(1) + shoda.captured(2);
-            const QString zprava = QTextDocumentFragment::fromHtml(html).toPlainText().simplified();
-            bool nalezena = texty.contains(zprava);
-            for (auto t = texty.cbegin(); !nalezena && t != texty.cend(); ++t)
-                nalezena =
-                    zprava.startsWith(*t) && texty.contains(zprava.mid(t->size()).simplified());
-            if (!nalezena)
-                chybi << zprava;
-            ++pocet;
-        }
-        QCOMPARE(chybi, QStringList());
-        QVERIFY(pocet > 20);
     }
 };
 
