@@ -140,7 +140,6 @@ private Q_SLOTS:
               u"správnou funkci programu obnovte tento soubor ze zálohy."_s,
               "COM1");
         radek("empty", ""_ba, 1, poskozeny, "COM1");
-        radek("junk", QByteArray("\x00\xFF[\x01junk=\r\n", 11), 1, poskozeny, "COM1");
         radek("CR line ends", ini_testu().replace("\r\n", "\r"), 1, poskozeny, "COM1");
         radek("16 MiB, the largest file read", com2.leftJustified(16 << 20, ';'), 2, "", "COM2");
         radek("a byte more", com2.leftJustified((16 << 20) + 1, ';'), 1, poskozeny, "COM1");
@@ -215,6 +214,8 @@ private Q_SLOTS:
 
     // What each cell shows of the file: its contactor's number and name. A number that names no
     // contactor ("---", not a number, 128) leaves its switch unusable, and its click sends nothing.
+    // User mode hides an empty cell (its switch and name) and every number box; the administrator
+    // sees every control. An assignment made meanwhile shows at the next return to user mode.
     void chlivky_podle_konfigurace() {
         const QString dlouhy = u"ČERPADLO MÍCHAČKY Č2"_s;
         prostredi p(ini_testu()
@@ -246,14 +247,7 @@ private Q_SLOTS:
         p.okno->Check1_Click(8);
         QTest::qWait(50);
         QCOMPARE(p.com->prijato(), QByteArray());
-    }
 
-    // User mode hides an empty cell (its switch and name) and every number box; the administrator
-    // sees every control. An assignment made meanwhile shows at the next return to user mode.
-    void viditelnost_podle_rezimu() {
-        prostredi p(ini_testu().replace("\nchlivek5=55\r", "\nchlivek5=---\r"));
-        QVERIFY(p.spust());
-        mrizka_chlivku& m = p.m();
         QList<int> vse(mrizka_chlivku::pocet_chlivku);
         std::iota(vse.begin(), vse.end(), 0);
         QCOMPARE(skryte(m), (QList<QList<int>>{{5}, vse}));
@@ -262,7 +256,6 @@ private Q_SLOTS:
         m.nastav_chlivek(11, u"---"_s, u"---"_s);
         p.okno->menu_uzivatelsky_Click();
         QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, vse}));
-        QCOMPARE(p.na_lince(), QByteArray("XA\r\n"));
     }
 
     // Cell 70, on the second tab, holds contactor 120: switched on by mouse and off by keyboard
@@ -344,10 +337,11 @@ private Q_SLOTS:
     }
 
     // The window keeps its one size, maximised or not: 12555 x 9540 twips below the menu bar, the
-    // tabs 240 twips down. Cell i lies on tab i / 64, column (i % 64) / 16, row i % 16: Check1 at
-    // 360 + 3000c with Text1 ending at 2775 + 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r
-    // twips from the tab control.
-    void rozmery() {
+    // tabs 240 twips down. Help reports its file missing, then shows it. Closing the window closes
+    // the port (another program can open it) and the help, and writes nothing. Cell i lies on tab i
+    // / 64, column (i % 64) / 16, row i % 16: Check1 at 360 + 3000c with Text1 ending at 2775 +
+    // 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r twips from the tab control.
+    void okno() {
         prostredi p;
         QVERIFY(p.spust());
         mrizka_chlivku& m = p.m();
@@ -373,13 +367,7 @@ private Q_SLOTS:
             QCOMPARE(QRect(m.Text2(i)->mapTo(&m, QPoint()), m.Text2(i)->size()),
                      QRect(check + QPoint(160, 0), QSize(25, 19)));
         }
-    }
 
-    // Help reports its file missing, then shows it. Closing the window closes the port (another
-    // program can open it) and the help, and writes nothing.
-    void napoveda_a_zavreni() {
-        prostredi p;
-        QVERIFY(p.spust());
         p.okno->menu_help_Click();
         QCOMPARE(p.zpravy.texty(), QStringList{u"Chyba při otevírání help souboru."_s});
         QVERIFY(QFile::copy(QStringLiteral(TARVIK_HELP_FILE), p.slozka.file("tarvik.hlp")));
@@ -400,10 +388,6 @@ private Q_SLOTS:
         prostredi p;
         frm_main& o = *p.okno;
         QVERIFY(p.com->spust() && o.Form_Load());
-        QStringList na_liste;
-        for (QAction* a : o.menuBar()->actions())
-            na_liste << a->text();
-        QCOMPARE(na_liste, (QStringList{u"&Režim"_s, u"&Konfigurace"_s, u"&Tisk"_s, u"&Help"_s}));
         const QString verze = u"ver.: 1.6 - 29.1.2006"_s;
         const QStringList uzivatel{"menu_administratorsky", "menu_help", "menu_tisk_stykace"};
         const QStringList nezamceny{"menu_administratorsky", "menu_help", "menu_nacti_status",
@@ -416,8 +400,7 @@ private Q_SLOTS:
         QCOMPARE(povolene(o), nezamceny);
         QCOMPARE(o.panel(3), QString());
 
-        p.prihlas(u"spatne"_s);
-        QCOMPARE(p.zpravy.texty(), QStringList{u"Špatné heslo."_s});
+        p.prihlas(u"spatne"_s); // its message is the only one at the end
         QCOMPARE(povolene(o), nezamceny);
         QVERIFY(o.spojeni().status_timer().isActive());
 
@@ -479,8 +462,11 @@ private Q_SLOTS:
         QCOMPARE(m.Text2(64)->text(), u"5"_s);
         QCOMPARE(m.Check1(64)->nazev(), u"stykač 5"_s);
 
+        // The port dialog preselects COM 1, whatever is configured; a port that cannot be opened
+        // keeps it open, and writes nothing.
         bool otevreny_po_chybe = false;
         v_dialogu([&](QWidget* d) {
+            QVERIFY(d->findChild<QAbstractButton*>("Option1_0")->isChecked());
             d->findChild<QAbstractButton*>("Option1_3")->click(); // COM 4: no device
             d->findChild<QAbstractButton*>("bt_ok")->click();
             otevreny_po_chybe = d->isVisible();

@@ -1,7 +1,6 @@
 #include "config/codepage.h"
 #include "config/config_file.h"
 #include "dialogs/frm_cis_stykace.h"
-#include "dialogs/frm_com.h"
 #include "dialogs/frm_nazev_stykace.h"
 #include "dialogs/frm_zalozky.h"
 #include "support/message_recorder.h"
@@ -166,32 +165,6 @@ private Q_SLOTS:
                                "[zalozky]\r\nnazev1=---\r\naktivni1=0\r\nnazev2=Kotelna "
                                "sev\r\naktivni2=0\r\nnazev3=---\r\naktivni3=0\r\n"
                                "nazev4=---\r\naktivni4=1\r\nnazev5=---\r\naktivni5=0\r\n");
-    }
-
-    // COM 1 is preselected whatever is configured (here COM 2); a port the system refuses keeps the
-    // dialog open and writes nothing.
-    void com() {
-        slozka_->write("tarvik.ini", pred_ = s_radkem("com=1", "com=2"));
-        bool prijme = false;
-        auto d = ukaz(new frm_com(
-            slozka_->ini(),
-            [&](int n) {
-                volani_ << u"port %1"_s.arg(n);
-                return prijme;
-            },
-            [this](const QString& text) { volani_ << "panel " + text; }));
-        QVERIFY(d->findChild<QRadioButton*>("Option1_0")->isChecked());
-        klikni(d, "Option1_2");
-        klikni(d, "bt_ok");
-        QCOMPARE(zpravy_.texty(),
-                 QStringList{"Zvolený port není systémem podporován. Zvolte jiný port."});
-        QCOMPARE(soubor(), pred_);
-        QVERIFY(d->isVisible());
-        prijme = true;
-        klikni(d, "bt_ok");
-        QCOMPARE(volani_, (QStringList{"port 3", "port 3", "panel COM3"}));
-        QCOMPARE(soubor(), s_radkem("com=2", "com=3"));
-        QVERIFY(!d->isVisible());
     }
 };
 
