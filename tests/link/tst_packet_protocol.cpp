@@ -55,7 +55,6 @@ private Q_SLOTS:
         radek("'2' for contactor 127", "XS0" + nuly + "2\r\n", 'S', "-");
         radek("'2' for contactor 0", "XS2" + nuly + "0\r\n", 'S', "-");
         radek("acknowledgement", "XR005=1\r\n"_ba, 'R', "-");
-        radek("lower-case type", "Xs\r\n"_ba, '?', "-");
     }
 
     void pakety() {

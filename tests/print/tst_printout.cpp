@@ -170,8 +170,13 @@ private Q_SLOTS:
         QFile::remove(nabizeny_soubor());
         zpravy_.vymaz();
         menu_tisk_stykace(slozka_.ini(), [&](QPrinter& t) { return vytiskni(t, soubor); });
-        QCOMPARE(zpravy_.texty(),
-                 soubor.isNull() ? QStringList() : QStringList{zprava_cil_tisku_odmitnut});
+        QCOMPARE(
+            zpravy_.texty(),
+            soubor.isNull()
+                ? QStringList()
+                : QStringList{u"Do zvoleného souboru nelze tisknout. Tabulka se nesmí uložit do "
+                              u"složky programu ani přes konfigurační soubor nebo jeho zálohu "
+                              u"a musí jít do obyčejného souboru. Zvolte jiný soubor."_s});
         QCOMPARE(slozka_.read(u"tarvik.ini"_s), ini_);
         QCOMPARE(slozka_.read(medium_.filePath(u"tarvik.ini"_s)), "zaloha");
         for (const QString& f :

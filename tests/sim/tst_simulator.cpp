@@ -60,7 +60,7 @@ private Q_SLOTS:
         // Noise and floods are dropped: every packet taken in starts with "X", and none is longer
         // than the simulator collects (and its line feed).
         QObject::connect(&sim.sim(), &simulator::paket_prijat, [](const QByteArray& p) {
-            QVERIFY(p.startsWith('X') && p.size() <= max_delka_paketu + 1);
+            QVERIFY(p.startsWith('X') && p.size() <= 1024 + 1);
         });
         QCOMPARE(odpoved(sim, zapisy << "XA\r\n"), vysledek);
     }
