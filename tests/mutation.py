@@ -102,6 +102,14 @@ FAULTS = [
     F("tools/tarvik-sim/simulator.cpp", "if (n >= pocet_stykacu || (p[6] != '0' && p[6] != '1'))", "if (n > pocet_stykacu || (p[6] != '0' && p[6] != '1'))", "The simulator takes a command for contactor 128"),
     F("tools/tarvik-sim/simulator.cpp", "if (c == 'X') { // a packet starts (again)", "if (c == 'X' && !v_paketu_) { // a packet starts (again)", "The simulator does not restart a packet on X"),
     F("tools/tarvik-sim/simulator.cpp", "return \"XS\" + stavy_text() + konec_radku;", "return \"XS\" + stavy_text() + \"\\n\";", "The simulator's S packet lacks its CR"),
+    # ---- written after the tests, without looking at them ----
+    F("src/link/link.cpp", "if (citac_statusu_ >= 1 &&", "if (citac_statusu_ >= 2 &&", "The status poll waits two periods"),
+    F("src/link/link.cpp", "    com_port_.zahod_prijate();\n    prijimac_.zahod_cekajici();\n", "", "What came during an error's box is reported on its own"),
+    F("src/platform/message_box.cpp", "box->setDefaultButton(QMessageBox::Ok);", "box->setDefaultButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel : QMessageBox::Ok);", "Enter on the line-error box counts as Cancel"),
+    F("src/platform/help_viewer.cpp", "    okno->scrollToAnchor(QStringLiteral(\"obsah\"));\n", "", "Help opens at its top instead of its contents"),
+    F("src/config/config_file.cpp", "aktivni ? QStringLiteral(\"1\") : QStringLiteral(\"0\")", "aktivni ? QStringLiteral(\"-1\") : QStringLiteral(\"0\")", "A tab's flag written as -1, the old True"),
+    F("src/print/printout.cpp", "constexpr int prazdnych_radku = 3;", "constexpr int prazdnych_radku = 2;", "Two blank lines around the table instead of three"),
+    F("tools/tarvik-sim/simulator.cpp", "constexpr qint64 bajtu_za_sekundu = 960;", "constexpr qint64 bajtu_za_sekundu = 9600;", "The simulator paces its bytes ten times too fast"),
 ]
 
 # The test command's configuration (scripts/test.sh).

@@ -337,10 +337,11 @@ private Q_SLOTS:
     }
 
     // The window keeps its one size, maximised or not: 12555 x 9540 twips below the menu bar, the
-    // tabs 240 twips down. Help reports its file missing, then shows it. Closing the window closes
-    // the port (another program can open it) and the help, and writes nothing. Cell i lies on tab i
-    // / 64, column (i % 64) / 16, row i % 16: Check1 at 360 + 3000c with Text1 ending at 2775 +
-    // 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r twips from the tab control.
+    // tabs 240 twips down. Cell i lies on tab i / 64, column (i % 64) / 16, row i % 16: Check1 at
+    // 360 + 3000c with Text1 ending at 2775 + 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r
+    // twips from the tab control. Help reports its file missing, then shows it at its contents.
+    // Closing the window closes the port (another program can open it) and the help, and writes
+    // nothing.
     void okno() {
         prostredi p;
         QVERIFY(p.spust());
@@ -373,6 +374,8 @@ private Q_SLOTS:
         p.okno->menu_help_Click();
         QCOMPARE(p.zpravy.zpravy.size(), 1);
         QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
+        // At its contents, below the manual's title.
+        QVERIFY(qobject_cast<QTextBrowser*>(okno_napovedy())->verticalScrollBar()->value() > 0);
 
         p.okno->close();
         QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());

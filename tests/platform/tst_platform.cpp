@@ -45,7 +45,7 @@ private Q_SLOTS:
 
     // With Qt's Czech texts loaded, the line-error box keeps the English button texts its title
     // names, and is wide enough for its whole title in a bold face beside the window's icon and
-    // three buttons, each at least as tall as the title's text. Esc is its Cancel.
+    // three buttons, each at least as tall as the title's text. Enter is its OK, Esc its Cancel.
     void ramecek_chyby_linky() {
         QVERIFY(nacti_ceske_texty_qt());
         const zprava z{.titulek = "Cancel - Konec, Ok - ignoruj chybu",
@@ -66,6 +66,7 @@ private Q_SLOTS:
         QCOMPARE(texty(ceska), "OKZrušit");
         QCOMPARE(texty(box), "OKCancel");
         QVERIFY(box->width() >= m.horizontalAdvance(z.titulek) + 4 * m.height());
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Ok)); // Enter
         QTest::keyClick(box.get(), Qt::Key_Escape);
         QCOMPARE(box->clickedButton(), box->button(QMessageBox::Cancel));
     }

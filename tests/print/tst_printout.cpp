@@ -112,7 +112,9 @@ private Q_SLOTS:
             slova[qRound(s.captured(2).toDouble() * 10)][s.captured(1).toDouble()] = s.captured(3);
         QStringList radky;         // the words of each line
         QList<QList<qreal>> mista; // where each word of each line starts
+        QList<int> hloubky;        // how far down each line starts, in tenths of a point
         for (const auto& [y, radek] : slova) {
+            hloubky << y;
             radky << QString();
             mista << QList<qreal>();
             for (const auto& [x, text] : radek) {
@@ -135,6 +137,9 @@ private Q_SLOTS:
             sloupce << zacatky;
         }
         QCOMPARE(sloupce, (QSet<QList<int>>{{513, 789, 3097, 3374}}));
+        // Three blank lines between the title and the table, and between the table and the date.
+        QCOMPARE(QList<int>({hloubky[0], hloubky[1], hloubky[64], hloubky[65]}),
+                 QList<int>({100, 618, 7138, 7552}));
         QCOMPARE(qRound(mista.first().first() * 10), 1176);
         QCOMPARE(qRound(mista.last().first() * 10), 488);
         QCOMPARE(zpravy_.zpravy.size(), 0);

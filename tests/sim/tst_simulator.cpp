@@ -70,7 +70,6 @@ private Q_SLOTS:
         test::sloupce<QString, int>({"volby", "kod"});
         radek("help", "--help", 0);
         radek("port 10", "--port 10", 2);
-        radek("unknown fault", "--fault sometimes", 2);
         radek("runs", "--port 3 --states 101 --pace --burst 2 --fault hangup --come-back 100", -1);
     }
 
