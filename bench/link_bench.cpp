@@ -68,7 +68,7 @@ public:
     void nastav_panel(int, const QString&) override {}
     void zobraz_stav_stykacu(const stavy_stykacu& stav) override {
         for (int i = 0; i < pocet_chlivku; ++i)
-            chlivky_[i]->setChecked(stav[i % pocet_stavu]);
+            chlivky_[i]->setChecked(stav[i % pocet_stykacu]);
         zobrazeno = std::chrono::steady_clock::now();
     }
     QWidget* rodic_zprav() override { return &plocha_; }
@@ -131,7 +131,7 @@ void BM_cyklus_prepnuti(benchmark::State& state) {
     double celkem_s = 0;
     for (auto _ : state) {
         const auto zacatek = std::chrono::steady_clock::now();
-        s.l.posli_prikaz(cislo % pocet_stavu, cislo % 2 == 0);
+        s.l.posli_prikaz(cislo % pocet_stykacu, cislo % 2 == 0);
         if (!s.cekej_na_klid()) {
             state.SkipWithError("cycle did not finish");
             return;
@@ -169,7 +169,7 @@ void BM_prikaz_na_linku(benchmark::State& state) {
         zapsano = prijato = {};
         s.okno.zamykani_us = 0;
         const auto zacatek = hodiny::now();
-        s.l.posli_prikaz(cislo++ % pocet_stavu, true);
+        s.l.posli_prikaz(cislo++ % pocet_stykacu, true);
         if (!cekej([&] { return prijato != hodiny::time_point{}; })) {
             state.SkipWithError("command not received");
             return;
@@ -199,7 +199,7 @@ void BM_s_paket_na_chlivky(benchmark::State& state) {
     int cislo = 0;
     for (auto _ : state) {
         // Every query finds the states changed, so that every switch-setting pass has work.
-        s.simulator.nastav_stav(cislo % pocet_stavu, cislo % 3 != 0);
+        s.simulator.nastav_stav(cislo % pocet_stykacu, cislo % 3 != 0);
         ++cislo;
         s.l.nacti_status();
         if (!s.cekej_na_klid()) {
@@ -280,7 +280,7 @@ void BM_nahodne_poruchy(benchmark::State& state) {
             if (nahoda.bounded(8) == 0) // a poll instead of a command
                 QMetaObject::invokeMethod(&s.l.status_timer(), "timeout");
             else
-                s.l.posli_prikaz(nahoda.bounded(pocet_stavu), nahoda.bounded(2));
+                s.l.posli_prikaz(nahoda.bounded(pocet_stykacu), nahoda.bounded(2));
             if (!s.cekej_na_klid()) {
                 state.SkipWithError("cycle did not finish");
                 break;

@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     over(l.stav() == stav_linky::necinna);
     const int cekam = data[0] % 3; // 0 nothing, 1 status, 2 acknowledgement
-    const int cislo = (data[0] / 3) % pocet_stavu;
+    const int cislo = (data[0] / 3) % pocet_stykacu;
     const bool zapnout = data[0] & 0x80;
     if (cekam == 1)
         l.nacti_status();
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (paket[1] == 'S') {
             over(l.ocekavana_odpoved().isEmpty() && !l.nacitani_statusu());
             const stavy_stykacu po = l.stav_stykacu();
-            for (int k = 0; k < pocet_stavu; ++k)
+            for (int k = 0; k < pocet_stykacu; ++k)
                 over(po[k] == (paket[k + 2] == '1'));
         } else {
             over(l.ocekavana_odpoved() == "XS" && l.stav_stykacu() == pred);

@@ -51,7 +51,7 @@ void zkontroluj_paket(const QByteArray& paket) {
     over(!s_ok || paket.size() == delka_s_paketu);
     if (s_ok && typ(paket) == typ_paketu::s) {
         const stavy_stykacu stavy = stavy_z_s_paketu(paket);
-        for (int k = 0; k < pocet_stavu; ++k)
+        for (int k = 0; k < pocet_stykacu; ++k)
             over(stavy[k] == (paket[k + 2] == '1'));
     }
     (void)text_odpovedi(paket);

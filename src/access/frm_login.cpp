@@ -15,7 +15,6 @@ using rozvrzeni::misto;
 
 frm_login::frm_login(const QString& cesta_ini, std::function<void()> prijato, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), prijato_(std::move(prijato)) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - login"));
     setFixedSize(z_twipu(3750), z_twipu(1995));
 

@@ -11,8 +11,8 @@ namespace tarvik {
 // The login to administrator mode. "ok" reads the stored hash (system/heslo) afresh and accepts
 // the password whose hash it is, or the master password; on acceptance it calls `prijato` (the
 // main window then switches to administrator mode), otherwise it shows "Špatné heslo.". Either way
-// the dialog closes; it deletes itself on closing. Controls carry their names as object names:
-// lblLabels, txtPassword, cmdOK, cmdCancel.
+// the dialog closes. Controls carry their names as object names: lblLabels, txtPassword, cmdOK,
+// cmdCancel.
 class frm_login : public QDialog {
     Q_OBJECT
 

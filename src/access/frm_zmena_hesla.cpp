@@ -31,7 +31,6 @@ QLineEdit* pole_hesla(const QString& nazev, const QString& popis, const QRect& k
 
 frm_zmena_hesla::frm_zmena_hesla(const QString& cesta_ini, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - změna hesla"));
     setFixedSize(z_twipu(3885), z_twipu(3195));
 

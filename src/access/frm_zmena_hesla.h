@@ -9,9 +9,9 @@ namespace tarvik {
 
 // The change of the administrator password. "ok" with the same text in both fields writes its
 // hash to system/heslo, without a message; different texts, or a password that has no hash (see
-// HashString), are refused with a message and nothing is written. Either way the dialog closes;
-// it deletes itself on closing. Controls carry their names as object names: Label1, nove_heslo,
-// Label2, nove_heslo_znovu, but_ok, but_storno.
+// HashString), are refused with a message and nothing is written. Either way the dialog closes.
+// Controls carry their names as object names: Label1, nove_heslo, Label2, nove_heslo_znovu,
+// but_ok, but_storno.
 class frm_zmena_hesla : public QDialog {
     Q_OBJECT
 

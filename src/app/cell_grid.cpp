@@ -352,7 +352,7 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     }
 }
 
-bool mrizka_chlivku::nastav_stavy(const std::array<bool, pocet_stykacu>& stavy) {
+bool mrizka_chlivku::nastav_stavy(const stavy_stykacu& stavy) {
     bool zmena = false;
     for (chlivek& c : chlivky_) {
         if (c.stykac < 0 || c.zapnuto == stavy[static_cast<size_t>(c.stykac)])

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/config_file.h"
+#include "link/packet_protocol.h"
 #include "platform/twips.h"
 
 #include <QCheckBox>
@@ -79,9 +80,6 @@ public:
     // Whether the controls of tab z have been made.
     bool zalozka_vytvorena(int z) const { return stranky_[static_cast<size_t>(z)].vytvorena; }
 
-    // The number text and the name of cell i ("---" when it has no contactor).
-    const QString& cislo(int i) const { return bunka(i).cislo; }
-    const QString& nazev(int i) const { return bunka(i).nazev; }
     // The contactor of cell i, or -1 when its number text names none.
     int stykac(int i) const { return bunka(i).stykac; }
     // The value of the switch of cell i: true for on.
@@ -91,7 +89,7 @@ public:
     void nastav_chlivek(int i, const QString& cislo, const QString& nazev);
     // Sets every cell with a contactor from the contactors' states; the program's own change,
     // never sent. Returns whether any switch changed its value.
-    bool nastav_stavy(const std::array<bool, pocet_stykacu>& stavy);
+    bool nastav_stavy(const stavy_stykacu& stavy);
     // Locks or unlocks every switch (a cell without a contactor is never unlocked). The switch
     // that has the keyboard focus keeps it.
     void zamkni(bool zamknout);

@@ -11,6 +11,7 @@
 #include "platform/help_viewer.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
+#include "platform/twips.h"
 #include "print/printout.h"
 
 #include <QApplication>
@@ -27,12 +28,12 @@ namespace {
 
 // Client area below the menu bar: 12555 x 9540 twips; the tabs start 240 twips down and the
 // status bar is the last 375 twips.
-constexpr int sirka_klienta = 12555 / 15;
-constexpr int vyska_klienta = 9540 / 15;
-constexpr int vyska_stavoveho_radku = 375 / 15;
-constexpr int horni_okraj_zalozek = 240 / 15;
-constexpr std::array<int, frm_main::pocet_panelu> sirky_panelu{2500 / 15, 1200 / 15, 2500 / 15,
-                                                               3500 / 15, 2500 / 15};
+constexpr int sirka_klienta = z_twipu(12555);
+constexpr int vyska_klienta = z_twipu(9540);
+constexpr int vyska_stavoveho_radku = z_twipu(375);
+constexpr int horni_okraj_zalozek = z_twipu(240);
+constexpr std::array<int, frm_main::pocet_panelu> sirky_panelu{
+    z_twipu(2500), z_twipu(1200), z_twipu(2500), z_twipu(3500), z_twipu(2500)};
 
 // What each panel shows, for a screen reader, which hears a panel as "what: text".
 QString jmeno_panelu(int panel, const QString& text) {
@@ -67,7 +68,7 @@ frm_main::frm_main(QWidget* rodic)
 mrizka_chlivku& frm_main::SSTab2() {
     if (!SSTab2_) {
         SSTab2_ = new mrizka_chlivku(centralWidget());
-        SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, 8895 / 15);
+        SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, z_twipu(8895));
         SSTab2_->show();
         connect(SSTab2_, &mrizka_chlivku::prepnuti, this, &frm_main::Check1_Click);
         connect(SSTab2_, &mrizka_chlivku::vyber_cisla, this, &frm_main::Text2_vyber);
@@ -257,10 +258,6 @@ QString frm_main::panel(int cislo) const {
     return texty_panelu_[static_cast<size_t>(cislo - 1)];
 }
 
-QAction* frm_main::polozka(const char* jmeno) const {
-    return findChild<QAction*>(QLatin1String(jmeno));
-}
-
 void frm_main::nastav_panel(int panel, const QString& text) {
     if (panel < 1 || panel > pocet_panelu)
         return;
@@ -375,9 +372,10 @@ void frm_main::menu_uzivatelsky_Click() {
     linka_.aktualizuj_stav();
 }
 
-// Every dialog of the menu is modal and deletes itself when closed.
+// Every dialog of the menu is modal: made when opened, gone when closed.
 template <typename dialog, typename... parametry> void frm_main::otevri(parametry&&... p) {
-    (new dialog(cesta_ini_, std::forward<parametry>(p)..., this))->exec();
+    dialog d(cesta_ini_, std::forward<parametry>(p)..., this);
+    d.exec();
 }
 
 void frm_main::menu_administratorsky_Click() {

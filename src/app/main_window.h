@@ -66,12 +66,9 @@ public:
     void Check1_Click(int i);
     void Text2_vyber(int i);
 
-    const QString& cesta_ini() const { return cesta_ini_; }
-    int vybrany_chlivek() const { return vybrany_chlivek_; }
     mrizka_chlivku& SSTab2();
     linka& spojeni() { return linka_; }
     QString panel(int cislo) const;
-    QAction* polozka(const char* jmeno) const;
 
 protected:
     void closeEvent(QCloseEvent* udalost) override;

@@ -14,9 +14,6 @@ namespace tarvik {
 // and never rewritten or copied, rather than loaded into memory whole.
 inline constexpr qint64 nejvetsi_konfigurace = 16 * 1024 * 1024;
 
-// The controller drives contactors 0 to 127.
-inline constexpr int pocet_stykacu = 128;
-
 // Capacities of the values as the program reads them: characters including the terminating NUL,
 // so a value is seen cut to capacity - 1 characters.
 namespace kapacita {

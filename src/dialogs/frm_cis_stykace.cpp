@@ -2,6 +2,7 @@
 
 #include "config/config_file.h"
 #include "dialogs/frm_nazev_stykace.h"
+#include "link/packet_protocol.h"
 #include "platform/message_box.h"
 #include "platform/twips.h"
 
@@ -34,7 +35,6 @@ frm_cis_stykace::frm_cis_stykace(
       vybrany_chlivek_(vybrany_chlivek), posledni_radek_(posledni_radek),
       nastav_chlivek_(std::move(nastav_chlivek)),
       inicializuj_chlivky_(std::move(inicializuj_chlivky)) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - Číselník stykačů"));
 
     MSHFlexGrid1_ = new QTableWidget(radek_tabulky(pocet_radku), 2, this);
@@ -168,7 +168,9 @@ void frm_cis_stykace::prejmenuj(int radek) {
     auto* dialog = new frm_nazev_stykace(cesta_ini_, cislo, nazev->text(), this);
     connect(dialog, &frm_nazev_stykace::nazev_ulozen, this,
             [nazev](const QString& novy) { nazev->setText(novy); });
-    // Modal over the catalogue; open() instead of exec() keeps no nested event loop running.
+    // Modal over the catalogue; open() instead of exec() keeps no nested event loop running, and
+    // the dialog goes when it is closed.
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
 

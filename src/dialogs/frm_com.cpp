@@ -17,7 +17,6 @@ frm_com::frm_com(const QString& cesta_ini, std::function<bool(int cislo)> prepni
                  std::function<void(const QString& text)> nastav_panel2, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), prepni_port_(std::move(prepni_port)),
       nastav_panel2_(std::move(nastav_panel2)) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - Volba COMu"));
 
     auto* Frame1 = new QGroupBox(QStringLiteral("zvolte COM pro ovládání stykačů"), this);

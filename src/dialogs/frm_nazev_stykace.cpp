@@ -18,7 +18,6 @@ namespace tarvik {
 frm_nazev_stykace::frm_nazev_stykace(const QString& cesta_ini, const QString& cislo,
                                      const QString& nazev, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), cislo_(cislo) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - zadejte název stykače"));
 
     auto* Label1 = new QLabel(QStringLiteral("č. stykače:"), this);

@@ -18,7 +18,6 @@ namespace tarvik {
 frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicializuj_zalozky,
                          QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), inicializuj_zalozky_(std::move(inicializuj_zalozky)) {
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Tarvik - úprava záložek"));
 
     // One row per tab: the label above the caption field, the check box to the right.

@@ -18,7 +18,7 @@ typ_paketu typ(QByteArrayView paket) {
 bool zkontroluj_s_paket(QByteArrayView paket) {
     if (paket.size() != delka_s_paketu)
         return false;
-    for (qsizetype i = 2; i < 2 + pocet_stavu; ++i)
+    for (qsizetype i = 2; i < 2 + pocet_stykacu; ++i)
         if (paket[i] != '0' && paket[i] != '1')
             return false;
     return true;
@@ -26,7 +26,7 @@ bool zkontroluj_s_paket(QByteArrayView paket) {
 
 stavy_stykacu stavy_z_s_paketu(QByteArrayView paket) {
     stavy_stykacu stavy{};
-    for (int k = 0; k < pocet_stavu && k + 2 < paket.size(); ++k)
+    for (int k = 0; k < pocet_stykacu && k + 2 < paket.size(); ++k)
         stavy[k] = paket[k + 2] == '1';
     return stavy;
 }

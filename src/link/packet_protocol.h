@@ -10,11 +10,12 @@ namespace tarvik {
 
 // Packets on the line: "X", a type letter, a body, CR LF. Plain ASCII, one byte a character.
 
-// The controller knows contactors 0 to 127: a status packet carries one state for each.
-inline constexpr int pocet_stavu = 128;
-using stavy_stykacu = std::array<bool, pocet_stavu>;
+// The controller drives contactors 0 to 127: a status packet carries one state for each. The
+// catalogue, the cells and the printout know the same contactors.
+inline constexpr int pocet_stykacu = 128;
+using stavy_stykacu = std::array<bool, pocet_stykacu>;
 
-inline constexpr qsizetype delka_s_paketu = 2 + pocet_stavu + 2; // "XS", the states, CR LF
+inline constexpr qsizetype delka_s_paketu = 2 + pocet_stykacu + 2; // "XS", the states, CR LF
 inline constexpr char znak_zacatku = 'X';
 inline constexpr char znak_konce = '\n';
 

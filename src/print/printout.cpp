@@ -1,6 +1,7 @@
 #include "print/printout.h"
 
 #include "config/config_file.h"
+#include "link/packet_protocol.h"
 #include "platform/clock.h"
 #include "platform/devices.h"
 #include "platform/files.h"

@@ -1,8 +1,7 @@
 // The controller simulator, where the program's own tests do not drive it: how it frames odd
-// input, its random faults and their seed, and the tarvik-sim program around it (options, the
-// burst, hanging up and coming back, cleaning up). The replies, the burst itself and the fault
-// modes the link meets (silence, late and wrong replies, hanging up) are driven by the link's
-// tests; noise, split and merged replies only come up here through the random mode.
+// input, a reply in pieces, and the tarvik-sim program around it (options, the burst, hanging up
+// and coming back, cleaning up). The replies, the burst itself and the fault modes the link meets
+// (silence, late and wrong replies, hanging up) are driven by the link's tests.
 
 #include "support/rows.h"
 #include "tarvik-sim/sim_fixture.h"
@@ -39,9 +38,9 @@ class tst_simulator : public QObject {
 private Q_SLOTS:
     // The bytes of replies (sent whole, or in pieces that arrive each byte once), how odd input is
     // framed, and what is not the controller's command: that gets no reply and switches nothing.
-    // Every row ends with a status query. Columns: the fault mode, the writes, all that comes back.
+    // Every row ends with a status query.
     void odpovedi_data() {
-        test::sloupce<porucha, QByteArrayList, QByteArray>();
+        test::sloupce<porucha, QByteArrayList, QByteArray>({"rezim", "zapisy", "vysledek"});
         using L = QByteArrayList;
         radek("contactor 0, two packets in one write", porucha::zadna, L{"XW000=1\r\nXA\r\n"},
               "XR000=1\r\n" + s_paket("1").repeated(2));
@@ -61,28 +60,16 @@ private Q_SLOTS:
         // Noise and floods are dropped: every packet taken in starts with "X", and none is longer
         // than the simulator collects (and its line feed).
         QObject::connect(&sim.sim(), &simulator::paket_prijat, [](const QByteArray& p) {
-            QVERIFY(p.startsWith('X') && p.size() <= max_delka_paketu + 1);
+            QVERIFY(p.startsWith('X') && p.size() <= 1024 + 1);
         });
         QCOMPARE(odpoved(sim, zapisy << "XA\r\n"), vysledek);
     }
 
-    // The same seed gives the same faults, another seed others (and so some faults at all).
-    void nahodne_ze_semene() {
-        const auto beh = [](quint32 seme) {
-            testovaci_simulator sim({.rezim = porucha::nahodne, .seme = seme, .podil_poruch = 0.5});
-            return odpoved(sim, {"XW110=1\r\n", "XW111=0\r\n", "XA\r\n", "XW113=0\r\n"}) +
-                   sim->stavy_text();
-        };
-        const QByteArray a = beh(3);
-        QCOMPARE(std::pair(beh(3), beh(10) != a), std::pair(a, true));
-    }
-
     void program_data() {
-        // The options, the exit code (-1: it runs).
-        test::sloupce<QString, int>();
+        // The exit code is -1 while it runs.
+        test::sloupce<QString, int>({"volby", "kod"});
         radek("help", "--help", 0);
         radek("port 10", "--port 10", 2);
-        radek("unknown fault", "--fault sometimes", 2);
         radek("runs", "--port 3 --states 101 --pace --burst 2 --fault hangup --come-back 100", -1);
     }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QTest>
+#include <array>
 #include <tuple>
+#include <utility>
 
 namespace tarvik::test {
 
@@ -10,19 +13,26 @@ template <typename... T> void radek(const char* nazev, const T&... sloupce) {
     (QTest::newRow(nazev) << ... << sloupce);
 }
 
-// A table's columns are named by their places (QTest keeps the names, not copies of them).
-inline constexpr const char* nazvy_sloupcu[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+// The columns of the table declared last (QTest keeps the names, not copies of them).
+inline QList<const char*>& nazvy_sloupcu() {
+    static QList<const char*> nazvy;
+    return nazvy;
+}
 
-// A table's columns by their types alone: `sloupce<A, B>()` declares them in `_data`, and
-// `auto [a, b] = hodnoty<A, B>();` gives the current row's values in the test (a type that differs
-// from the table's fails the test). Both go through the columns left to right.
-template <typename... T> void sloupce() {
+// A table's columns, each with its type and name: `sloupce<QByteArray, int>({"soubor", "port"})`
+// in `_data`, and `auto [soubor, port] = hodnoty<QByteArray, int>();` gives the current row's
+// values in the test (a type that differs from the table's fails the test).
+template <typename... T> void sloupce(const std::array<const char*, sizeof...(T)>& nazvy) {
+    nazvy_sloupcu() = {nazvy.begin(), nazvy.end()};
     int i = 0;
-    (QTest::addColumn<T>(nazvy_sloupcu[i++]), ...);
+    (QTest::addColumn<T>(nazvy[i++]), ...);
 }
 template <typename... T> std::tuple<T...> hodnoty() {
-    int i = 0;
-    return {*static_cast<T*>(QTest::qData(nazvy_sloupcu[i++], qMetaTypeId<T>()))...};
+    return []<std::size_t... i>(std::index_sequence<i...>) {
+        return std::tuple<T...>{
+            *static_cast<T*>(QTest::qData(nazvy_sloupcu()[i], qMetaTypeId<T>()))...};
+    }
+    (std::index_sequence_for<T...>{});
 }
 
 } // namespace tarvik::test

@@ -11,9 +11,8 @@ testovaci_simulator::testovaci_simulator(nastaveni n) {
         docasna_ = std::make_unique<QTemporaryDir>();
         n.slozka = docasna_->path();
     }
-    slozka_ = n.slozka;
     sim_ = std::make_unique<simulator>(std::move(n));
-    sim_->spust(&chyba_);
+    sim_->spust();
 }
 
 testovaci_simulator::~testovaci_simulator() {

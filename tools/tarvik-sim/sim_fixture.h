@@ -21,8 +21,6 @@ public:
     testovaci_simulator& operator=(const testovaci_simulator&) = delete;
 
     bool bezi() const { return sim_->bezi(); }
-    QString chyba() const { return chyba_; }
-    QString slozka() const { return slozka_; }
     simulator& sim() { return *sim_; }
     simulator* operator->() { return sim_.get(); }
 
@@ -33,8 +31,6 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> docasna_;
-    QString slozka_;
-    QString chyba_;
     std::unique_ptr<simulator> sim_;
 };
 

@@ -194,7 +194,6 @@ bool simulator::spust(QString* chyba) {
     cteni_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(cteni_, &QSocketNotifier::activated, this, &simulator::cti);
     cteni_->setEnabled(false);
-    pripojen_ = false;
     zodpovezeno_ = 0; // a new line: hang-ups count afresh
     hlidac_->start();
     return true;
@@ -265,7 +264,6 @@ void simulator::zavri() {
     if (master_ >= 0)
         ::close(master_);
     master_ = -1;
-    pripojen_ = false;
     paket_.clear();
     v_paketu_ = false;
 }
@@ -291,7 +289,6 @@ void simulator::cti() {
 }
 
 void simulator::linka_zavrena() {
-    pripojen_ = false;
     if (cteni_)
         cteni_->setEnabled(false); // a closed slave keeps the master readable (POLLHUP): no spin
     zrus_vystup();
@@ -323,7 +320,6 @@ void simulator::hlidej_linku() {
     if (master_ < 0 || !ctenar_pripojen(master_))
         return;
     hlidac_->stop();
-    pripojen_ = true;
     if (n_.davka > 0) {
         const int pocet = std::exchange(n_.davka, 0);
         QTimer::singleShot(davka_po_ms, this, [this, pocet] { vysli_davku(pocet); });

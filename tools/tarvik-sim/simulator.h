@@ -43,9 +43,11 @@ enum class porucha {
 Q_ENUM_NS(porucha)
 
 struct nastaveni {
-    QString slozka; // folder in which dosdevices/com<port> is created (symlink to the pty slave)
+    // The folder in which dosdevices/com<port> is created (a link to the pty slave).
+    QString slozka = {};
     int port = 1;
-    QByteArray stavy; // initial states: up to 128 chars '0'/'1' (missing = '0'); all off by default
+    // The initial states: up to 128 chars '0'/'1' (missing = '0'); all off by default.
+    QByteArray stavy = {};
     bool tempo_9600 = false; // pace every byte sent at 9600 baud 8N1 (~1.042 ms per byte)
     porucha rezim = porucha::zadna;
     int zpozdeni_ms = 0;       // reply delay (rezim zpozdeni, or always if > 0)
@@ -90,18 +92,13 @@ public:
     QByteArray stavy_text() const;              // the 128 states as '0'/'1'
     void nastav_stav(int stykac, bool zapnuto); // change a state behind the program's back
     void nastav_rezim(porucha p);
-    porucha rezim() const { return n_.rezim; }
     void nastav_zpozdeni(int ms) { n_.zpozdeni_ms = ms; }
     // Every byte received from / sent to the program, in order (the newest 4 MiB of each).
     QByteArray prijato() const;
     QByteArray odeslano() const;
     void vymaz_zaznam();
-    int zodpovezeno() const { return zodpovezeno_; } // packets answered so far (even wrongly)
-    bool odesila() const;                            // a reply is still queued or being paced out
-    // The device is open on the program's side, as last seen: a close shows at once, an open
-    // within hlidani_linky_ms (the line is checked that often while nobody has it open).
-    bool program_pripojen() const { return pripojen_; }
-    void zaves(); // hang up now (close the master side)
+    bool odesila() const; // a reply is still queued or being paced out
+    void zaves();         // hang up now (close the master side)
     // Sends `pocet` status packets that nothing asked for, back to back.
     void vysli_davku(int pocet);
 
@@ -151,7 +148,6 @@ private:
     QByteArray prijato_;
     QByteArray odeslano_;
     int zodpovezeno_ = 0;
-    bool pripojen_ = false;
 };
 
 // Name of a fault mode on the command line ("none", "silent", ...) and back.

@@ -1,0 +1,302 @@
+#!/usr/bin/env python3
+"""Plants faults in the program one at a time and tells which of them the test command catches.
+
+Each fault below is a slip a developer could make in a day's work: the file, an exact piece of its
+code, what the slip turns that piece into, and what it means. The pieces are found as text, so a
+fault survives edits elsewhere in its file; a piece that is no longer found exactly once stops the
+run before anything is built (mend that one line).
+
+The faults are planted in a scratch copy of the work tree (build-mutation/src), built in one build
+tree of the test command's configuration (build-mutation/build), so that each fault only rebuilds
+what depends on it. First the unit, widget and end-to-end tests run (CTest, stopping at the first
+failure); a fault that passes them all then meets the fuzz smoke runs and the package test, which
+the test command runs as well. The work tree itself is never touched.
+
+    tests/mutation.py                 every fault
+    tests/mutation.py 3 7-9           some of them, by number
+    tests/mutation.py --check         only find every piece (no build)
+    tests/mutation.py --list          the faults, numbered
+"""
+
+import argparse
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+
+def F(path, piece, slip, what):
+    return {"path": path, "piece": piece, "slip": slip, "what": what}
+
+
+FAULTS = [
+    # ---- src/link ----
+    F("src/link/link.h", "perioda_statusu{60000}", "perioda_statusu{6000}", "The status poll runs every 6 s instead of 60 s"),
+    F("src/link/link.h", "cas_odezvy{10000}", "cas_odezvy{1000}", "The controller gets 1 s to answer instead of 10 s"),
+    F("src/link/packet_protocol.h", "nejvetsi_paket = 1024;", "nejvetsi_paket = 1025;", "The receiver's 1,024-byte bound off by one"),
+    F("src/link/packet_protocol.cpp", 'return QStringLiteral("00") + cislo;', 'return QStringLiteral("0") + cislo;', "dopln_nuly pads one digit to two"),
+    F("src/link/packet_protocol.cpp", "i < 2 + pocet_stykacu; ++i)", "i < 1 + pocet_stykacu; ++i)", "The S check skips the state of contactor 127"),
+    F("src/link/packet_protocol.cpp", "stavy[k] = paket[k + 2] == '1';", "stavy[k] = paket[k + 3] == '1';", "The states are read one byte too far on"),
+    F("src/link/packet_protocol.cpp", "if (c == znak_zacatku)\n            prijem_paketu_ = true;", "if (c == znak_zacatku) {\n            prijem_paketu_ = true;\n            prijimany_paket_.clear();\n        }", "An X inside a packet starts the packet again"),
+    F("src/link/link.cpp", "okno_.povol_buttony();\n        nacti_status();", "okno_.povol_buttony();", "An acknowledgement is not followed by a status query"),
+    F("src/link/link.cpp", "okno_.zakaz_buttony();\n    spust_watchdog_timer();\n    nastav_ocekavanou_odpoved(potvrzeni", "okno_.zakaz_buttony();\n    nastav_ocekavanou_odpoved(potvrzeni", "A switch command arms no watchdog"),
+    F("src/link/link.cpp", 'QStringLiteral("COM%1").arg(cislo)', 'QStringLiteral("COM %1").arg(cislo)', "Panel 2 shows \"COM 1\" for COM1"),
+    F("src/link/packet_protocol.cpp", '#include "link/packet_protocol.h"\n', '#include "link/packet_protocol.h"\n\n#include <QtWidgets/QWidget>\n', "The protocol's pure library includes a widget header"),
+    F("src/link/serial_port.cpp", "QSerialPort::Baud9600", "QSerialPort::Baud19200", "The line runs at 19200 baud"),
+    F("src/link/serial_port.cpp", "QSerialPort::NoParity", "QSerialPort::EvenParity", "The line runs with even parity"),
+    F("src/link/serial_port.cpp", "return chyba_otevreni_zarizeni(cesta) == EBUSY", "return chyba_otevreni_zarizeni(cesta) == EACCES", "A device in another program's exclusive use is the general failure"),
+    # ---- src/config ----
+    F("src/config/config_file.h", "inline constexpr int stykac = 21;", "inline constexpr int stykac = 20;", "Contactor names are read cut to 19 characters"),
+    F("src/config/config_file.h", "inline constexpr int chlivek = 4;", "inline constexpr int chlivek = 3;", "A cell's contactor number is read cut to 2 characters"),
+    F("src/config/config_file.cpp", 'QStringLiteral("com"), QStringLiteral("1"), kapacita::com', 'QStringLiteral("com"), QStringLiteral("0"), kapacita::com', "A file without system/com gives port 0 instead of 1"),
+    F("src/config/config_file.cpp", "return chybi(polozky::hash_hesla()) && chybi(polozky::port());", "return chybi(polozky::hash_hesla()) || chybi(polozky::port());", "A file without a password hash is reported damaged"),
+    F("src/config/config_file.cpp", "QString::number(n <= 127 ? n : 0)", "QString::number(n < 127 ? n : 0)", "The default file gives cell 127 no contactor 127"),
+    F("src/config/ini_text.cpp", "return c >= 'A' && c <= 'Z' ?", "return c > 'A' && c <= 'Z' ?", "Names compare case-sensitively for the letter A"),
+    F("src/config/ini_text.cpp", "if (obsah.od == obsah.po || text[obsah.od] == ';')", "if (obsah.od == obsah.po)", "Comment lines are read as keys"),
+    F("src/config/ini_text.cpp", "} else if (r.d == druh::klic && n.sekce) {\n            n.konec_sekce = r.konec;", "} else if (r.d == druh::klic && n.sekce) {", "A new key goes right after its section's line"),
+    F("src/config/codepage.cpp", "0x0088, 0x2030, 0x0160, 0x2039, 0x015A,", "0x0088, 0x2030, 0x015A, 0x2039, 0x0160,", "Bytes 0x8A and 0x8C swapped: Š reads as Ś"),
+    F("src/config/backup.cpp", '#include "platform/files.h"', '#include "../platform/message_box.h"\n#include "platform/files.h"', "The configuration reaches the message boxes by a relative include"),
+    F("src/config/backup.cpp", "return kopiruj(cesta_ini, odkazy::nasledovat, zaloha, odkazy::odmitnout);", "return kopiruj(cesta_ini, odkazy::nasledovat, zaloha, odkazy::nasledovat);", "A backup writes through a link on the medium"),
+    # ---- src/platform ----
+    F("src/platform/files.cpp", "hotovo = ::fchmod(f.fd(), stary->st_mode & 07777) == 0;", "hotovo = true;", "A write by rename leaves the new file 0600, locking the other operators out"),
+    F("src/platform/files.cpp", "hotovo && synchronizuj(f.fd()) && f.zavri() &&", "hotovo && f.zavri() &&", "No flush to disk of the temporary file before the rename"),
+    F("src/platform/files.cpp", "(nove.st_mode & 07777) | S_IRGRP | S_IWGRP)", "(nove.st_mode & 07777) | S_IRGRP)", "A new file in the operators' folder is not group-writable"),
+    F("src/platform/files.cpp", "if (novy.size() < stara_delka && ::ftruncate(f.fd(), novy.size()) != 0)", "if (false)", "A shorter value written in place leaves the old file's tail"),
+    F("src/platform/files.cpp", "!S_ISREG(st.st_mode) || st.st_size > nejvic)", "!S_ISREG(st.st_mode) || st.st_size >= nejvic)", "A file of exactly the size limit is refused"),
+    F("src/platform/devices.cpp", 'QStringLiteral("/dev/ttyS%1").arg(cislo - 1)', 'QStringLiteral("/dev/ttyS%1").arg(cislo)', "COM3 without a link opens /dev/ttyS3"),
+    F("src/platform/devices.cpp", "::kill(pid_t(pid), 0) == 0 || errno == EPERM", "::kill(pid_t(pid), 0) == 0", "Another user's running process counts as dead"),
+    F("src/platform/message_box.h", "inline const QString titulek_chyba = QStringLiteral(\"Tarvik - chyba\");", "inline const QString titulek_chyba = QStringLiteral(\"Tarvik - Chyba\");", "Error boxes get the login's title"),
+    F("src/platform/message_box.cpp", "box->setEscapeButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel\n                                                                  : QMessageBox::Ok);", "box->setEscapeButton(QMessageBox::Ok);", "Esc on the line-error box counts as OK"),
+    F("src/platform/signals.cpp", "::sigaction(SIGHUP, &sa, nullptr);", "", "SIGHUP kills the program, leaving its lock behind"),
+    # ---- src/app ----
+    F("src/app/main_window.cpp", "linka_.posli_prikaz(n, SSTab2().zapnuto(i));", "linka_.posli_prikaz(i, SSTab2().zapnuto(i));", "A click sends the cell's index instead of its contactor's number"),
+    F("src/app/main_window.cpp", "if (!linka_.otevri_port(konfigurace.port())) {", "if (!linka_.otevri_port(1)) {", "Start-up opens COM1 whatever system/com says"),
+    F("src/app/main_window.cpp", "for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_stykace_, menu_rs232_, menu_heslo_,", "for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_stykace_, menu_rs232_,", "The password change is offered in user mode"),
+    F("src/app/main_window.cpp", "const int posledni = mrizka_chlivku::pocet_zalozek - 1;", "const int posledni = 0;", "Start-up selects the first tab instead of the last"),
+    F("src/app/backup_dialogue.h", 'QStringLiteral("Soubor byl úspěšně zkopírován.  ")', 'QStringLiteral("Soubor byl úspěšně zkopírován.")', "The restore message loses its two trailing blanks"),
+    F("src/app/cell_grid.cpp", "return n < pocet_stykacu ? n : -1;", "return n <= pocet_stykacu ? n : -1;", "A cell holding 128 switches a contactor the controller lacks"),
+    F("src/app/cell_grid.cpp", "return (i % mrizka_chlivku::na_zalozku) / radku;", "return (i % mrizka_chlivku::na_zalozku) % 4;", "Cells go into the columns round-robin"),
+    F("src/app/cell_grid.cpp", "if (zamceno_ || c.stykac < 0) {", "if (c.stykac < 0) {", "A locked switch still sends its command"),
+    # ---- src/dialogs ----
+    F("src/dialogs/frm_cis_stykace.cpp", "if (radek == radek_neprirazeno)\n        return;\n", "", "The name dialog opens for the \"---\" row"),
+    F("src/dialogs/frm_cis_stykace.cpp", "if (radek <= viditelne_radky || radek >= pocet_radku)", "if (radek < viditelne_radky || radek >= pocet_radku)", "The catalogue scrolls for the last row of the first screen"),
+    F("src/dialogs/frm_zalozky.h", "max_delka_nazvu = 11;", "max_delka_nazvu = 12;", "The tab caption field takes 12 characters"),
+    F("src/dialogs/frm_com.cpp", "const int port = Option1_->checkedId() + 1;", "const int port = Option1_->checkedId();", "The port dialog moves to the port below the one chosen"),
+    F("src/dialogs/frm_nazev_stykace.h", "max_delka_nazvu = 20;", "max_delka_nazvu = 21;", "The name field takes 21 characters"),
+    # ---- src/access ----
+    F("src/access/hash_string.cpp", "[](QChar z) { return z >= u'0' && z <= u'9'; }", "[](QChar z) { return z != u' '; }", "A stored hash with a sign (heslo=-0, +123) is taken as a number"),
+    F("src/access/hash_string.cpp", "if (skupina > 0x7fff'ffffu)", "if (skupina >= 0x7fff'ffffu)", "The largest group, 0x7FFFFFFF, gives no hash"),
+    F("src/access/hash_string.cpp", "constexpr char vypln[] = \"qe4t\";", "constexpr char vypln[] = \"qe5t\";", "A one-character last group is padded with \"qe5\""),
+    F("src/access/hash_string.cpp", "if (zadane == hlavni_heslo)", "if (zadane.compare(hlavni_heslo, Qt::CaseInsensitive) == 0)", "The master password in any case"),
+    F("src/access/frm_zmena_hesla.h", "nejdelsi_heslo = 20;", "nejdelsi_heslo = 21;", "The new password takes 21 characters"),
+    # ---- src/print ----
+    F("src/print/print_surface.cpp", "return soucet / 1000;", "return soucet / 1023;", "The printout's columns 2.3 % narrower"),
+    F("src/print/printout.cpp", "{cesta_ini, cesta_zalohy()}", "{cesta_ini}", "The printout may be sent to the backup on the medium"),
+    F("src/print/printout.cpp", "{70, r + polovina}", "{70, r + polovina + 1}", "The right half of the table numbers its contactors one too high"),
+    F("src/print/printout.cpp", 'toString(u"d.M.yyyy")', 'toString(u"dd.MM.yyyy")', "The date of printing with leading zeros"),
+    # ---- tools/tarvik-sim ----
+    F("tools/tarvik-sim/simulator.cpp", "if (n >= pocet_stykacu || (p[6] != '0' && p[6] != '1'))", "if (n > pocet_stykacu || (p[6] != '0' && p[6] != '1'))", "The simulator takes a command for contactor 128"),
+    F("tools/tarvik-sim/simulator.cpp", "if (c == 'X') { // a packet starts (again)", "if (c == 'X' && !v_paketu_) { // a packet starts (again)", "The simulator does not restart a packet on X"),
+    F("tools/tarvik-sim/simulator.cpp", "return \"XS\" + stavy_text() + konec_radku;", "return \"XS\" + stavy_text() + \"\\n\";", "The simulator's S packet lacks its CR"),
+    # ---- written after the tests, without looking at them ----
+    F("src/link/link.cpp", "if (citac_statusu_ >= 1 &&", "if (citac_statusu_ >= 2 &&", "The status poll waits two periods"),
+    F("src/link/link.cpp", "    com_port_.zahod_prijate();\n    prijimac_.zahod_cekajici();\n", "", "What came during an error's box is reported on its own"),
+    F("src/platform/message_box.cpp", "box->setDefaultButton(QMessageBox::Ok);", "box->setDefaultButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel : QMessageBox::Ok);", "Enter on the line-error box counts as Cancel"),
+    F("src/platform/help_viewer.cpp", "    okno->scrollToAnchor(QStringLiteral(\"obsah\"));\n", "", "Help opens at its top instead of its contents"),
+    F("src/config/config_file.cpp", "aktivni ? QStringLiteral(\"1\") : QStringLiteral(\"0\")", "aktivni ? QStringLiteral(\"-1\") : QStringLiteral(\"0\")", "A tab's flag written as -1, the old True"),
+    F("src/print/printout.cpp", "constexpr int prazdnych_radku = 3;", "constexpr int prazdnych_radku = 2;", "Two blank lines around the table instead of three"),
+    F("tools/tarvik-sim/simulator.cpp", "constexpr qint64 bajtu_za_sekundu = 960;", "constexpr qint64 bajtu_za_sekundu = 9600;", "The simulator paces its bytes ten times too fast"),
+]
+
+# The test command's configuration (scripts/test.sh).
+CONFIGURE = ["-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_COMPILER=clang++",
+             "-DTARVIK_SANITIZE=ON", "-DTARVIK_FUZZ=ON", "-DTARVIK_TESTS=ON"]
+# Run only when the other tests pass: they take minutes.
+LATE_TESTS = r"(_smoke|^package_installs_and_runs)$"
+
+
+def git_files(repo):
+    out = subprocess.run(["git", "-C", repo, "ls-files", "-z", "-c", "-o", "--exclude-standard"],
+                         check=True, capture_output=True).stdout
+    return [f for f in out.decode().split("\0") if f]
+
+
+def sync(repo, copy):
+    """Makes `copy` hold the work tree's files, rewriting only those that differ (so that the
+    build tree rebuilds only what changed since the last run)."""
+    files = set(git_files(repo))
+    for f in files:
+        src, dst = Path(repo, f), Path(copy, f)
+        if src.is_symlink() or not src.is_file():
+            continue
+        data = src.read_bytes()
+        if not dst.is_file() or dst.read_bytes() != data:
+            dst.parent.mkdir(parents=True, exist_ok=True)
+            dst.write_bytes(data)
+            shutil.copymode(src, dst)
+    for dst in Path(copy).rglob("*"):
+        if dst.is_file() and str(dst.relative_to(copy)) not in files:
+            dst.unlink()
+
+
+def locate(repo, faults):
+    problems = []
+    for n, f in faults:
+        path = Path(repo, f["path"])
+        count = path.read_text(encoding="utf-8").count(f["piece"]) if path.is_file() else 0
+        if count != 1:
+            problems.append(f"fault {n} ({f['path']}): its piece is found {count} times: {f['piece']!r}")
+    return problems
+
+
+def run(cmd, cwd, log, timeout=None):
+    """Runs a command niced in a process group of its own; returns (exit code or None on
+    timeout, output)."""
+    with open(log, "w") as out:
+        p = subprocess.Popen(["nice", "-n", "10"] + cmd, cwd=cwd, stdout=out, stderr=subprocess.STDOUT,
+                             start_new_session=True)
+        try:
+            code = p.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+            code = None
+        except BaseException:
+            os.killpg(p.pid, signal.SIGKILL)
+            raise
+    return code, Path(log).read_text(errors="replace")
+
+
+def failed_tests(output):
+    return re.findall(r"^\s*\d+ - (\S+) \((?:Failed|Timeout|SEGFAULT|Subprocess aborted|Exception|Not Run)",
+                      output, re.M)
+
+
+def build(build_dir, jobs, log):
+    code, out = run(["cmake", "--build", build_dir, "-j", str(jobs)], build_dir, log)
+    if code == 0:
+        return "built"
+    # A fault that only breaks a test's build is caught by it; one that breaks the program is no
+    # fault the tests could meet.
+    code, _ = run(["cmake", "--build", build_dir, "-j", str(jobs), "--target", "tarvik", "tarvik-sim"],
+                  build_dir, log + ".program")
+    return "test build" if code == 0 else "program build"
+
+
+def test(build_dir, jobs, timeout, log, late):
+    select = ["-R", LATE_TESTS] if late else ["-E", LATE_TESTS]
+    code, out = run(["ctest", "-j", str(jobs), "--stop-on-failure", "--output-on-failure"] + select,
+                    build_dir, log, timeout)
+    if code is None:
+        return "timeout", []
+    return ("passed" if code == 0 else "failed"), failed_tests(out)
+
+
+def parse_selection(words, total):
+    chosen = []
+    for w in words:
+        a, _, b = w.partition("-")
+        chosen.extend(range(int(a), int(b or a) + 1))
+    bad = [n for n in chosen if not 1 <= n <= total]
+    if bad:
+        sys.exit(f"no such fault: {bad}")
+    return chosen
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("faults", nargs="*", help="numbers or ranges of the faults to plant (default all)")
+    ap.add_argument("--check", action="store_true", help="only find every fault's piece")
+    ap.add_argument("--list", action="store_true", help="list the faults")
+    ap.add_argument("--scratch", help="scratch folder (default <work tree>/build-mutation)")
+    ap.add_argument("--timeout", type=int, default=900, help="seconds for one fault's tests")
+    ap.add_argument("--no-late", action="store_true", help="skip the fuzz smoke runs and the package test")
+    ap.add_argument("--no-baseline", action="store_true", help="trust that the tests pass without a fault")
+    ap.add_argument("-j", "--jobs", type=int, default=2)
+    args = ap.parse_args()
+    # Stopped from outside, the planted fault is still taken out again (and the next run's copy
+    # of the work tree would replace it anyway).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+
+    repo = subprocess.run(["git", "-C", str(Path(__file__).resolve().parent), "rev-parse", "--show-toplevel"],
+                          check=True, capture_output=True, text=True).stdout.strip()
+    numbered = list(enumerate(FAULTS, 1))
+    if args.list:
+        for n, f in numbered:
+            print(f"{n:3}  {f['path']:34}  {f['what']}")
+        return 0
+    problems = locate(repo, numbered)
+    if problems:
+        print("\n".join(problems), file=sys.stderr)
+        return 2
+    if args.check:
+        print(f"all {len(FAULTS)} pieces found once each")
+        return 0
+    chosen = [numbered[n - 1] for n in parse_selection(args.faults, len(FAULTS))] if args.faults else numbered
+
+    scratch = Path(args.scratch or Path(repo, "build-mutation")).resolve()
+    copy, build_dir, logs = scratch / "src", scratch / "build", scratch / "logs"
+    for d in (copy, build_dir, logs):
+        d.mkdir(parents=True, exist_ok=True)
+    sync(repo, copy)
+    if not (build_dir / "build.ninja").exists():
+        code, out = run(["cmake", "-S", str(copy), "-B", str(build_dir)] + CONFIGURE, scratch, logs / "configure.log")
+        if code != 0:
+            sys.exit(f"configuring failed: see {logs / 'configure.log'}")
+
+    print(f"{len(chosen)} faults; logs in {logs}", flush=True)
+    if build(build_dir, args.jobs, str(logs / "baseline-build.log")) != "built":
+        sys.exit(f"the work tree does not build: see {logs / 'baseline-build.log'}")
+    if not args.no_baseline:
+        result, failed = test(build_dir, args.jobs, args.timeout, str(logs / "baseline-test.log"), late=False)
+        if result != "passed":
+            sys.exit(f"the tests fail without any fault ({', '.join(failed) or result}): "
+                     f"see {logs / 'baseline-test.log'}")
+
+    rows = []
+    for n, f in chosen:
+        target = copy / f["path"]
+        original = target.read_text(encoding="utf-8")
+        start = time.monotonic()
+        try:
+            target.write_text(original.replace(f["piece"], f["slip"], 1), encoding="utf-8")
+            log = str(logs / f"fault-{n:02}")
+            built = build(build_dir, args.jobs, log + "-build.log")
+            if built == "built":
+                result, by = test(build_dir, args.jobs, args.timeout, log + "-test.log", late=False)
+                stage = "tests"
+                if result == "passed" and not args.no_late:
+                    result, by = test(build_dir, args.jobs, args.timeout, log + "-late.log", late=True)
+                    stage = "fuzz/package"
+                outcome = ("missed" if result == "passed"
+                           else f"caught by {stage}: " + (", ".join(by) if by else result))
+            elif built == "test build":
+                outcome = "caught by the tests' build"
+            else:
+                outcome = "INVALID: the program does not build"
+        finally:
+            target.write_text(original, encoding="utf-8")
+        rows.append((n, f, outcome))
+        print(f"{n:3}  {outcome.split(':')[0].split(' by')[0].upper():7}  {time.monotonic() - start:5.0f} s  "
+              f"{f['what']}  [{outcome}]", flush=True)
+
+    caught = sum(1 for _, _, o in rows if o.startswith("caught"))
+    invalid = sum(1 for _, _, o in rows if o.startswith("INVALID"))
+    print()
+    print("| # | Folder | Fault planted | Result |")
+    print("|---|---|---|---|")
+    for n, f, outcome in rows:
+        folder = "/".join(Path(f["path"]).parts[:2])
+        print(f"| {n} | {folder} | {f['what']} | {outcome} |")
+    valid = len(rows) - invalid
+    print(f"\nCaught {caught} of {valid} ({100 * caught / max(valid, 1):.0f} %)"
+          + (f"; {invalid} faults do not build: mend them." if invalid else "."))
+    return 0 if caught == valid and not invalid else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
