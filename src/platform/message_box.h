@@ -13,8 +13,8 @@ enum class tlacitka_zpravy { ok, ok_storno };
 enum class odpoved_zpravy { ok, storno };
 
 struct zprava {
-    QString text;
-    QString titulek;
+    QString text = {};
+    QString titulek = {};
     ikona_zpravy ikona = ikona_zpravy::zadna;
     tlacitka_zpravy tlacitka = tlacitka_zpravy::ok;
     // Fixed button texts, kept whatever language Qt's own texts are in; empty: Qt's.

@@ -81,7 +81,7 @@ private Q_SLOTS:
         // The options, the exit code (-1: it runs).
         test::sloupce<QString, int>();
         radek("help", "--help", 0);
-        radek("port 10", "--port 10", 2);
+        radek("port 256", "--port 256", 2);
         radek("unknown fault", "--fault sometimes", 2);
         radek("runs", "--port 3 --states 101 --pace --burst 2 --fault hangup --come-back 100", -1);
     }

@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <tuple>
+#include <utility>
 
 namespace tarvik::test {
 
@@ -20,9 +21,11 @@ template <typename... T> void sloupce() {
     int i = 0;
     (QTest::addColumn<T>(nazvy_sloupcu[i++]), ...);
 }
+template <typename... T, std::size_t... I> std::tuple<T...> hodnoty(std::index_sequence<I...>) {
+    return {*static_cast<T*>(QTest::qData(nazvy_sloupcu[I], qMetaTypeId<T>()))...};
+}
 template <typename... T> std::tuple<T...> hodnoty() {
-    int i = 0;
-    return {*static_cast<T*>(QTest::qData(nazvy_sloupcu[i++], qMetaTypeId<T>()))...};
+    return hodnoty<T...>(std::index_sequence_for<T...>{});
 }
 
 } // namespace tarvik::test

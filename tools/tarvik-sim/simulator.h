@@ -43,9 +43,11 @@ enum class porucha {
 Q_ENUM_NS(porucha)
 
 struct nastaveni {
-    QString slozka; // folder in which dosdevices/com<port> is created (symlink to the pty slave)
+    // folder in which dosdevices/com<port> is created (symlink to the pty slave)
+    QString slozka = {};
     int port = 1;
-    QByteArray stavy; // initial states: up to 128 chars '0'/'1' (missing = '0'); all off by default
+    // initial states: up to 128 chars '0'/'1' (missing = '0'); all off by default
+    QByteArray stavy = {};
     bool tempo_9600 = false; // pace every byte sent at 9600 baud 8N1 (~1.042 ms per byte)
     porucha rezim = porucha::zadna;
     int zpozdeni_ms = 0;       // reply delay (rezim zpozdeni, or always if > 0)
