@@ -20,10 +20,11 @@ host=$build/host
 cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVIK_TESTS=OFF >/dev/null
 nice -n 10 cmake --build "$host" --target tarvik-sim
 
+# Qt's toolchain file finds the Windows Qt and loads the cross toolchain of this tree.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DTARVIK_TESTS=ON -DTARVIK_BENCH=ON \
     -DTARVIK_HOST_SIMULATOR="$PWD/$host/tools/tarvik-sim/tarvik-sim"
 nice -n 10 cmake --build "$build"

@@ -20,6 +20,7 @@ SetCompressor /SOLID lzma
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "WordFunc.nsh"
 !include "nsDialogs.nsh"
 !include "x64.nsh"
 
@@ -73,11 +74,17 @@ Function .onInit
     SetRegView 64
     SetShellVarContext all
     StrCpy $slozka_konfigurace "$APPDATA\Tarvik"
+    ; /PREVZIT=C:\Old or /PREVZIT="C:\Old program", or the whole option quoted, as programs that
+    ; start the setup program with an argument list write it: "/PREVZIT=C:\Old program".
     ${GetParameters} $R0
     ClearErrors
     ${GetOptions} $R0 "/PREVZIT=" $stara_slozka
     ${If} ${Errors}
-        StrCpy $stara_slozka ""
+        ClearErrors
+        ${WordFind2X} $R0 '"/PREVZIT=' '"' "E+1" $stara_slozka
+        ${If} ${Errors}
+            StrCpy $stara_slozka ""
+        ${EndIf}
     ${EndIf}
     ; A silent installation asked to take over a file that is not there stops before it changes
     ; anything: the administrator who deploys it learns so from the exit code.

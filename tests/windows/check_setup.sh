@@ -19,7 +19,16 @@ setup=$(realpath "$1")
 sim=$(realpath "$2")
 
 skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAILED: $*" >&2; exit 1; }
+# With TARVIK_SETUP_DEBUG=<folder>, a failure leaves the screen (xwd) and the logs there.
+fail() {
+    echo "FAILED: $*" >&2
+    if [ -n "${TARVIK_SETUP_DEBUG:-}" ]; then
+        mkdir -p "$TARVIK_SETUP_DEBUG"
+        cp "$work"/*.log "$TARVIK_SETUP_DEBUG/" 2>/dev/null || true
+        ! command -v xwd >/dev/null || xwd -root -silent >"$TARVIK_SETUP_DEBUG/screen.xwd"
+    fi
+    exit 1
+}
 for tool in wine wineboot wineserver Xvfb xdotool sha256sum; do
     command -v "$tool" >/dev/null || skip "needs $tool (scripts/windows.sh installs it)"
 done
@@ -96,7 +105,9 @@ start_sim() {
 }
 stop_sim() { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
 on_line() { grep -c -- "<- $1" "$work/sim.log" || true; }
-window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# seen PACKET [COUNT]: the program has sent PACKET at least COUNT times (default once).
+seen() { [ "$(on_line "$1")" -ge "${2:-1}" ]; }
+window() { { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | head -n 1; }
 has_window() { [ -n "$(window "$1")" ]; }
 # press KEY on the window named TITLE
 press() {
@@ -131,7 +142,7 @@ sum=$(sha256sum <"$data/tarvik.ini" | cut -c1-64)
 [ "$sum" = 875abcd816fd0862772acfcf8c3555754ab9c1b7a835c34ca54f0ee803fbf1cf ] ||
     fail "the default tarvik.ini differs (sha256 $sum)"
 [ ! -e "$prog/tarvik.ini" ] || fail "the program wrote beside itself"
-wait_for 20 test "$(on_line XA)" -ge 1 || fail "no status query on the line"
+wait_for 20 seen XA || fail "no status query on the line"
 echo "first status query on the line after $(since "$t") s"
 wait_for 20 has_window '^Tarvik$' || fail "no main window"
 echo "main window after $(since "$t") s"
@@ -144,10 +155,10 @@ id=$(window '^Tarvik$')
 eval "$(xdotool getwindowgeometry --shell "$id")"
 for _ in 1 2 3; do
     xdotool mousemove --window "$id" 31 98 click 1
-    wait_for 5 test "$(on_line 'XW000=1')" -ge 1 && break
+    wait_for 5 seen XW000=1 && break
 done
-[ "$(on_line 'XW000=1')" -ge 1 ] || fail "a click on a switch sent no command (reply not applied?)"
-wait_for 10 test "$(on_line XA)" -ge 2 || fail "no status query after the acknowledgement"
+seen XW000=1 || fail "a click on a switch sent no command (reply not applied?)"
+wait_for 10 seen XA 2 || fail "no status query after the acknowledgement"
 echo "switch command, acknowledgement and the status query that follows it: on the line"
 [ -z "$(window '^Tarvik - chyba$')" ] || fail "an error box during switching"
 stop_tarvik
@@ -156,7 +167,7 @@ stop_sim
 # ---- the watchdog ----
 start_sim 1 --fault silent
 start_tarvik
-wait_for 60 test "$(on_line XA)" -ge 1 || fail "no status query to the silent controller"
+wait_for 60 seen XA || fail "no status query to the silent controller"
 t=$(now)
 wait_for 30 has_window '^Tarvik - chyba$' || fail "no timeout box"
 waited=$(since "$t")
@@ -191,7 +202,7 @@ cmp -s "$drive_c/Stary program/tarvik.ini" "$data/tarvik.ini" ||
     fail "the configuration it replaced was not kept as tarvik.ini.puvodni"
 start_sim 3
 start_tarvik
-wait_for 60 test "$(on_line XA)" -ge 1 || fail "the taken-over configuration's COM3 was not opened"
+wait_for 60 seen XA || fail "the taken-over configuration's COM3 was not opened"
 echo "taken-over tarvik.ini in use (its port COM3 queried)"
 stop_tarvik
 stop_sim
