@@ -4,12 +4,12 @@
 #include "platform/clock.h"
 #include "platform/devices.h"
 #include "platform/message_box.h"
+#include "platform/print_dialog.h"
 #include "platform/program_folder.h"
 #include "print/print_surface.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -146,14 +146,7 @@ void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QW
 
 void menu_tisk_stykace(QWidget* rodic, const QString& cesta_ini) {
     menu_tisk_stykace(
-        cesta_ini,
-        [rodic](QPrinter& tiskarna) {
-            QPrintDialog dialog(&tiskarna, rodic);
-            // The table is one page: there is no range to choose.
-            dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-            return dialog.exec() == QDialog::Accepted;
-        },
-        rodic);
+        cesta_ini, [rodic](QPrinter& tiskarna) { return vyber_tisk(tiskarna, rodic); }, rodic);
 }
 
 } // namespace tarvik

@@ -7,6 +7,7 @@
 #   C:\ProgramData\Tarvik, the first status query on the line, the window;
 # - the reply applied: a switch clicked (xdotool) sends its command, whose acknowledgement is
 #   followed by a status query;
+# - printing with no printer installed: the system's save dialog, the table in a PDF file;
 # - with a controller that stays silent, the watchdog's box 10 s after the query;
 # - the uninstaller keeps the configuration; a silent installation that takes over an older
 #   program's tarvik.ini (/PREVZIT=) puts it in place byte for byte, and the program then opens the
@@ -29,12 +30,14 @@ fail() {
     fi
     exit 1
 }
-for tool in wine wineboot wineserver Xvfb xdotool sha256sum; do
+for tool in wine wineboot wineserver Xvfb xdotool pdftotext sha256sum; do
     command -v "$tool" >/dev/null || skip "needs $tool (scripts/windows.sh installs it)"
 done
 
 work=$(mktemp -d /tmp/tarvik-setup.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A home of its own: the prefix's documents folder is then a folder of the prefix.
+export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$HOME"
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -161,6 +164,27 @@ seen XW000=1 || fail "a click on a switch sent no command (reply not applied?)"
 wait_for 10 seen XA 2 || fail "no status query after the acknowledgement"
 echo "switch command, acknowledgement and the status query that follows it: on the line"
 [ -z "$(window '^Tarvik - chyba$')" ] || fail "an error box during switching"
+
+# Printing with no printer installed: the system's save dialog offers the PDF file in the
+# documents folder; the table goes there.
+xdotool windowfocus --sync "$id" key alt+t
+sleep 0.5
+xdotool key Return
+wait_for 20 has_window '^Tisk do souboru PDF$' || fail "no save dialog for the printout"
+press Return '^Tisk do souboru PDF$'
+pdf=
+find_pdf() {
+    pdf=$(find -L "$drive_c/users" -name "tarvik-stykace-*.pdf" -size +1k 2>/dev/null | head -n 1)
+    [ -n "$pdf" ]
+}
+wait_for 20 find_pdf || fail "no printout in the documents folder"
+sleep 1
+text=$(pdftotext -layout -enc UTF-8 "$pdf" - | tr -s ' ')
+for expected in "Seznam a popis jednotlivých stykačů" "0 stykač 0 64 stykač 64" \
+    "63 stykač 63 127 stykač 127" "datum tisku: $(date +%-d.%-m.%Y)"; do
+    grep -qF "$expected" <<<"$text" || fail "the printout lacks \"$expected\""
+done
+echo "printout without a printer: $(basename "$pdf") through the save dialog"
 stop_tarvik
 stop_sim
 
