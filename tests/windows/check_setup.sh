@@ -67,6 +67,9 @@ t=$(now)
 wineboot --init >/dev/null 2>&1
 wineserver --wait
 echo "fresh Wine prefix in $(since "$t") s"
+# The server's own messages to a log: it reports a simulator that ends by listing its objects.
+wineserver --persistent </dev/null >>"$work/wineserver.log" 2>&1
+wine cmd /c exit </dev/null >>"$work/wineserver.log" 2>&1
 drive_c=$WINEPREFIX/drive_c
 prog=$drive_c/Program\ Files/Tarvik
 data=$drive_c/ProgramData/Tarvik
@@ -74,7 +77,6 @@ data=$drive_c/ProgramData/Tarvik
 # ---- the silent installation ----
 t=$(now)
 wine "$setup" /S || fail "the setup program ended with $?"
-wineserver --wait
 echo "installed in $(since "$t") s"
 for f in tarvik.exe tarvik.hlp qt.conf Qt6Core.dll Qt6Widgets.dll Qt6PrintSupport.dll \
     Qt6SerialPort.dll libstdc++-6.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
@@ -203,9 +205,10 @@ stop_tarvik
 stop_sim
 
 # ---- uninstallation keeps the configuration ----
-wine "$prog/uninstall.exe" /S '_?=C:\Program Files\Tarvik' || fail "the uninstaller ended with $?"
-wineserver --wait
-[ ! -e "$prog/tarvik.exe" ] && [ ! -e "$prog/Qt6Core.dll" ] || fail "the program was not removed"
+# The uninstaller runs on from a copy of itself and returns at once.
+wine "$prog/uninstall.exe" /S || fail "the uninstaller ended with $?"
+removed() { [ ! -e "$prog/tarvik.exe" ] && [ ! -e "$prog/Qt6Core.dll" ] && [ ! -e "$prog/uninstall.exe" ]; }
+wait_for 60 removed || fail "the program was not removed: $(ls "$prog")"
 [ ! -e "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarvik.lnk" ] ||
     fail "the Start-menu entry was not removed"
 [ "$(sha256sum <"$data/tarvik.ini" | cut -c1-64)" = "$sum" ] ||
@@ -219,7 +222,6 @@ printf '[system]\r\nheslo=1876240145\r\ncom=3\r\n\r\n[zalozky]\r\nzalozka1=\x8Aa
 wine "$setup" /S '/PREVZIT=C:\Neni' && fail "a take-over of a missing file was reported as done"
 [ ! -e "$prog/tarvik.exe" ] || fail "a take-over of a missing file installed the program"
 wine "$setup" /S '/PREVZIT=C:\Stary program' || fail "the setup program ended with $?"
-wineserver --wait
 cmp -s "$drive_c/Stary program/tarvik.ini" "$data/tarvik.ini" ||
     fail "the older tarvik.ini was not taken over byte for byte"
 [ "$(sha256sum <"$data/tarvik.ini.puvodni" | cut -c1-64)" = "$sum" ] ||
