@@ -33,7 +33,12 @@ def main():
         shutil.copytree(os.path.join(build, "resources/windows/stage"), program)
         for exe in ("bare_qt.exe", "default_ini.exe"):
             shutil.copy2(os.path.join(build, "bench", exe), program)
-        subprocess.run(["wineserver", "-p"], env=env, check=True)
+        # The server and Wine's services (started by the first program) kept off the output: the
+        # server lists its objects whenever a pseudo-terminal it holds ends.
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], env=env, check=True, **quiet)
+        subprocess.run(["wine", "cmd", "/c", "exit"], env=env, check=True, **quiet)
         subprocess.run(["wine", os.path.join(program, "default_ini.exe"), "tarvik.ini"],
                        cwd=program, env=env, check=True)
         for exe in ("tarvik.exe", "bare_qt.exe"):  # warm-up: the libraries in the page cache
