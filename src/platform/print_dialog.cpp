@@ -1,6 +1,5 @@
 #include "platform/print_dialog.h"
 
-#include <QPrintDialog>
 #include <QPrinter>
 
 #ifdef Q_OS_WIN
@@ -10,22 +9,21 @@
 
 namespace tarvik {
 
-bool vyber_tisk(QPrinter& tiskarna, QWidget* rodic) {
+std::optional<bool> vyber_pdf_bez_tiskarny(QPrinter& tiskarna, QWidget* rodic) {
 #ifdef Q_OS_WIN
     if (tiskarna.outputFormat() == QPrinter::PdfFormat) {
         const QString soubor =
             QFileDialog::getSaveFileName(rodic, QStringLiteral("Tisk do souboru PDF"),
                                          tiskarna.outputFileName(), QStringLiteral("PDF (*.pdf)"));
-        if (soubor.isEmpty())
-            return false;
-        tiskarna.setOutputFileName(QDir::fromNativeSeparators(soubor));
-        return true;
+        if (!soubor.isEmpty())
+            tiskarna.setOutputFileName(QDir::fromNativeSeparators(soubor));
+        return !soubor.isEmpty();
     }
+#else
+    Q_UNUSED(tiskarna);
+    Q_UNUSED(rodic);
 #endif
-    QPrintDialog dialog(&tiskarna, rodic);
-    // The table is one page: there is no range to choose.
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    return dialog.exec() == QDialog::Accepted;
+    return std::nullopt;
 }
 
 } // namespace tarvik

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -146,7 +147,16 @@ void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QW
 
 void menu_tisk_stykace(QWidget* rodic, const QString& cesta_ini) {
     menu_tisk_stykace(
-        cesta_ini, [rodic](QPrinter& tiskarna) { return vyber_tisk(tiskarna, rodic); }, rodic);
+        cesta_ini,
+        [rodic](QPrinter& tiskarna) {
+            if (const auto soubor = vyber_pdf_bez_tiskarny(tiskarna, rodic))
+                return *soubor;
+            QPrintDialog dialog(&tiskarna, rodic);
+            // The table is one page: there is no range to choose.
+            dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        rodic);
 }
 
 } // namespace tarvik
