@@ -11,7 +11,8 @@
 # - with a controller that stays silent, the watchdog's box 10 s after the query;
 # - the uninstaller keeps the configuration; a silent installation that takes over an older
 #   program's tarvik.ini (/PREVZIT=) puts it in place byte for byte, and the program then opens the
-#   port that file names; one asked to take over a file that is not there changes nothing.
+#   port that file names; one asked to take over a file that is not there changes nothing;
+# - the end of the Windows session ends the program.
 #
 # Usage: check_setup.sh SETUP_EXE SIMULATOR
 # Needs wine, Xvfb and xdotool; exits 77 (skipped) without them.
@@ -230,6 +231,10 @@ start_sim 3
 start_tarvik
 wait_for 60 seen XA || fail "the taken-over configuration's COM3 was not opened"
 echo "taken-over tarvik.ini in use (its port COM3 queried)"
+# The end of the Windows session ends the program (Qt hears it as the application's end).
+wine wineboot --end-session >/dev/null 2>&1 || true
+wait_for 20 bash -c "! kill -0 $tarvik_pid 2>/dev/null" || fail "the program outlived the session"
+echo "the session's end ends the program"
 stop_tarvik
 stop_sim
 echo "PASSED"
