@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Tarvik need. Quiet and quick
-# when everything is already there.
+# Installs the Debian packages that building, running and testing Tarvik need, and those named on
+# the command line (the Windows build's). Quiet and quick when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -11,6 +11,7 @@ packages=(
     dbus at-spi2-core python3-pyatspi
     dpkg-dev fakeroot file
     debootstrap lintian desktop-file-utils python3 zstd strace
+    "$@"
 )
 
 missing=()

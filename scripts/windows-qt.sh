@@ -72,7 +72,7 @@ cmake -S "$work/qtbase" -B "$work/qtbase-build" -G Ninja \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
     "${qtbase_options[@]}" >"$work/qtbase-configure.log"
-cmake --build "$work/qtbase-build" -j "$jobs"
+nice -n 10 cmake --build "$work/qtbase-build" -j "$jobs"
 rm -rf "$prefix"
 cmake --install "$work/qtbase-build" >/dev/null
 
@@ -81,7 +81,7 @@ tar -C "$work" -xf "$serialport"
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
     >"$work/serialport-configure.log"
-cmake --build "$work/serialport-build" -j "$jobs"
+nice -n 10 cmake --build "$work/serialport-build" -j "$jobs"
 cmake --install "$work/serialport-build" >/dev/null
 
 # Marked complete only at the end: an interrupted build is built again.

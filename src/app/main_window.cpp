@@ -166,7 +166,7 @@ void frm_main::vytvor_stavovy_radek() {
 }
 
 bool frm_main::Form_Load() {
-    cesta_ini_ = slozka_programu() + QStringLiteral("/tarvik.ini");
+    cesta_ini_ = cesta_konfigurace();
     editace_stykacu_ = false;
 
     const bool existovala = konfigurace_existuje(cesta_ini_);

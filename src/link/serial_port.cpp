@@ -76,12 +76,15 @@ vysledek_otevreni seriovy_port::otevri(int cislo) {
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
-    // While a message box holds up the reading, the port keeps no more than the receiver would.
-    port_.setReadBufferSize(prijimac::nejvetsi_fronta);
     if (port_.open(QIODevice::ReadWrite)) {
         // Bytes left on the line from before are no reply to anything this program sent.
         port_.clear();
         port_.clearError();
+        // While a message box holds up the reading, the port keeps no more than the receiver
+        // would. Set on the open port, this starts a read at once: on Windows under Wine, whose
+        // serial layer never tells the completion port that bytes have come, a read that is
+        // already waiting is the only way they are received (and taking them starts the next).
+        port_.setReadBufferSize(prijimac::nejvetsi_fronta);
         zmizelo_ = false;
         return vysledek_otevreni::ok;
     }
@@ -121,6 +124,7 @@ void seriovy_port::posli(const QByteArray& data) {
 void seriovy_port::cti() {
     // The handling of the data may open a message box, and the port does not report new data
     // while it is still reporting these: whatever came meanwhile is read here once it returns.
+    // Reading the port empty starts its next read.
     while (port_.isOpen() && port_.bytesAvailable() > 0)
         Q_EMIT prijata_data(port_.readAll());
 }

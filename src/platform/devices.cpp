@@ -9,7 +9,9 @@
 #include <QStorageInfo>
 #include <cerrno>
 #include <limits>
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,15 +20,18 @@
 namespace tarvik {
 
 QString cesta_serioveho_portu(int cislo) {
+#ifdef Q_OS_WIN
+    // Every port by its name in the device namespace: the bare name COM<n> reaches COM1 to COM9
+    // only. No dosdevices folder is looked at, as a file named com<n> in any folder is the port
+    // itself to Windows and "a:" is no file name there.
+    return QStringLiteral("\\\\.\\COM%1").arg(cislo);
+#else
     const QString odkaz = slozka_programu() + QStringLiteral("/dosdevices/com%1").arg(cislo);
     const QFileInfo info(odkaz);
     if (info.exists() || info.isSymLink()) {
         const QString cil = info.canonicalFilePath();
         return cil.isEmpty() ? odkaz : cil; // a dangling link names no device: opening it fails
     }
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(cislo);
-#else
     return QStringLiteral("/dev/ttyS%1").arg(cislo - 1);
 #endif
 }
@@ -59,8 +64,24 @@ stav_zamku zamek_zarizeni(const QString& cesta_zarizeni) {
 
 int chyba_otevreni_zarizeni(const QString& cesta_zarizeni) {
 #ifdef Q_OS_WIN
-    Q_UNUSED(cesta_zarizeni);
-    return 0;
+    // A port that another program holds refuses a second handle (a port is never shared).
+    const HANDLE port =
+        ::CreateFileW(reinterpret_cast<const wchar_t*>(cesta_zarizeni.utf16()),
+                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (port != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(port);
+        return 0;
+    }
+    switch (::GetLastError()) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return EBUSY;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    default:
+        return EIO;
+    }
 #else
     const int fd = ::open(QFile::encodeName(cesta_zarizeni).constData(),
                           O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -79,27 +100,32 @@ bool je_na_jinem_svazku(const QString& slozka) {
     if (slozka.isEmpty() || !QFileInfo(slozka).isDir())
         return false;
     const QStorageInfo medium(slozka);
-    const QString ini = konec_odkazu(slozka_programu() + QStringLiteral("/tarvik.ini"));
+    const QString ini = konec_odkazu(cesta_konfigurace());
     const QStorageInfo konfigurace(QFileInfo(ini).absolutePath());
     return medium.isValid() && konfigurace.isValid() && medium.rootPath() != konfigurace.rootPath();
 }
 } // namespace
 
 QString cesta_zalohy() {
+#ifdef Q_OS_WIN
+    // Drive a: itself. A drive without a medium is answered at once rather than with the
+    // system's box asking for a disk.
+    static const bool bez_dotazu_na_disk = [] {
+        ::SetErrorMode(::GetErrorMode() | SEM_FAILCRITICALERRORS);
+        return true;
+    }();
+    Q_UNUSED(bez_dotazu_na_disk);
+    const QString slozka = QStringLiteral("a:/");
+    return je_na_jinem_svazku(slozka) ? slozka + QStringLiteral("tarvik.ini") : QString();
+#else
     // dosdevices/a: is a link to a folder on the removable medium or a share, or the mount point
     // itself.
     const QFileInfo disketa(slozka_programu() + QStringLiteral("/dosdevices/a:"));
-    QString slozka;
-    if (disketa.isSymLink() || disketa.exists()) {
-        slozka = disketa.canonicalFilePath(); // empty when the link points nowhere
-    } else {
-#ifdef Q_OS_WIN
-        return QStringLiteral("a:/tarvik.ini");
-#else
-        slozka = QFileInfo(QStringLiteral("/media/floppy")).canonicalFilePath();
-#endif
-    }
+    const QString slozka = disketa.isSymLink() || disketa.exists()
+                               ? disketa.canonicalFilePath() // empty when the link points nowhere
+                               : QFileInfo(QStringLiteral("/media/floppy")).canonicalFilePath();
     return je_na_jinem_svazku(slozka) ? slozka + QStringLiteral("/tarvik.ini") : QString();
+#endif
 }
 
 } // namespace tarvik

@@ -4,9 +4,9 @@
 
 namespace tarvik {
 
-// Device path of serial port COM<n>: <program folder>/dosdevices/com<n> when that entry exists
-// (followed to the real device, so that lock files name the device itself), else the system's
-// own name for the port.
+// Device path of serial port COM<n>. On Linux <program folder>/dosdevices/com<n> when that entry
+// exists (followed to the real device, so that lock files name the device itself), else
+// /dev/ttyS<n-1>; on Windows \\.\COM<n>.
 QString cesta_serioveho_portu(int cislo);
 
 // The lock file by which QSerialPort marks a serial device in use (LCK..<name> in the system's
@@ -18,14 +18,14 @@ enum class stav_zamku {
 };
 stav_zamku zamek_zarizeni(const QString& cesta_zarizeni);
 // The system's error number on opening the device for reading and writing; 0 when it opens (it
-// is closed again at once).
+// is closed again at once). On Windows a port that another program holds is EBUSY.
 int chyba_otevreni_zarizeni(const QString& cesta_zarizeni);
 
-// Where the diskette backup of the configuration lives: tarvik.ini in the folder
+// Where the diskette backup of the configuration lives: on Linux tarvik.ini in the folder
 // <program folder>/dosdevices/a: (a link to any folder on the removable medium or a share, or
-// the mount point itself); without it, on the system's removable medium. Empty when that folder
-// is missing or lies on the file system that holds the configuration file (a mount point with
-// nothing mounted).
+// the mount point itself), without it in /media/floppy; on Windows a:\tarvik.ini. Empty when that
+// folder is missing or lies on the file system that holds the configuration file (a mount point
+// with nothing mounted; on Windows the volume that holds the configuration).
 QString cesta_zalohy();
 
 } // namespace tarvik

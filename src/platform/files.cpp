@@ -9,10 +9,7 @@
 #include <optional>
 #include <utility>
 
-#ifdef Q_OS_WIN
-#include <QSaveFile>
-#include <windows.h>
-#else
+#ifndef Q_OS_WIN
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,8 +20,28 @@
 namespace tarvik {
 
 namespace {
-bool odkaz_spravce(const QString& odkaz);
+
+// A link is the administrator's when no one but the owner of its folder may change that folder:
+// an operator's group-writable folder may hold anything an operator put there. On Windows only an
+// administrator can make a link at all.
+bool odkaz_spravce([[maybe_unused]] const QString& odkaz) {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    struct stat slozka {};
+    return ::stat(QFile::encodeName(QFileInfo(odkaz).absolutePath()).constData(), &slozka) == 0 &&
+           (slozka.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+#endif
+}
+
 } // namespace
+
+bool je_docasny(const QString& jmeno, const QString& cil) {
+    if (jmeno.size() != cil.size() + 7 || !jmeno.startsWith(cil + QLatin1Char('.')))
+        return false;
+    const auto hex = [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); };
+    return std::all_of(jmeno.cbegin() + cil.size() + 1, jmeno.cend(), hex);
+}
 
 QString konec_odkazu(const QString& cesta) {
     QFileInfo info(cesta);
@@ -37,14 +54,6 @@ QString konec_odkazu(const QString& cesta) {
 #ifndef Q_OS_WIN
 
 namespace {
-
-// A link is the administrator's when no one but the owner of its folder may change that folder:
-// an operator's group-writable folder may hold anything an operator put there.
-bool odkaz_spravce(const QString& odkaz) {
-    struct stat slozka {};
-    return ::stat(QFile::encodeName(QFileInfo(odkaz).absolutePath()).constData(), &slozka) == 0 &&
-           (slozka.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-}
 
 // A file descriptor closed with its owner.
 class popisovac {
@@ -163,14 +172,6 @@ bool zapis_na_miste(const QString& cesta, QByteArrayView novy) {
            f.zavri();
 }
 
-// The temporary files of this writer beside `cil`: its name, a dot and six hexadecimal digits.
-bool je_docasny(const QString& jmeno, const QString& cil) {
-    if (jmeno.size() != cil.size() + 7 || !jmeno.startsWith(cil + QLatin1Char('.')))
-        return false;
-    const auto hex = [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); };
-    return std::all_of(jmeno.cbegin() + cil.size() + 1, jmeno.cend(), hex);
-}
-
 // Removes what writes killed before their rename left behind. A temporary file that a write is
 // busy with is locked by it, and a young one may be that write's before it took the lock.
 void uklid_docasne(const QString& cil) {
@@ -273,60 +274,6 @@ bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz,
     if (const auto nahrazeno = zapis_nahrazenim(cil, obsah, existuje ? &stary : nullptr))
         return *nahrazeno;
     return existuje && zapis_na_miste(cil, obsah_na_miste.isNull() ? obsah : obsah_na_miste);
-}
-
-#else
-
-namespace {
-bool odkaz_spravce(const QString&) {
-    return true;
-}
-} // namespace
-
-std::optional<identita_souboru> identita(const QString& cesta) {
-    if (cesta.isEmpty())
-        return std::nullopt;
-    // Folders open only with backup semantics; nothing is read or written.
-    const HANDLE h = ::CreateFileW(reinterpret_cast<const wchar_t*>(cesta.utf16()), 0,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool znamo = ::GetFileInformationByHandle(h, &info);
-    ::CloseHandle(h);
-    if (!znamo)
-        return std::nullopt;
-    return identita_souboru{info.dwVolumeSerialNumber,
-                            (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz) {
-    const QFileInfo info(cesta);
-    if (!info.exists() && !info.isSymLink())
-        return {stav_cteni::chybi, {}};
-    QFile f(cesta);
-    if ((odkaz == odkazy::odmitnout && info.isSymLink()) || !info.isFile() ||
-        info.size() > nejvic || !f.open(QIODevice::ReadOnly))
-        return {stav_cteni::odmitnut, {}};
-    QByteArray obsah = f.read(nejvic + 1);
-    if (f.error() != QFileDevice::NoError || obsah.size() > nejvic)
-        return {stav_cteni::odmitnut, {}};
-    return {stav_cteni::precten, obsah};
-}
-
-bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz, QByteArrayView) {
-    const QFileInfo info(cesta);
-    if ((odkaz == odkazy::odmitnout && info.isSymLink()) || (info.exists() && !info.isFile()))
-        return false;
-    QSaveFile f(cesta);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(obsah.data(), obsah.size()) != obsah.size() || !f.flush()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
 }
 
 #endif

@@ -45,6 +45,10 @@ precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz)
 bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz,
                   QByteArrayView obsah_na_miste = {});
 
+// Whether `jmeno` names one of the temporary files that a write of the file named `cil` makes
+// beside it: `cil`, a dot and six lowercase hexadecimal digits.
+bool je_docasny(const QString& jmeno, const QString& cil);
+
 // The path that the administrator's chain of links at `cesta` leads to, also when its last target
 // does not exist; `cesta` itself when it is no link. A link is the administrator's when it lies in
 // a folder that no one but the folder's owner may write (the program's folder, dosdevices/): a

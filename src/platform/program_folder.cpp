@@ -1,6 +1,13 @@
 #include "platform/program_folder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <shlobj.h>
+#endif
 
 namespace tarvik {
 
@@ -9,6 +16,20 @@ QString& nahradni_slozka() {
     static QString slozka;
     return slozka;
 }
+
+#ifdef Q_OS_WIN
+// %ProgramData%: the folder for data that every user of the machine shares.
+QString spolecna_data() {
+    if (const QString promenna = qEnvironmentVariable("ProgramData"); !promenna.isEmpty())
+        return QDir::fromNativeSeparators(promenna);
+    PWSTR cesta = nullptr;
+    QString slozka;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &cesta)))
+        slozka = QDir::fromNativeSeparators(QString::fromWCharArray(cesta));
+    ::CoTaskMemFree(cesta);
+    return slozka;
+}
+#endif
 } // namespace
 
 QString slozka_programu() {
@@ -25,6 +46,18 @@ void pluginy_jen_ze_systemu() {
 #ifndef Q_OS_WIN
     QCoreApplication::removeLibraryPath(QCoreApplication::applicationDirPath());
 #endif
+}
+
+QString cesta_konfigurace() {
+    const QString vedle_programu = slozka_programu() + QStringLiteral("/tarvik.ini");
+#ifdef Q_OS_WIN
+    if (QFileInfo::exists(vedle_programu))
+        return vedle_programu;
+    const QString data = spolecna_data();
+    if (!data.isEmpty() && QFileInfo(data + QStringLiteral("/Tarvik")).isDir())
+        return data + QStringLiteral("/Tarvik/tarvik.ini");
+#endif
+    return vedle_programu;
 }
 
 } // namespace tarvik

@@ -4,8 +4,8 @@
 
 namespace tarvik {
 
-// The folder that holds the program's executable: the configuration file, the help file and the
-// dosdevices folder are looked up there. Tests point it at a temporary folder.
+// The folder that holds the program's executable: the help file and, on Linux, the dosdevices
+// folder are looked up there. Tests point it at a temporary folder.
 QString slozka_programu();
 void nastav_slozku_programu(const QString& slozka);
 
@@ -15,5 +15,12 @@ void nastav_slozku_programu(const QString& slozka);
 // application object is made. On Windows the plugins live beside the program, in a folder only
 // administrators write, and stay there.
 void pluginy_jen_ze_systemu();
+
+// The configuration file tarvik.ini. It is beside the program when it is there (the old
+// program's layout, a portable copy) and always on Linux, where the package links it to the
+// operators' folder. On Windows an installed program, whose folder under Program Files only
+// administrators may write, keeps it in the folder that the setup program made for the operators,
+// %ProgramData%\Tarvik, when that folder exists and no tarvik.ini lies beside the program.
+QString cesta_konfigurace();
 
 } // namespace tarvik

@@ -15,6 +15,8 @@
 
 namespace tarvik {
 
+void spust_uklid();
+
 #ifndef Q_OS_WIN
 namespace {
 int zapis_signalu = -1;
@@ -51,6 +53,12 @@ void ukoncuj_pri_signalech() {
     sa.sa_flags = SA_RESTART;
     for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
         ::sigaction(signal, &sa, nullptr);
+#else
+    // When Windows ends the session, Qt announces the end of the application and the system
+    // ends the process right after, past every destructor: what must be closed is closed then.
+    static const QMetaObject::Connection pri_konci_relace =
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, spust_uklid);
+    Q_UNUSED(pri_konci_relace);
 #endif
 }
 

@@ -4,8 +4,9 @@
 
 namespace tarvik {
 
-// SIGTERM, SIGHUP, SIGINT (Ctrl+C) and SIGQUIT end the application's event loops (a modal box's too), so that the program
-// returns from main and closes as on a normal close. Call once, after the application exists.
+// SIGTERM, SIGHUP, SIGINT (Ctrl+C) and SIGQUIT end the application's event loops (a modal box's
+// too), so that the program returns from main and closes as on a normal close. On Windows, the end
+// of the session runs the cleanups of pri_nahlem_konci. Call once, after the application exists.
 void ukoncuj_pri_signalech();
 
 // Runs its function if the process ends through exit() while the object lives: Qt ends a program

@@ -6,6 +6,7 @@
 #include "platform/devices.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "platform/print_dialog.h"
 #include "platform/program_folder.h"
 #include "print/print_surface.h"
 
@@ -184,6 +185,8 @@ void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QW
 
 volba_tiskarny dialog_tisku(QWidget* rodic) {
     return [rodic](QPrinter& tiskarna) {
+        if (const auto soubor = vyber_pdf_bez_tiskarny(tiskarna, rodic))
+            return *soubor;
         QPrintDialog dialog(&tiskarna, rodic);
         // The table is one page: there is no range to choose.
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);

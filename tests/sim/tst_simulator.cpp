@@ -69,7 +69,7 @@ private Q_SLOTS:
         // The exit code is -1 while it runs.
         test::sloupce<QString, int>({"volby", "kod"});
         radek("help", "--help", 0);
-        radek("port 10", "--port 10", 2);
+        radek("port 256", "--port 256", 2);
         radek("runs", "--port 3 --states 101 --pace --burst 2 --fault hangup --come-back 100", -1);
     }
 

@@ -85,7 +85,7 @@ int main(int argc, char* argv[]) {
                                     QStringLiteral("Folder for dosdevices/com<port> (default: "
                                                    "current folder)."),
                                     u"DIR"_s);
-    const QCommandLineOption port({u"p"_s, u"port"_s}, u"Port number 1-9 (default 1)."_s, u"N"_s,
+    const QCommandLineOption port({u"p"_s, u"port"_s}, u"Port number 1-255 (default 1)."_s, u"N"_s,
                                   u"1"_s);
     const QCommandLineOption states(
         {u"s"_s, u"states"_s},
@@ -135,8 +135,8 @@ int main(int argc, char* argv[]) {
     n.slozka =
         parser.isSet(folder) ? QDir(parser.value(folder)).absolutePath() : QDir::currentPath();
     qint64 hodnota = 0;
-    if (!cislo(parser.value(port), 1, 9, &hodnota)) {
-        hlas(u"--port must be 1 to 9"_s);
+    if (!cislo(parser.value(port), 1, 255, &hodnota)) {
+        hlas(u"--port must be 1 to 255"_s);
         return 2;
     }
     n.port = int(hodnota);

@@ -123,8 +123,8 @@ bool simulator::spust(QString* chyba) {
     };
     zavri();
     errno = 0;
-    if (n_.port < 1 || n_.port > 9)
-        return selhani(QStringLiteral("port number must be 1 to 9"));
+    if (n_.port < 1 || n_.port > 255)
+        return selhani(QStringLiteral("port number must be 1 to 255"));
 
     char jmeno[128];
     const auto otevri_master = [&jmeno] {
