@@ -182,6 +182,8 @@ private Q_SLOTS:
     // values), and the window is not shown what the file does not hold: the tabs are read back,
     // the cell is not given the contactor.
     void neulozena_zmena() {
+        if (!plny_disk::funguje)
+            QSKIP("no full disk to be had here");
         {
             const plny_disk plny;
             auto zalozky =

@@ -120,6 +120,9 @@ private Q_SLOTS:
     // The print dialog in Czech where Qt's own catalogue leaves English or a poor word, and every
     // access key of the dialog opens one thing only.
     void tiskovy_dialog() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows shows the system's own print dialog");
+#endif
         QVERIFY(nacti_ceske_texty_qt());
         test::docasna_slozka slozka;
         QPrinter tiskarna;
@@ -167,14 +170,19 @@ private Q_SLOTS:
     }
 
     // Once started, the program takes Qt's plugins from the system's folders alone, never from
-    // its own folder, where no plugin belongs.
+    // its own folder, where no plugin belongs on Linux.
     void pluginy_ze_systemu() {
         const QString vlastni = QDir(QCoreApplication::applicationDirPath()).canonicalPath();
         QVERIFY(QCoreApplication::libraryPaths().contains(vlastni));
         pluginy_jen_ze_systemu();
+#ifdef Q_OS_WIN
+        // On Windows the plugins live beside the program, in a folder administrators alone write.
+        QVERIFY(QCoreApplication::libraryPaths().contains(vlastni));
+#else
         QVERIFY(!QCoreApplication::libraryPaths().contains(vlastni));
         QVERIFY(QCoreApplication::libraryPaths().contains(
             QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath)).canonicalPath()));
+#endif
     }
 };
 

@@ -1,14 +1,23 @@
 #pragma once
 
+#include <QtGlobal>
+
+#ifndef Q_OS_WIN
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 namespace tarvik::test {
 
 // While it lives, no file of the process grows beyond a few bytes: every write of the
-// configuration fails as on a full disk, for root too.
+// configuration fails as on a full disk, for root too. Linux only (a file size limit of the
+// process); elsewhere it does nothing, and says so.
 class plny_disk {
 public:
+#ifdef Q_OS_WIN
+    static constexpr bool funguje = false;
+#else
+    static constexpr bool funguje = true;
     plny_disk() {
         std::signal(SIGXFSZ, SIG_IGN);
         ::getrlimit(RLIMIT_FSIZE, &pred_);
@@ -16,12 +25,15 @@ public:
         mez.rlim_cur = 8;
         ::setrlimit(RLIMIT_FSIZE, &mez);
     }
-    ~plny_disk() { ::setrlimit(RLIMIT_FSIZE, &pred_); }
+    ~plny_disk() {
+        ::setrlimit(RLIMIT_FSIZE, &pred_);
+    }
     plny_disk(const plny_disk&) = delete;
     plny_disk& operator=(const plny_disk&) = delete;
 
 private:
     rlimit pred_{};
+#endif
 };
 
 } // namespace tarvik::test
