@@ -36,6 +36,21 @@ bool odkaz_spravce([[maybe_unused]] const QString& odkaz) {
 
 } // namespace
 
+std::optional<usek_zmeny> zmena_na_miste(QByteArrayView stary, QByteArrayView novy) {
+    constexpr qsizetype stranka = 4096;
+    if (novy.size() < stary.size())
+        return std::nullopt;
+    usek_zmeny u{0, novy.size()};
+    while (u.od < stary.size() && novy[u.od] == stary[u.od])
+        ++u.od;
+    if (novy.size() == stary.size())
+        while (u.po > u.od && novy[u.po - 1] == stary[u.po - 1])
+            --u.po;
+    if (u.od < u.po && u.od / stranka != (u.po - 1) / stranka)
+        return std::nullopt;
+    return u;
+}
+
 bool je_docasny(const QString& jmeno, const QString& cil) {
     if (jmeno.size() != cil.size() + 7 || !jmeno.startsWith(cil + QLatin1Char('.')))
         return false;
@@ -135,12 +150,7 @@ void synchronizuj_slozku(const QString& slozka) {
 // others. Never execution, nor setuid, setgid or sticky bits, whatever the old file had.
 constexpr mode_t nejvyssi_prava = 0664;
 
-// Linux copies a write into the file's pages one page after another and gives way to a fatal
-// signal only between two pages: a write within one page is done whole or not at all.
-constexpr off_t stranka = 4096;
-
-// Writes `novy` over the file in place, with one write of the bytes that differ from the old
-// content, and only where that write cannot be cut short: they must lie within one page.
+// Writes `novy` over the file in place, where one write can do it (see zmena_na_miste).
 bool zapis_na_miste(const QString& cesta, QByteArrayView novy) {
     popisovac f(otevri(cesta, O_RDWR | O_NONBLOCK));
     struct stat st {};
@@ -149,27 +159,14 @@ bool zapis_na_miste(const QString& cesta, QByteArrayView novy) {
     QByteArray stary;
     if (!cti_az(f.fd(), stary, st.st_size) || stary.size() != st.st_size)
         return false;
-    // Shorter content would have to cut the file, a second step; the caller pads it instead.
-    if (novy.size() < stary.size())
-        return false;
-
-    const qsizetype spolecne = std::min(novy.size(), stary.size());
-    qsizetype prvni = 0;
-    while (prvni < spolecne && novy[prvni] == stary[prvni])
-        ++prvni;
-    qsizetype konec = novy.size(); // just past the last byte that differs
-    if (novy.size() == stary.size())
-        while (konec > prvni && novy[konec - 1] == stary[konec - 1])
-            --konec;
-    if (prvni == konec)
-        return synchronizuj(f.fd()) && f.zavri();
-    if (prvni / stranka != (konec - 1) / stranka)
+    const auto zmena = zmena_na_miste(stary, novy);
+    if (!zmena)
         return false;
     // A file that another user made executable or setuid loses those bits where it is ours.
     if ((st.st_mode & 07777 & ~nejvyssi_prava) && st.st_uid == ::geteuid())
         (void)!::fchmod(f.fd(), st.st_mode & nejvyssi_prava);
-    return zapis_vse(f.fd(), novy.sliced(prvni, konec - prvni), prvni) && synchronizuj(f.fd()) &&
-           f.zavri();
+    return zapis_vse(f.fd(), novy.sliced(zmena->od, zmena->po - zmena->od), zmena->od) &&
+           synchronizuj(f.fd()) && f.zavri();
 }
 
 // Removes what writes killed before their rename left behind. A temporary file that a write is

@@ -45,6 +45,17 @@ precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz)
 bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz,
                   QByteArrayView obsah_na_miste = {});
 
+// The bytes [od, po) of `novy` that replace those of `stary` when `novy` is written over it in
+// place, as one write that a kill cannot cut short: only where `novy` is no shorter (the file is
+// never cut) and those bytes lie within one 4096-byte page, as the system copies a write into a
+// file page by page and gives way to a fatal signal only between two pages. An empty range when
+// nothing differs; nothing where no such write can be made.
+struct usek_zmeny {
+    qsizetype od = 0;
+    qsizetype po = 0;
+};
+std::optional<usek_zmeny> zmena_na_miste(QByteArrayView stary, QByteArrayView novy);
+
 // Whether `jmeno` names one of the temporary files that a write of the file named `cil` makes
 // beside it: `cil`, a dot and six lowercase hexadecimal digits.
 bool je_docasny(const QString& jmeno, const QString& cil);

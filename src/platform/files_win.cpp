@@ -95,29 +95,16 @@ bool cti_az(HANDLE h, QByteArray& obsah, qint64 nejvic) {
     return true;
 }
 
-// Writes `novy` over the file in place with one write of the bytes that differ from the old
-// content, and only where that write cannot be cut short: within one page, and never shorter
-// than the old content (the caller pads it), as on Linux.
+// Writes `novy` over the file in place, where one write can do it (see zmena_na_miste).
 bool zapis_na_miste(const QString& cesta, QByteArrayView novy, odkazy odkaz) {
     popisovac f(otevri(cesta, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, odkaz));
     const auto velikost = f.platny() ? velikost_obycejneho(f.h()) : std::nullopt;
     QByteArray stary;
-    if (!velikost || !cti_az(f.h(), stary, *velikost) || stary.size() != *velikost ||
-        novy.size() < stary.size())
+    if (!velikost || !cti_az(f.h(), stary, *velikost) || stary.size() != *velikost)
         return false;
-    constexpr qsizetype stranka = 4096;
-    const qsizetype spolecne = std::min(novy.size(), stary.size());
-    qsizetype prvni = 0;
-    while (prvni < spolecne && novy[prvni] == stary[prvni])
-        ++prvni;
-    qsizetype konec = novy.size(); // just past the last byte that differs
-    if (novy.size() == stary.size())
-        while (konec > prvni && novy[konec - 1] == stary[konec - 1])
-            --konec;
-    if (prvni < konec && (prvni / stranka != (konec - 1) / stranka ||
-                          !zapis_vse(f.h(), novy.sliced(prvni, konec - prvni), prvni)))
-        return false;
-    return ::FlushFileBuffers(f.h()) && f.zavri();
+    const auto zmena = zmena_na_miste(stary, novy);
+    return zmena && zapis_vse(f.h(), novy.sliced(zmena->od, zmena->po - zmena->od), zmena->od) &&
+           ::FlushFileBuffers(f.h()) && f.zavri();
 }
 
 // Removes what writes killed before their move left beside `cil`, once they are a minute old. A
