@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
 
 namespace tarvik {
 
@@ -287,6 +288,9 @@ void frm_main::inicializuj_zalozky(const cteni_konfigurace& konfigurace) {
         SSTab2().setTabEnabled(t - 1, zobrazena);
         if (zobrazena)
             SSTab2().setTabText(t - 1, konfigurace.nazev_zalozky(t));
+        // A hidden tab stays in the list that a screen reader reads out: it says it is hidden.
+        SSTab2().tabBar()->setAccessibleTabName(
+            t - 1, zobrazena ? QString() : QStringLiteral("skrytá záložka %1").arg(t));
     }
 }
 

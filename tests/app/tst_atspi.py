@@ -244,6 +244,13 @@ def kontrola(prostredi):
            "---, bez stykače", "---, stykač číslo 0", "Vrata jih, stykač číslo 127"],
           "the switches are named by their contactor's name and number")
 
+    # The row of tabs: a hidden tab says so, rather than by a caption no one sees.
+    karty = cekej(lambda: pyatspi.findDescendant(
+        okno, lambda o: o.getRoleName() == "page tab list", True), "the row of tabs")
+    rovno([k.name for k in deti(karty, "page tab")],
+          ["Hala A", "Hala B", "Sklad", "skrytá záložka 4", "Venkovní"],
+          "the tabs are named by their captions, the hidden one as hidden")
+
     # A blind operator switches contactor 100 on: the lock and the awaited reply are announced,
     # each change once, and the controller is told.
     akce = vypinace[0].queryAction()
