@@ -19,6 +19,8 @@ jobs=$(nproc)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
+"$here/scripts/deps.sh" g++-mingw-w64-x86-64-posix xz-utils >/dev/null
+
 [ -f "$serialport" ] || { echo "Qt Serial Port's source not found: $serialport (set TARVIK_QTSERIALPORT)" >&2; exit 1; }
 
 # Everything that decides what is built; a change to any of it is a different Qt.

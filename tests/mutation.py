@@ -16,6 +16,9 @@ the test command runs as well. The work tree itself is never touched.
     tests/mutation.py 3 7-9           some of them, by number
     tests/mutation.py --check         only find every piece (no build)
     tests/mutation.py --list          the faults, numbered
+    tests/mutation.py --every         run every test for every fault (no stop at the first failure)
+                                      and name the test functions that fail: which test catches
+                                      what, and which test is the only one to catch a fault
 """
 
 import argparse
@@ -186,6 +189,14 @@ def failed_tests(output):
                       output, re.M)
 
 
+def failed_functions(output):
+    """The test functions that failed (QtTest's FAIL! lines, and the function a crash stopped in),
+    or else the failing executables."""
+    found = re.findall(r"^(?:\d+: )?FAIL!\s+: (\w+::\w+)\(", output, re.M)
+    found += re.findall(r"^(?:\d+: )?QFATAL\s+: (\w+::\w+)\(", output, re.M)
+    return sorted(set(found)) or failed_tests(output)
+
+
 def build(build_dir, jobs, log):
     code, out = run(["cmake", "--build", build_dir, "-j", str(jobs)], build_dir, log)
     if code == 0:
@@ -197,13 +208,13 @@ def build(build_dir, jobs, log):
     return "test build" if code == 0 else "program build"
 
 
-def test(build_dir, jobs, timeout, log, late):
+def test(build_dir, jobs, timeout, log, late, every=False):
     select = ["-R", LATE_TESTS] if late else ["-E", LATE_TESTS]
-    code, out = run(["ctest", "-j", str(jobs), "--stop-on-failure", "--output-on-failure"] + select,
-                    build_dir, log, timeout)
+    stop = [] if every else ["--stop-on-failure"]
+    code, out = run(["ctest", "-j", str(jobs), "--output-on-failure"] + stop + select, build_dir, log, timeout)
     if code is None:
         return "timeout", []
-    return ("passed" if code == 0 else "failed"), failed_tests(out)
+    return ("passed" if code == 0 else "failed"), (failed_functions(out) if every else failed_tests(out))
 
 
 def parse_selection(words, total):
@@ -226,6 +237,7 @@ def main():
     ap.add_argument("--timeout", type=int, default=900, help="seconds for one fault's tests")
     ap.add_argument("--no-late", action="store_true", help="skip the fuzz smoke runs and the package test")
     ap.add_argument("--no-baseline", action="store_true", help="trust that the tests pass without a fault")
+    ap.add_argument("--every", action="store_true", help="run every test for each fault and name the failing functions")
     ap.add_argument("-j", "--jobs", type=int, default=2)
     args = ap.parse_args()
     # Stopped from outside, the planted fault is still taken out again (and the next run's copy
@@ -277,7 +289,8 @@ def main():
             log = str(logs / f"fault-{n:02}")
             built = build(build_dir, args.jobs, log + "-build.log")
             if built == "built":
-                result, by = test(build_dir, args.jobs, args.timeout, log + "-test.log", late=False)
+                result, by = test(build_dir, args.jobs, args.timeout, log + "-test.log", late=False,
+                                  every=args.every)
                 stage = "tests"
                 if result == "passed" and not args.no_late:
                     result, by = test(build_dir, args.jobs, args.timeout, log + "-late.log", late=True)
@@ -302,6 +315,15 @@ def main():
     for n, f, outcome in rows:
         folder = "/".join(Path(f["path"]).parts[:2])
         print(f"| {n} | {folder} | {f['what']} | {outcome} |")
+    if args.every:
+        only = {}
+        for n, _, outcome in rows:
+            by = outcome.split(": ", 1)[1].split(", ") if outcome.startswith("caught by tests") else []
+            if len(by) == 1:
+                only.setdefault(by[0], []).append(n)
+        print("\nThe only test to catch a fault:")
+        for name in sorted(only):
+            print(f"  {name}: {', '.join(map(str, only[name]))}")
     valid = len(rows) - invalid
     print(f"\nCaught {caught} of {valid} ({100 * caught / max(valid, 1):.0f} %)"
           + (f"; {invalid} faults do not build: mend them." if invalid else "."))

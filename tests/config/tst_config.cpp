@@ -27,7 +27,8 @@ const QByteArray rucne = "; upraveno rucne\n[System]\n  Heslo = 42 \nCOM=2\ncom=
                          "[stykace]\nstykac0 =  styka\xE8 0\n; konec = 1\n[system]\ncom=5"_ba;
 
 // A tmpfs of 64 kB mounted for one test, so that a full disk, a folder that takes no new file and
-// a removable medium are real.
+// a removable medium are real. Its root is its owner's alone, as a medium's usually is, so that
+// links on it are not ruled out by the rule for shared folders.
 struct maly_svazek {
     QTemporaryDir dir;
     bool pripojen;
@@ -38,7 +39,8 @@ struct maly_svazek {
 #else
     explicit maly_svazek(int inody)
         : pripojen(::mount("tarvik-test", QFile::encodeName(dir.path()).constData(), "tmpfs",
-                           MS_NOSUID, qPrintable(u"size=64k,nr_inodes=%1"_s.arg(inody))) == 0) {}
+                           MS_NOSUID,
+                           qPrintable(u"size=64k,nr_inodes=%1,mode=0755"_s.arg(inody))) == 0) {}
     ~maly_svazek() {
         if (pripojen)
             ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);

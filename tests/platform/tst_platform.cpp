@@ -2,6 +2,7 @@
 // box; the print dialog in Czech.
 
 #include "platform/devices.h"
+#include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
 #include "platform/translations.h"
@@ -87,6 +88,27 @@ private Q_SLOTS:
         QCOMPARE(cesta_serioveho_portu(3),
                  port == "@" ? odkaz_portu : port.replace("%s", dir.path()));
         QCOMPARE(cesta_zalohy(), zaloha);
+    }
+
+    // The one write that puts a new content over an old one in place: the bytes that differ, all
+    // within one 4096-byte page, never a shorter file. "-" where no such write exists.
+    void zmena_na_miste_data() {
+        test::sloupce<QByteArray, QByteArray, QString>({"stary", "novy", "usek"});
+        const QByteArray a4094(4094, 'a');
+        radek("one byte in the middle", "abcdef"_ba, "abXdef"_ba, u"2-3"_s);
+        radek("nothing changes", "abc"_ba, "abc"_ba, u"3-3"_s);
+        radek("grows at the end", "abc"_ba, "abcde"_ba, u"3-5"_s);
+        radek("shorter", "abcdef"_ba, "abXd"_ba, u"-"_s);
+        radek("the last byte of the first page", a4094 + "aa", a4094 + "ab", u"4095-4096"_s);
+        radek("the first byte of the second page", a4094 + "aaa", a4094 + "aab", u"4096-4097"_s);
+        radek("across the page boundary", a4094 + "aaa", a4094 + "abb", u"-"_s);
+        radek("grows across the page boundary", a4094, a4094 + "bbb", u"-"_s);
+    }
+
+    void zmena_na_miste() {
+        const auto [stary, novy, usek] = test::hodnoty<QByteArray, QByteArray, QString>();
+        const auto u = tarvik::zmena_na_miste(stary, novy);
+        QCOMPARE(u ? u"%1-%2"_s.arg(u->od).arg(u->po) : u"-"_s, usek);
     }
 
     // With Qt's Czech texts loaded, the line-error box keeps the English button texts its title
