@@ -14,4 +14,8 @@ inline const QString obnoveno = QStringLiteral("Soubor byl úspěšně zkopírov
 inline const QString chyba_kopirovani = QStringLiteral(
     "Při kopírování konfiguračního souboru nastala chyba. Zkontrolujte disketu a postup opakujte.");
 
+inline const QString neulozeno = QStringLiteral(
+    "Změnu se nepodařilo uložit do konfiguračního souboru, v souboru zůstává dosavadní nastavení. "
+    "Zkontrolujte, zda lze do souboru zapisovat a zda je na disku místo, a změnu opakujte.");
+
 } // namespace tarvik::test::texty
