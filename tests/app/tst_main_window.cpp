@@ -235,13 +235,12 @@ private Q_SLOTS:
                         .replace("\nchlivek6=56\r", "\nchlivek6=127\r")
                         .replace("\nchlivek7=57\r", "\nchlivek7=abc\r")
                         .replace("\nchlivek8=58\r", "\nchlivek8=128\r")
-                        .replace("\nchlivek10=60\r", "\nchlivek10=-1\r")
                         .replace(na_cp1250(u"\nstykac59=stykač 59\r"),
                                  na_cp1250(u"\nstykac59=%1\r"_s.arg(dlouhy))),
                     QByteArray(128, '1'));
         QVERIFY(p.spust());
         mrizka_chlivku& m = p.m();
-        const QMap<int, QString> bez_stykace{{5, "---"}, {7, "abc"}, {8, "128"}, {10, "-1"}};
+        const QMap<int, QString> bez_stykace{{5, "---"}, {7, "abc"}, {8, "128"}};
         QList<int> nepouzitelne; // unlocked, every switch with a contactor is usable and on
         for (int i = 0; i < 320; ++i) {
             const QString cislo =
@@ -253,7 +252,7 @@ private Q_SLOTS:
             if (!m.Check1(i)->isEnabled() || !m.Check1(i)->isChecked())
                 nepouzitelne << i;
         }
-        QCOMPARE(nepouzitelne, (QList<int>{5, 7, 8, 10}));
+        QCOMPARE(nepouzitelne, (QList<int>{5, 7, 8}));
         m.setCurrentIndex(0);
         m.Check1(8)->setChecked(true);
         p.okno->Check1_Click(8);
