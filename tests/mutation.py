@@ -122,6 +122,14 @@ FAULTS = [
     F("src/platform/help_viewer.cpp", "    zacatek.setFragment(QStringLiteral(\"obsah\"));\n", "", "Help opens at its top instead of its contents"),
     F("src/config/config_file.cpp", "aktivni ? QStringLiteral(\"1\") : QStringLiteral(\"0\")", "aktivni ? QStringLiteral(\"-1\") : QStringLiteral(\"0\")", "A tab's flag written as -1, the old True"),
     F("src/print/printout.cpp", "constexpr int prazdnych_radku = 3;", "constexpr int prazdnych_radku = 2;", "Two blank lines around the table instead of three"),
+    F("src/app/cell_grid.cpp", "        case Qt::Key_Left:\n        case Qt::Key_Right:\n            presun_fokus", "            presun_fokus", "Left and right move up and down the column, as a check box's arrows do"),
+    F("src/app/cell_grid.cpp", "    setFrame(false);\n", "", "The number box keeps the style's frame, which covers a third digit"),
+    F("src/app/cell_grid.cpp", "const QColor vypinac::cervena(255, 0, 0);", "const QColor vypinac::cervena(128, 0, 0);", "A switch that is off is painted dark red"),
+    F("src/config/config_file.h", "inline constexpr int nazev = 12;", "inline constexpr int nazev = 11;", "Tab captions are read cut to 10 characters"),
+    F("src/platform/translations.cpp", 'QStringLiteral(":/preklady")', 'QStringLiteral(":/preklad")', "The program's own Czech texts for Qt's dialogs are not found"),
+    F("src/link/serial_port.cpp", "    case QSerialPort::UnsupportedOperationError:\n    case QSerialPort::UnknownError:\n", "    case QSerialPort::UnsupportedOperationError:\n", "An unknown error of the port passes silently"),
+    F("src/link/link.cpp", "const qint64 zbyva = odeslani_.isValid() ? odezva_.count() - odeslani_.elapsed() : 0;", "const qint64 zbyva = 0;", "The watchdog trusts its timer, however early it fires"),
+    F("tools/tarvik-sim/main.cpp", "            sim.nastav_rezim(porucha::zadna);\n", "", "Back after hanging up, the simulator hangs up again at the first packet"),
     F("tools/tarvik-sim/simulator.cpp", "constexpr qint64 bajtu_za_sekundu = 960;", "constexpr qint64 bajtu_za_sekundu = 9600;", "The simulator paces its bytes ten times too fast"),
 ]
 

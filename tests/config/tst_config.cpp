@@ -242,48 +242,6 @@ private Q_SLOTS:
         QCOMPARE(volani, (QStringList{"fsync", "rename", "fsync"}));
     }
 
-    // A write in place killed at any of its system calls (strace stops the writer at the n-th
-    // call of a kind) leaves the old file or the new one, byte for byte, never a mix. Columns: the
-    // file's last line, the value stykac5 has before, the key written (in stykace, else in
-    // chlivky), its value.
-    void zapis_na_miste_zabity_data() {
-        test::sloupce<QByteArray, QByteArray, QString, QString>(
-            {"konec", "stykac5", "klic", "hodnota"});
-        const QByteArray s5 = "styka\xE8 5", konec = "chlivek319=0\r\n\r\n";
-        radek("grows on the last page", konec, s5, "chlivek319", "127");
-        radek("grows at the end of a file without a last line break", "chlivek319=0"_ba, s5,
-              "chlivek319", "127");
-        radek("shrinks on the first page, padded", konec, s5, "stykac5", "x");
-    }
-
-    void zapis_na_miste_zabity() {
-        const auto [konec, stykac5, klic, hodnota] =
-            test::hodnoty<QByteArray, QByteArray, QString, QString>();
-        if (QStandardPaths::findExecutable("strace").isEmpty())
-            QSKIP("needs strace (scripts/deps.sh installs it)");
-        test::docasna_slozka slozka;
-        const QString soubor = slozka.file(QString(250, 'n')); // no room for a temporary name
-        QByteArray pred = vychozi_konfigurace().replace("styka\xE8 5\r", stykac5 + '\r');
-        pred.replace(pred.lastIndexOf("chlivek319"), 16, konec);
-        const QString sekce = klic.startsWith("stykac") ? "stykace" : "chlivky";
-        slozka.write(soubor, pred);
-        QVERIFY(zapis_hodnotu(soubor, sekce, klic, hodnota));
-        const QByteArray po = slozka.read(soubor);
-        QVERIFY(po != pred);
-        const QString zapisovac =
-            qEnvironmentVariable("TARVIK_BIN_DIR") + "/tests/tarvik_zapis_hodnoty";
-        for (const char* volani : {"pwrite64", "fsync", "ftruncate", "write"})
-            for (int n = 1; n <= 3; ++n) {
-                slozka.write(soubor, pred);
-                QProcess::execute("strace",
-                                  {"-f", "-o", "/dev/null", "-e", u"trace=%1"_s.arg(volani), "-e",
-                                   u"inject=%1:signal=KILL:when=%2"_s.arg(volani).arg(n), zapisovac,
-                                   soubor, sekce, klic, hodnota});
-                const QByteArray stav = slozka.read(soubor);
-                QVERIFY2(stav == pred || stav == po, qPrintable(u"%1 #%2"_s.arg(volani).arg(n)));
-            }
-    }
-
     // The operators' shared folder (writable by its group) may hold any link an operator made:
     // there the program follows none. Start-up calls the file damaged rather than writing a
     // default one through the link, and no write, restore or default file goes where it leads.
