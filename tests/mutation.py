@@ -125,6 +125,8 @@ FAULTS = [
     F("src/app/cell_grid.cpp", "        case Qt::Key_Left:\n        case Qt::Key_Right:\n            presun_fokus", "            presun_fokus", "Left and right move up and down the column, as a check box's arrows do"),
     F("src/app/cell_grid.cpp", "    setFrame(false);\n", "", "The number box keeps the style's frame, which covers a third digit"),
     F("src/app/cell_grid.cpp", "const QColor vypinac::cervena(255, 0, 0);", "const QColor vypinac::cervena(128, 0, 0);", "A switch that is off is painted dark red"),
+    F("src/app/cell_grid.cpp", "    else if (s.zastarala)\n        obnov_zalozku(z);\n", "", "A tab shown again shows the states it had when it was last shown"),
+    F("src/app/cell_grid.cpp", "        if (c.cislo == neprirazeno)\n            c.skryty_check = true;\n", "", "User mode shows the switches of empty cells"),
     F("src/config/config_file.h", "inline constexpr int nazev = 12;", "inline constexpr int nazev = 11;", "Tab captions are read cut to 10 characters"),
     F("src/platform/translations.cpp", 'QStringLiteral(":/preklady")', 'QStringLiteral(":/preklad")', "The program's own Czech texts for Qt's dialogs are not found"),
     F("src/link/serial_port.cpp", "    case QSerialPort::UnsupportedOperationError:\n    case QSerialPort::UnknownError:\n", "    case QSerialPort::UnsupportedOperationError:\n", "An unknown error of the port passes silently"),

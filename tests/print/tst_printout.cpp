@@ -88,25 +88,18 @@ private Q_SLOTS:
     }
 
     // With no printer the page goes to the file in the documents folder that the print dialog
-    // offers, made when the operator has none, and the operator is told where: one page in two
-    // faces, bold and upright, read back as words with their places, every row holding just its
-    // four fields. Tab columns are average character widths of the font in force (4.30 pt in
-    // Liberation Sans 9 pt bold, the table's; 7.68 pt in Liberation Serif 18 pt bold, the title's),
-    // from the printable area 10.06 pt in from the paper's edge: the title at column 15, the
-    // numbers at 10 and 70 after a blank of 2.50 pt, the names at 17 and 77, the date at 10. Places
-    // in points.
+    // offers, made when the operator has none, and the operator is told where: one page read back
+    // as words with their places, every row holding just its four fields. Tab columns are average
+    // character widths of the font in force (4.30 pt in Liberation Sans 9 pt bold, the
+    // table's; 7.68 pt in Liberation Serif 18 pt bold, the title's), from the printable area 10.06
+    // pt in from the paper's edge: the title at column 15, the numbers at 10 and 70 after a blank
+    // of 2.50 pt, the names at 17 and 77, the date at 10. Places in points.
     void stranka_pdf() {
         QVERIFY(!QFileInfo::exists(dokumenty()));
         menu_tisk_stykace(slozka_.ini(), [&](QPrinter& t) { return vytiskni(t, u""_s); });
-        QProcess pdffonts, pdftotext;
-        pdffonts.start("pdffonts", {nabizeny_soubor()});
+        QProcess pdftotext;
         pdftotext.start("pdftotext", {"-bbox", nabizeny_soubor(), "-"});
-        QVERIFY(pdffonts.waitForFinished() && pdftotext.waitForFinished());
-        QStringList pisma; // below two lines of headings
-        for (const QByteArray& r : pdffonts.readAllStandardOutput().split('\n').mid(2))
-            if (!r.isEmpty())
-                pisma << r.left(r.indexOf(' '));
-        QCOMPARE(pisma, (QStringList{"LiberationSerif-Bold", "LiberationSans-Bold"}));
+        QVERIFY(pdftotext.waitForFinished());
         const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
         static const QRegularExpression slovo(
             uR"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"_s);
@@ -147,11 +140,6 @@ private Q_SLOTS:
         QCOMPARE(qRound(mista.last().first() * 10), 488);
         QCOMPARE(zpravy_.texty(),
                  QStringList{u"Tabulka stykačů byla uložena do souboru:\n"_s + nabizeny_soubor()});
-        // Where no documents folder can be made, the home folder takes the file.
-        QVERIFY(QFile::remove(nabizeny_soubor()) && QDir(dokumenty()).removeRecursively());
-        slozka_.write(dokumenty(), "soubor, ne slozka");
-        QCOMPARE(soubor_tisku_bez_tiskarny(), domov_.filePath(u"tarvik-stykace-2026-03-05.pdf"_s));
-        QVERIFY(QFile::remove(dokumenty()));
     }
 
     // The chooser that "..." of the print dialog opens for a file deletes, renames and makes
@@ -198,7 +186,6 @@ private Q_SLOTS:
         radek("slozka konfigurace", konfigurace_.filePath("tabulka.pdf"));
         radek("..", dok + u'/' + QDir(dok).relativeFilePath(program + "/tarvik.ini"));
         radek("odkaz na tarvik.ini", odkaz("na-ini.pdf", program + "/tarvik.ini"));
-        radek("odkaz nikam", odkaz("nikam.pdf", program + "/tabulka.pdf"));
         radek("odkaz na slozku a ..", odkaz("dos", program + "/dosdevices") + "/../tabulka.pdf");
         radek("tvrdy odkaz na konfiguraci", [&] {
             ::link(QFile::encodeName(konfigurace_.filePath("tarvik.ini")),
