@@ -78,6 +78,7 @@ FAULTS = [
     F("src/platform/files.cpp", "!S_ISREG(st.st_mode) || st.st_size > nejvic)", "!S_ISREG(st.st_mode) || st.st_size >= nejvic)", "A file of exactly the size limit is refused"),
     F("src/platform/devices.cpp", 'QStringLiteral("/dev/ttyS%1").arg(cislo - 1)', 'QStringLiteral("/dev/ttyS%1").arg(cislo)', "COM3 without a link opens /dev/ttyS3"),
     F("src/platform/devices.cpp", "::kill(pid_t(pid), 0) == 0 || errno == EPERM", "::kill(pid_t(pid), 0) == 0", "Another user's running process counts as dead"),
+    F("src/platform/signals.cpp", "        std::atexit([] { spust_uklid(); });\n", "", "A lost display ends the program past its clean-up, leaving the port's lock"),
     F("src/platform/message_box.h", "inline const QString titulek_chyba = QStringLiteral(\"Tarvik - chyba\");", "inline const QString titulek_chyba = QStringLiteral(\"Tarvik - Chyba\");", "Error boxes get the login's title"),
     F("src/platform/message_box.cpp", "box->setEscapeButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel\n                                                                  : QMessageBox::Ok);", "box->setEscapeButton(QMessageBox::Ok);", "Esc on the line-error box counts as OK"),
     F("src/platform/signals.cpp", "{SIGTERM, SIGHUP, SIGINT, SIGQUIT}", "{SIGTERM, SIGINT, SIGQUIT}", "SIGHUP kills the program, leaving its lock behind"),
@@ -94,6 +95,7 @@ FAULTS = [
     # ---- src/dialogs ----
     F("src/dialogs/frm_cis_stykace.cpp", "if (radek == radek_neprirazeno)\n        return;\n", "", "The name dialog opens for the \"---\" row"),
     F("src/dialogs/frm_cis_stykace.cpp", "if (radek <= viditelne_radky || radek >= pocet_radku)", "if (radek < viditelne_radky || radek >= pocet_radku)", "The catalogue scrolls for the last row of the first screen"),
+    F("src/dialogs/frm_cis_stykace.cpp", "    else if (nastav_chlivek_)\n", "    if (nastav_chlivek_)\n", "A cell is shown a contactor that the file did not take"),
     F("src/dialogs/frm_zalozky.h", "max_delka_nazvu = 11;", "max_delka_nazvu = 12;", "The tab caption field takes 12 characters"),
     F("src/dialogs/frm_com.cpp", "const int port = Option1_->checkedId() + 1;", "const int port = Option1_->checkedId();", "The port dialog moves to the port below the one chosen"),
     F("src/dialogs/frm_nazev_stykace.h", "max_delka_nazvu = 20;", "max_delka_nazvu = 21;", "The name field takes 21 characters"),
