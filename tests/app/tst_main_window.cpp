@@ -1,7 +1,6 @@
 // The main window: start-up, the cell grid, the modes, the menus, the status bar, switching from a
 // cell through a real serial line to the controller simulator, and the administrator's work through
-// the menus: login, assigning a contactor from a cell, moving the link to another port, backup and
-// restore.
+// the menus: login, assigning a contactor from a cell, moving the link to another port.
 
 #include "app/cell_grid.h"
 #include "app/main_window.h"
