@@ -259,6 +259,7 @@ private Q_SLOTS:
         QCOMPARE(barva(m.Check1(70)), QColor(Qt::green));
         QCOMPARE(p.okno->panel(3), u"XR120=1"_s);
         QCOMPARE(p.okno->panel(4), u"tlačítka zakázána"_s);
+        QVERIFY(p.okno->spojeni().watchdog_timer().isActive());
         QCOMPARE(p.na_lince(), QByteArray("XW120=1\r\nXA\r\n"));
         QCOMPARE(barva(m.Check1(198)), QColor(Qt::green));
         QVERIFY(p.com->stavy()[120]);
