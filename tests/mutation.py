@@ -79,6 +79,7 @@ FAULTS = [
     F("src/platform/devices.cpp", 'QStringLiteral("/dev/ttyS%1").arg(cislo - 1)', 'QStringLiteral("/dev/ttyS%1").arg(cislo)', "COM3 without a link opens /dev/ttyS3"),
     F("src/platform/devices.cpp", "::kill(pid_t(pid), 0) == 0 || errno == EPERM", "::kill(pid_t(pid), 0) == 0", "Another user's running process counts as dead"),
     F("src/platform/signals.cpp", "        std::atexit([] { spust_uklid(); });\n", "", "A lost display ends the program past its clean-up, leaving the port's lock"),
+    F("src/platform/signals.cpp", "QCoreApplication::exit(0);", "QCoreApplication::quit();", "A signal during a start-up box waits until the box is answered"),
     F("src/platform/message_box.h", "inline const QString titulek_chyba = QStringLiteral(\"Tarvik - chyba\");", "inline const QString titulek_chyba = QStringLiteral(\"Tarvik - Chyba\");", "Error boxes get the login's title"),
     F("src/platform/message_box.cpp", "box->setEscapeButton(z.tlacitka == tlacitka_zpravy::ok_storno ? QMessageBox::Cancel\n                                                                  : QMessageBox::Ok);", "box->setEscapeButton(QMessageBox::Ok);", "Esc on the line-error box counts as OK"),
     F("src/platform/signals.cpp", "{SIGTERM, SIGHUP, SIGINT, SIGQUIT}", "{SIGTERM, SIGINT, SIGQUIT}", "SIGHUP kills the program, leaving its lock behind"),

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     tarvik::frm_main okno;
     if (!okno.Form_Load())
         return 1;
+    if (tarvik::konec_vyzadan())
+        return 0;
     // Reading the icon loads the image plugins: after the first query.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvik.png")));
     okno.zobraz_uprostred();

@@ -1,5 +1,7 @@
 #include "platform/message_box.h"
 
+#include "platform/signals.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -49,6 +51,10 @@ QMessageBox* vytvor_zpravu(QWidget* rodic, const zprava& z) {
 odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z) {
     if (odpovidac())
         return odpovidac()(z);
+    // The program is ending: no one is there to answer, and the line is let go.
+    if (konec_vyzadan())
+        return z.tlacitka == tlacitka_zpravy::ok_storno ? odpoved_zpravy::storno
+                                                        : odpoved_zpravy::ok;
 
     // A box of a window not shown yet (start-up) stands alone in the middle of the screen, with
     // the program's icon (the program's resources carry it), not at the hidden window's corner.

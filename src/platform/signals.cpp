@@ -17,6 +17,14 @@ namespace tarvik {
 
 void spust_uklid();
 
+namespace {
+bool signal_prisel = false;
+}
+
+bool konec_vyzadan() {
+    return signal_prisel;
+}
+
 #ifndef Q_OS_WIN
 namespace {
 int zapis_signalu = -1;
@@ -45,7 +53,10 @@ void ukoncuj_pri_signalech() {
         char bajty[16];
         while (::read(cteni, bajty, sizeof bajty) > 0) {
         }
-        QCoreApplication::quit();
+        // exit() ends every event loop running, a start-up box's too, where quit() would do
+        // nothing until the application's own loop runs.
+        signal_prisel = true;
+        QCoreApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = na_signal;

@@ -9,6 +9,11 @@ namespace tarvik {
 // of the session runs the cleanups of pri_nahlem_konci. Call once, after the application exists.
 void ukoncuj_pri_signalech();
 
+// Whether one of those signals has come. A signal during start-up ends the box shown then, but no
+// event loop runs yet to end: from then on no box is shown, and the program ends instead of
+// running on.
+bool konec_vyzadan();
+
 // Runs its function if the process ends through exit() while the object lives: Qt ends a program
 // whose display server has gone away that way, past every destructor.
 class pri_nahlem_konci {
