@@ -151,6 +151,7 @@ private Q_SLOTS:
         radek("16 MiB, the largest file read", com2.leftJustified(16 << 20, ';'), 2, "", "COM2");
         radek("a byte more", com2.leftJustified((16 << 20) + 1, ';'), 1, poskozeny, "COM1");
         radek("COM9, no password hash", "[system]\r\ncom=9\r\n"_ba, 9, "", "COM9");
+        radek("com=10 read as 1", heslo + "com=10\r\n", 1, "", "COM1");
         radek("no port: COM1", heslo, 1, "", "COM1");
         radek("COM2, the controller on COM1", ini_testu(), 1,
               u"Chyba při otevírání sériového portu."_s, "");
