@@ -416,9 +416,14 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(program, kopie));
         const QString zamek = zamek_linky(s.sim->cesta_zarizeni());
         tarvik.start(kopie, QStringList());
-        // At start-up: once it handles the signal itself (its mask of caught signals says so).
+        // At start-up: once the program runs (not the test's fork before it) and handles the signal
+        // itself (its mask of caught signals says so).
         const auto zachytava = [&] {
-            QFile stav(u"/proc/%1/status"_s.arg(tarvik.processId()));
+            const QString proces = u"/proc/%1/"_s.arg(tarvik.processId());
+            if (QFileInfo(proces + u"exe"_s).canonicalFilePath() !=
+                QFileInfo(kopie).canonicalFilePath())
+                return false;
+            QFile stav(proces + u"status"_s);
             const QByteArray text = stav.open(QIODevice::ReadOnly) ? stav.readAll() : QByteArray();
             const qsizetype i = text.indexOf("SigCgt:");
             return i >= 0 &&
