@@ -1,5 +1,5 @@
 // The bytes of the line as packets: the receiver's framing and bounds, the S packet's check and its
-// states, the padding of contactor numbers and the commands they go out in.
+// states. (The commands' bytes are checked on the line: tst_link.)
 
 #include "link/packet_protocol.h"
 #include "support/rows.h"
@@ -67,21 +67,6 @@ private Q_SLOTS:
             if (stavy[k])
                 on << QString::number(k);
         QCOMPARE(zkontroluj_s_paket(paket) ? on.join(u',') : u"-"_s, zapnute);
-    }
-
-    // A number goes on the line as three digits; "---" stays, any other length is no number.
-    void cislo_na_lince_data() {
-        test::sloupce<QString, QByteArray>({"cislo", "prikaz"});
-        radek("one digit", "5", "XW005=1\r\n"_ba);
-        radek("two", "42", "XW042=1\r\n"_ba);
-        radek("three", "127", "XW127=1\r\n"_ba);
-        radek("unassigned", "---", "XW---=1\r\n"_ba);
-        radek("four", "1000", "XW=1\r\n"_ba);
-    }
-
-    void cislo_na_lince() {
-        const auto [cislo, prikaz] = test::hodnoty<QString, QByteArray>();
-        QCOMPARE(prikaz_prepnuti(dopln_nuly(cislo), true), prikaz);
     }
 };
 
