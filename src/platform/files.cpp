@@ -112,7 +112,7 @@ bool zapis_vse(int fd, QByteArrayView bajty, off_t kde) {
     return true;
 }
 
-// Reads at most `nejvic` bytes from the position `kde` on.
+// Reads at most `nejvic` bytes from where the file stands.
 bool cti_az(int fd, QByteArray& obsah, qint64 nejvic) {
     obsah.clear();
     char blok[16384];

@@ -9,6 +9,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <optional>
 
 using namespace tarvik;
 using namespace tarvik::test;
