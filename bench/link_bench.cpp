@@ -66,10 +66,11 @@ public:
         zamceno = false;
     }
     void nastav_panel(int, const QString&) override {}
-    void zobraz_stav_stykacu(const stavy_stykacu& stav) override {
+    void zobraz_stav_stykacu(const stavy_stykacu& stav, bool znamy) override {
         for (int i = 0; i < pocet_chlivku; ++i)
             chlivky_[i]->setChecked(stav[i % pocet_stykacu]);
-        zobrazeno = std::chrono::steady_clock::now();
+        if (znamy)
+            zobrazeno = std::chrono::steady_clock::now();
     }
     QWidget* rodic_zprav() override { return &plocha_; }
 

@@ -30,7 +30,7 @@ struct okno : okno_linky {
     void zakaz_buttony() override {}
     void povol_buttony() override {}
     void nastav_panel(int, const QString&) override {}
-    void zobraz_stav_stykacu(const stavy_stykacu&) override {}
+    void zobraz_stav_stykacu(const stavy_stykacu&, bool) override {}
     QWidget* rodic_zprav() override { return nullptr; }
 };
 

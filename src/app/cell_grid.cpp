@@ -3,9 +3,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QProxyStyle>
-#include <QStyleOptionFrame>
 #include <QStyleOptionTab>
-#include <QStylePainter>
 #include <QTabBar>
 
 namespace tarvik {
@@ -15,7 +13,6 @@ namespace {
 constexpr int sirka_sloupce = 3000; // twips between the columns of a tab
 constexpr int vyska_radku = 480;    // twips between the rows
 constexpr int radku = 16;
-constexpr int sirka_ramecku = 3; // the focus frame of a switch, in pixels
 
 int sloupec(int i) {
     return (i % mrizka_chlivku::na_zalozku) / radku;
@@ -75,103 +72,6 @@ void nastav_text(QLineEdit* box, const QString& text) {
 }
 
 } // namespace
-
-const QColor vypinac::zelena(0, 255, 0);
-const QColor vypinac::cervena(255, 0, 0);
-
-vypinac::vypinac(QWidget* rodic, QRect misto_vypinace, QRect misto_nazvu, const QFont& pismo)
-    : QCheckBox(rodic), misto_vypinace_(misto_vypinace), misto_nazvu_(misto_nazvu) {
-    setFont(pismo);
-}
-
-void vypinac::nastav_nazev(const QString& nazev) {
-    if (nazev_ == nazev)
-        return;
-    nazev_ = nazev;
-    setToolTip(nazev);
-    setAccessibleDescription(nazev);
-    update(misto_nazvu_);
-}
-
-bool vypinac::hitButton(const QPoint& bod) const {
-    return misto_vypinace_.contains(bod);
-}
-
-void vypinac::paintEvent(QPaintEvent*) {
-    QStylePainter p(this);
-    p.fillRect(misto_vypinace_, isChecked() ? zelena : cervena);
-    QStyleOptionButton volby;
-    initStyleOption(&volby);
-    volby.rect = misto_vypinace_;
-    p.drawControl(QStyle::CE_CheckBox, volby);
-    if (hasFocus()) {
-        // Seen from a metre away: a thick frame in the text colour round the whole switch, the
-        // same while the switches are locked.
-        QPen pero(palette().color(QPalette::Active, QPalette::WindowText), sirka_ramecku);
-        pero.setJoinStyle(Qt::MiterJoin);
-        p.setPen(pero);
-        p.setBrush(Qt::NoBrush);
-        const int pul = sirka_ramecku / 2;
-        p.drawRect(misto_vypinace_.adjusted(pul, pul, -pul - 1, -pul - 1));
-    }
-
-    // The name's box, as a read-only line: the lock greys the switch, not the name.
-    QStyleOptionFrame ramecek;
-    ramecek.initFrom(this);
-    ramecek.state |= QStyle::State_Enabled | QStyle::State_Sunken | QStyle::State_ReadOnly;
-    ramecek.state &= ~QStyle::State_HasFocus;
-    ramecek.palette.setCurrentColorGroup(QPalette::Active);
-    ramecek.rect = misto_nazvu_;
-    ramecek.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &ramecek, this);
-    p.fillRect(misto_nazvu_, ramecek.palette.brush(QPalette::Base));
-    p.drawPrimitive(QStyle::PE_FrameLineEdit, ramecek);
-    p.setPen(ramecek.palette.color(QPalette::Text));
-    const QRect text = misto_nazvu_.adjusted(ramecek.lineWidth + 2, ramecek.lineWidth,
-                                             -ramecek.lineWidth - 2, -ramecek.lineWidth);
-    // A name too long for its box ends in an ellipsis, cut between letters, never through one.
-    p.setClipRect(text);
-    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-               p.fontMetrics().elidedText(nazev_, Qt::ElideRight, text.width()));
-}
-
-pole_cisla::pole_cisla(QWidget* rodic, const QFont& pismo) : QLineEdit(rodic) {
-    setReadOnly(true);
-    setMaxLength(3);
-    setAlignment(Qt::AlignCenter);
-    // No frame of the style's (two pixels and more on each side): one of a pixel, drawn here.
-    setFrame(false);
-    setTextMargins(0, 0, 0, 0);
-    setFont(pismo);
-}
-
-QFont pole_cisla::pismo_pro(const QFont& pismo, int sirka_pole) {
-    // QLineEdit keeps two pixels clear on each side of its text; a pixel more stays clear of the
-    // frame drawn here.
-    const int misto = sirka_pole - 2 * 2 - 2;
-    const auto sirka = [](const QFont& f) {
-        const QFontMetrics m(f);
-        int nejsirsi = 0;
-        for (const QString& t : {QStringLiteral("888"), QStringLiteral("---")})
-            nejsirsi = std::max({nejsirsi, m.horizontalAdvance(t), m.boundingRect(t).width()});
-        return nejsirsi;
-    };
-    QFont f = pismo;
-    for (int pixely = QFontInfo(f).pixelSize(); sirka(f) > misto && pixely > 6;)
-        f.setPixelSize(--pixely);
-    return f;
-}
-
-void pole_cisla::paintEvent(QPaintEvent* udalost) {
-    QLineEdit::paintEvent(udalost);
-    QPainter p(this);
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-    if (hasFocus()) {
-        // The focus: a frame two pixels wide in the highlight colour, clear of the digits.
-        p.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 2));
-        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
-    }
-}
 
 QRect mrizka_chlivku::misto_check1(int i) {
     return {z_twipu(360 + sirka_sloupce * sloupec(i)), horni_okraj(i), z_twipu(375), z_twipu(375)};
@@ -305,6 +205,7 @@ void mrizka_chlivku::obnov_chlivek(int i) {
     ++nastavuje_program_;
     c.check->setChecked(c.zapnuto);
     --nastavuje_program_;
+    c.check->nastav_znamy(stav_znamy_ || c.stykac < 0);
     c.check->setEnabled(!zamceno_ && c.stykac >= 0);
     c.check->setVisible(!c.skryty_check);
     if (!c.text2 && !c.skryte_cislo)
@@ -348,19 +249,22 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     c.texty_zastarale = true;
     if (c.check) {
         obnov_texty(i);
+        c.check->nastav_znamy(stav_znamy_ || c.stykac < 0);
         c.check->setEnabled(!zamceno_ && c.stykac >= 0);
     }
 }
 
-bool mrizka_chlivku::nastav_stavy(const stavy_stykacu& stavy) {
+bool mrizka_chlivku::nastav_stavy(const stavy_stykacu& stavy, bool znamy) {
     bool zmena = false;
+    const bool prekreslit = stav_znamy_ != znamy;
+    stav_znamy_ = znamy;
     for (chlivek& c : chlivky_) {
         if (c.stykac < 0 || c.zapnuto == stavy[static_cast<size_t>(c.stykac)])
             continue;
         c.zapnuto = !c.zapnuto;
         zmena = true;
     }
-    if (zmena)
+    if (zmena || prekreslit)
         po_zmene();
     return zmena;
 }

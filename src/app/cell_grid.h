@@ -1,58 +1,16 @@
 #pragma once
 
+#include "app/cell_widgets.h"
 #include "config/config_file.h"
 #include "link/packet_protocol.h"
 #include "platform/twips.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
 #include <array>
 #include <optional>
 
 namespace tarvik {
-
-// A cell's switch (`Check1`) with its contactor's name beside it (`Text1`), one widget. The switch
-// is green while on and red while off, painted from its value, and framed thickly while it has the
-// keyboard focus; only the switch takes a click. The name is read-only and shown from its first
-// character, in the colours of an enabled box even while the switches are locked.
-class vypinac : public QCheckBox {
-    Q_OBJECT
-public:
-    // The switch's square and the name's box, relative to the widget; the name is drawn in the
-    // widget's font.
-    vypinac(QWidget* rodic, QRect misto_vypinace, QRect misto_nazvu, const QFont& pismo);
-    static const QColor zelena;
-    static const QColor cervena;
-
-    // The name shown, and whole in the tooltip and the accessible description.
-    void nastav_nazev(const QString& nazev);
-    const QString& nazev() const { return nazev_; }
-
-protected:
-    void paintEvent(QPaintEvent* udalost) override;
-    bool hitButton(const QPoint& bod) const override;
-
-private:
-    QRect misto_vypinace_;
-    QRect misto_nazvu_;
-    QString nazev_;
-};
-
-// A cell's number box (`Text2`): read-only, three characters, which always fit its small box: it
-// draws a thin frame of its own and takes the cells' font, made smaller where that font leaves
-// too little room.
-class pole_cisla : public QLineEdit {
-    Q_OBJECT
-public:
-    pole_cisla(QWidget* rodic, const QFont& pismo);
-    // `pismo`, made smaller until "888" and "---" fit a box `sirka_pole` pixels wide.
-    static QFont pismo_pro(const QFont& pismo, int sirka_pole);
-
-protected:
-    void paintEvent(QPaintEvent* udalost) override;
-};
 
 // The tab control `SSTab2`: five tabs of 64 cells. Cell i lies on tab i / 64, in column
 // (i % 64) / 16 and row i % 16; it is a switch with the contactor's name (`Check1`, `Text1`) and
@@ -87,9 +45,11 @@ public:
 
     // Sets a cell's number and name; the switch announces both.
     void nastav_chlivek(int i, const QString& cislo, const QString& nazev);
-    // Sets every cell with a contactor from the contactors' states; the program's own change,
-    // never sent. Returns whether any switch changed its value.
-    bool nastav_stavy(const stavy_stykacu& stavy);
+    // Sets every cell with a contactor from the contactors' states, shown as unknown unless
+    // `znamy`; the program's own change, never sent. Returns whether any switch changed its
+    // value. Until the first call every switch is off and unknown.
+    bool nastav_stavy(const stavy_stykacu& stavy, bool znamy);
+    bool stav_znamy() const { return stav_znamy_; }
     // Locks or unlocks every switch (a cell without a contactor is never unlocked). The switch
     // that has the keyboard focus keeps it.
     void zamkni(bool zamknout);
@@ -165,6 +125,7 @@ private:
     QFont pismo_nazvu_;
     std::optional<QFont> pismo_cisel_; // made for the first number box
     bool zamceno_ = false;
+    bool stav_znamy_ = false;
     bool drz_fokus_ = false;
     QTimer odemceni_;           // applies an unlock to the switches
     int nastavuje_program_ = 0; // while the program itself sets switches

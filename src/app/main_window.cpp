@@ -309,7 +309,7 @@ void frm_main::inicializuj_chlivky(const cteni_konfigurace& konfigurace) {
     }
 }
 
-// The switches are painted from their values: red while off, as every switch is after start-up.
+// The switches are painted from their values, as unknown until the first status has been read.
 void frm_main::obarvi_buttony() {
     SSTab2().update();
 }
@@ -323,8 +323,8 @@ void frm_main::chlivky_administratorsky_mod() {
 }
 
 // A change of any switch's value starts the polling period anew, once for the whole reply.
-void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav) {
-    if (SSTab2().nastav_stavy(stav))
+void frm_main::zobraz_stav_stykacu(const stavy_stykacu& stav, bool znamy) {
+    if (SSTab2().nastav_stavy(stav, znamy))
         linka_.restartuj_status_timer();
 }
 

@@ -43,7 +43,7 @@ public:
     void zakaz_buttony() override;
     void povol_buttony() override;
     void nastav_panel(int panel, const QString& text) override;
-    void zobraz_stav_stykacu(const stavy_stykacu& stav) override;
+    void zobraz_stav_stykacu(const stavy_stykacu& stav, bool znamy) override;
     QWidget* rodic_zprav() override { return this; }
 
     // Menu commands.

@@ -57,6 +57,8 @@ linka::~linka() {
 
 bool linka::otevri_port(int cislo) {
     prijimac_.vymaz();
+    // A port opened (again) has told nothing yet.
+    zapomen_stav();
     const vysledek_otevreni v = com_port_.otevri(cislo);
     if (v == vysledek_otevreni::ok) {
         stav_ = stav_linky::necinna;
@@ -80,6 +82,7 @@ void linka::prejdi_na_zavreno() {
         return;
     zastav_watchdog_timer();
     prijimac_.vymaz();
+    zapomen_stav();
     const bool cekala = ceka(stav_);
     stav_ = stav_linky::zavreno;
     okno_.nastav_panel(2, QString());
@@ -96,6 +99,7 @@ bool linka::port_otevren() const {
 }
 
 bool linka::prepni_port(int cislo) {
+    zapomen_stav();
     zastav_watchdog_timer();
     nastav_ocekavanou_odpoved({});
     prijimac_.vymaz();
@@ -174,7 +178,7 @@ void linka::restartuj_status_timer() {
 void linka::posli_prikaz(int cislo, bool zapnout) {
     if (!otevri_pro_obsluhu()) {
         // The switch the operator set goes back to the controller's last known state.
-        okno_.zobraz_stav_stykacu(stav_stykacu_);
+        zobraz_stav();
         return;
     }
     const QString cislo3 = dopln_nuly(QString::number(cislo));
@@ -183,6 +187,7 @@ void linka::posli_prikaz(int cislo, bool zapnout) {
     okno_.zakaz_buttony();
     spust_watchdog_timer();
     stav_ = stav_linky::ceka_potvrzeni;
+    zobrazen_pozadavek_ = true;
     nastav_ocekavanou_odpoved(potvrzeni_prepnuti(cislo3, zapnout));
 }
 
@@ -223,6 +228,9 @@ void linka::watchdog_vyprsel() {
 }
 
 void linka::chyba_komunikace(const QString& detail) {
+    // A wrong reply or none: whatever the controller did is known again from the status query
+    // that follows the message.
+    zapomen_stav();
     {
         const otevrene_hlaseni hlaseni(stav_);
         zobraz_chybu(okno_.rodic_zprav(), chyba_komunikace_uvod + detail);
@@ -292,16 +300,31 @@ void linka::zpracuj_s_paket(const QByteArray& paket) {
         return;
     }
     stav_stykacu_ = stavy_z_s_paketu(paket);
+    stav_znamy_ = true;
     nastav_ocekavanou_odpoved({});
     citac_statusu_ = 0;
     // Still loading while the cells are set: their changes are the program's, not sent.
-    okno_.zobraz_stav_stykacu(stav_stykacu_);
+    zobraz_stav();
     stav_ = stav_linky::necinna;
     okno_.povol_buttony();
 }
 
 void linka::nuluj_stav_stykacu() {
     stav_stykacu_.fill(false);
+    stav_znamy_ = false;
+}
+
+void linka::zapomen_stav() {
+    // Nothing to show while the switches already show the last known states as unknown.
+    if (!stav_znamy_ && !zobrazen_pozadavek_)
+        return;
+    stav_znamy_ = false;
+    zobraz_stav();
+}
+
+void linka::zobraz_stav() {
+    zobrazen_pozadavek_ = false;
+    okno_.zobraz_stav_stykacu(stav_stykacu_, stav_znamy_);
 }
 
 void linka::com_port_OnComm(const udalost_linky& udalost) {
@@ -319,6 +342,10 @@ void linka::com_port_OnComm(const udalost_linky& udalost) {
 }
 
 void linka::ohlas_chybu_linky(const udalost_linky& udalost) {
+    // A command may not have gone out whole (a write error, a vanished device): the switch the
+    // operator set goes back at once, and nothing is vouched for until the next status.
+    if (ceka(stav_))
+        zapomen_stav();
     pipni();
     odpoved_zpravy odpoved;
     {

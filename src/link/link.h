@@ -96,6 +96,9 @@ public:
     bool nacitani_statusu() const { return stav_ == stav_linky::ceka_stav; }
     const QByteArray& ocekavana_odpoved() const { return ocekavana_odpoved_; }
     const stavy_stykacu& stav_stykacu() const { return stav_stykacu_; }
+    // Whether stav_stykacu is the controller's answer to the last status query (see
+    // okno_linky::zobraz_stav_stykacu).
+    bool stav_znamy() const { return stav_znamy_; }
     void nuluj_stav_stykacu();
     QTimer& status_timer() { return status_timer_; }
     QTimer& watchdog_timer() { return watchdog_timer_; }
@@ -125,6 +128,11 @@ private:
     void zpracuj_r_paket(const QByteArray& paket);
     void zpracuj_s_paket(const QByteArray& paket);
     void ohlas_chybu_linky(const udalost_linky& udalost);
+    // The controller's states can no longer be vouched for: the switches show the last known
+    // states as unknown, a switch the operator set among them.
+    void zapomen_stav();
+    // The switches show stav_stykacu_ as it stands.
+    void zobraz_stav();
     void nastav_ocekavanou_odpoved(const QByteArray& odpoved);
 
     okno_linky& okno_;
@@ -140,6 +148,8 @@ private:
     QByteArray ocekavana_odpoved_; // the packet awaited in ceka_potvrzeni, "XS" in ceka_stav
     qint16 citac_statusu_ = 0;
     stavy_stykacu stav_stykacu_{};
+    bool stav_znamy_ = false;
+    bool zobrazen_pozadavek_ = false; // a switch shows what the operator asked for, not a state
     pri_nahlem_konci zavri_pri_konci_{[this] { zavri_port(); }};
 };
 

@@ -16,8 +16,11 @@ public:
     virtual void povol_buttony() = 0;
     // Status panel 1 to 5.
     virtual void nastav_panel(int panel, const QString& text) = 0;
-    // Sets every assigned cell's switch from the contactor states.
-    virtual void zobraz_stav_stykacu(const stavy_stykacu& stav) = 0;
+    // Sets every assigned cell's switch from the contactor states: `znamy` when they are the
+    // controller's answer to the last status query, not when no status has been read since the
+    // start, since the port was opened again or since the controller failed to answer; the
+    // switches then show their last known states as unknown.
+    virtual void zobraz_stav_stykacu(const stavy_stykacu& stav, bool znamy) = 0;
     // Parent for the link's message boxes.
     virtual QWidget* rodic_zprav() = 0;
 

@@ -275,6 +275,55 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), m.Check1(70));
     }
 
+    // Until the controller has answered, no switch shows a state: each looks unknown (neither
+    // green nor red) and says so to a screen reader; the first status shows the states. A command
+    // lost with its line (the device hangs up before the acknowledgement, Cancel) puts its switch
+    // back to the last known state at once, shown unknown, as is every switch of a closed port.
+    void nezname_stavy() {
+        QByteArray stavy(128, '0');
+        stavy[120] = '1'; // cell 70
+        prostredi p(ini_testu(), stavy);
+        p.com->nastav_rezim(sim::porucha::mlci);
+        QVERIFY(p.com->spust() && p.okno->Form_Load());
+        p.okno->zobraz_uprostred();
+        QVERIFY(QTest::qWaitForWindowExposed(p.okno.get()));
+        mrizka_chlivku& m = p.m();
+        m.setCurrentIndex(1);
+        // Cells 70 and 71 (contactors 120 and 121) as "colour:description".
+        const auto vypinace = [&] {
+            QStringList v;
+            for (int i : {70, 71}) {
+                const QColor c = barva(m.Check1(i));
+                v << (c == Qt::green ? u"zelena"_s
+                      : c == Qt::red ? u"cervena"_s
+                                     : u"jina"_s) +
+                         u":"_s + m.Check1(i)->accessibleDescription();
+            }
+            return v;
+        };
+        const QStringList nezname{u"jina:stav neznámý, stykač 120"_s,
+                                  u"jina:stav neznámý, stykač 121"_s};
+        QCOMPARE(vypinace(), nezname);
+
+        p.com->nastav_rezim(sim::porucha::zadna);
+        p.com->vysli_davku(1);
+        QVERIFY(p.klid());
+        QCOMPARE(vypinace(), (QStringList{u"zelena:stykač 120"_s, u"cervena:stykač 121"_s}));
+
+        p.com->nastav_rezim(sim::porucha::mlci);
+        QTest::mouseClick(m.Check1(71), Qt::LeftButton, {}, QPoint(12, 12));
+        QVERIFY(m.Check1(71)->isChecked());
+        p.zpravy.odpovedi << odpoved_zpravy::storno;
+        QStringList behem_zpravy;
+        p.zpravy.behem_zpravy = [&](const zprava&) { behem_zpravy = vypinace(); };
+        p.com->zaves();
+        QVERIFY(QTest::qWaitFor([&] { return p.okno->panel(2).isEmpty(); }, 5000));
+        QCOMPARE(p.zpravy.texty(), QStringList{u"Serial Device Lost"_s});
+        QCOMPARE(behem_zpravy, nezname);
+        QVERIFY(m.Check1(70)->isChecked() && !m.Check1(71)->isChecked());
+        QCOMPARE(vypinace(), nezname);
+    }
+
     // A screen reader's or voice control's Toggle action switches as a click does; while locked
     // the switches refuse every change, whatever its way in. Tabs not shown catch up when shown,
     // made before (0) or not (1): locked during a command, then with the states of a status reply

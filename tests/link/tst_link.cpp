@@ -41,9 +41,10 @@ QString zapnute(const stavy_stykacu& stavy) {
     return k.join(u',');
 }
 
-// A reported packet: its message, then a new status query.
+// A reported packet: the states of contactors 1 and 2 no longer vouched for, the message, then a
+// new status query.
 QStringList chyba(const QString& detail) {
-    return {"!Chyba komunikace. Chyba - " + detail, "zakaz", "panel3=XS"};
+    return {"nezname 1,2", "!Chyba komunikace. Chyba - " + detail, "zakaz", "panel3=XS"};
 }
 
 // A timer's tick, as its timeout brings it.
@@ -82,9 +83,13 @@ struct sestava : okno_linky {
     void nastav_panel(int panel, const QString& text) override {
         zaznam << u"panel%1=%2"_s.arg(panel).arg(text);
     }
-    void zobraz_stav_stykacu(const stavy_stykacu& stav) override {
-        // Set while the status is still loading, so that the cells' changes send no commands.
-        zaznam << (l.nacitani_statusu() ? "zobraz " : "loaded, zobraz ") + zapnute(stav);
+    void zobraz_stav_stykacu(const stavy_stykacu& stav, bool znamy) override {
+        // Set while the status is still loading, so that the cells' changes send no commands;
+        // the last known states shown as unknown when the link can no longer vouch for them.
+        if (!znamy)
+            zaznam << "nezname " + zapnute(stav);
+        else
+            zaznam << (l.nacitani_statusu() ? "zobraz " : "loaded, zobraz ") + zapnute(stav);
     }
     QWidget* rodic_zprav() override { return nullptr; }
 
@@ -218,17 +223,19 @@ private Q_SLOTS:
     }
 
     // Columns: the device is back (at a new node) before the box is answered, the answer, the
-    // boxes, what panel 2 showed and the switches set back, the link after the operator has asked
-    // for the status, then for 127.
+    // boxes, what panel 2 showed and the switches set back (switch 5 at once, to the last known
+    // states, shown unknown), the link after the operator has asked for the status, then for 127.
     void zmizele_zarizeni_data() {
         test::sloupce<bool, odpoved_zpravy, QStringList, QString>(
             {"zpet", "odpoved", "okno", "konec"});
         const QString ztraceno = u"?Serial Device Lost"_s;
         const QString neotevren = u"!Chyba při otevírání sériového portu."_s;
         const QString zapnuto = u"|volno|-|otevren|1,2,127"_s;
-        radek("back, OK", true, odpoved_zpravy::ok, QStringList{ztraceno, "panel2=COM3"}, zapnuto);
+        const QString zpet_nezname = u"nezname 1,2"_s;
+        radek("back, OK", true, odpoved_zpravy::ok,
+              QStringList{zpet_nezname, ztraceno, "panel2=COM3"}, zapnuto);
         radek("missing, OK", false, odpoved_zpravy::ok,
-              QStringList{ztraceno, "panel2=", neotevren, "panel2=COM3"}, zapnuto);
+              QStringList{zpet_nezname, ztraceno, "panel2=", neotevren, "panel2=COM3"}, zapnuto);
         // The port stays closed, shown closed, and nothing waits on it: polls ask nothing; the
         // operator's request and a switch are told at once that it is closed, and the switch goes
         // back.
@@ -237,7 +244,7 @@ private Q_SLOTS:
             u"volbou Konfigurace – Číslo COMu v administrátorském režimu, nebo program ukončete a "
             u"spusťte znovu."_s;
         radek("Cancel", true, odpoved_zpravy::storno,
-              QStringList{ztraceno, "panel2=", zavren, zavren, "loaded, zobraz 1,2"},
+              QStringList{zpet_nezname, ztraceno, "panel2=", zavren, zavren, zpet_nezname},
               u"|volno|-|zavren|1,2"_s);
     }
 
@@ -280,7 +287,7 @@ private Q_SLOTS:
         }
         QCOMPARE(s.sim->prijato(),
                  QByteArray(odpoved == odpoved_zpravy::ok ? "XA\r\nXW127=1\r\nXA\r\n" : ""));
-        QCOMPARE(s.zaznam.filter(QRegularExpression(u"^(panel2=|!|\\?|loaded)"_s)), okno);
+        QCOMPARE(s.zaznam.filter(QRegularExpression(u"^(panel2=|!|\\?|loaded|nezname)"_s)), okno);
         QCOMPARE(s.stav(), konec);
     }
 
