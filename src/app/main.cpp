@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     QApplication aplikace(argc, argv);
     tarvik::pluginy_jen_ze_systemu();
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
+    QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERZE));
     // Without Qt's Czech texts the standard buttons stay English; the program runs on.
     tarvik::nacti_ceske_texty_qt();
     // Ended by the system or the session, the program closes as on a normal close: the port

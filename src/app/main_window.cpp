@@ -16,12 +16,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QHash>
-#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QWindow>
 
 namespace tarvik {
 
@@ -56,19 +58,24 @@ frm_main::frm_main(QWidget* rodic)
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("Tarvik"));
 
-    auto* klient = new QWidget(this);
-    klient->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
-    setCentralWidget(klient);
+    // The client area keeps its one size. On a screen too small for it (a high scale, a panel
+    // PC's 768 lines) the window takes what the screen offers and the client area scrolls.
+    auto* posuvnik = new QScrollArea(this);
+    posuvnik->setObjectName(QStringLiteral("posuvnik"));
+    posuvnik->setFrameShape(QFrame::NoFrame);
+    klient_ = new QWidget;
+    klient_->setFixedSize(sirka_klienta, vyska_klienta - vyska_stavoveho_radku);
+    posuvnik->setWidget(klient_);
+    setCentralWidget(posuvnik);
 
     texty_panelu_[4] = text_verze;
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 // The tab control is made on first use: under X making it costs milliseconds (the style's
 // setting-up of the row of tabs), which start-up spends after its first query.
 mrizka_chlivku& frm_main::SSTab2() {
     if (!SSTab2_) {
-        SSTab2_ = new mrizka_chlivku(centralWidget());
+        SSTab2_ = new mrizka_chlivku(klient_);
         SSTab2_->setGeometry(0, horni_okraj_zalozek, sirka_klienta, z_twipu(8895));
         SSTab2_->show();
         connect(SSTab2_, &mrizka_chlivku::prepnuti, this, &frm_main::Check1_Click);
@@ -152,17 +159,25 @@ void frm_main::vytvor_stavovy_radek() {
     radek->setAccessibleName(QStringLiteral("stavový řádek"));
     radek->setSizeGripEnabled(false);
     radek->setFixedHeight(vyska_stavoveho_radku);
+    // The panels side by side at their widths, two pixels apart, within the client area's width
+    // (the status bar's own spacing would push the window wider).
+    auto* rada = new QWidget(radek);
+    auto* rozlozeni = new QHBoxLayout(rada);
+    rozlozeni->setContentsMargins(0, 0, 0, 0);
+    rozlozeni->setSpacing(2);
     for (int p = 0; p < pocet_panelu; ++p) {
-        auto* panel = new QLabel(radek);
+        auto* panel = new QLabel(rada);
         panel->setObjectName(QStringLiteral("panel%1").arg(p + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setFixedWidth(sirky_panelu[static_cast<size_t>(p)]);
         panel->setIndent(3);
-        radek->addWidget(panel);
+        rozlozeni->addWidget(panel);
         panel->setText(texty_panelu_[static_cast<size_t>(p)]);
         panel->setAccessibleName(jmeno_panelu(p + 1, panel->text()));
         panely_[static_cast<size_t>(p)] = panel;
     }
+    rozlozeni->addStretch();
+    radek->addWidget(rada, 1);
     setStatusBar(radek);
 }
 
@@ -213,13 +228,28 @@ bool frm_main::Form_Load() {
 
 void frm_main::zobraz_uprostred() {
     vytvor_stavovy_radek();
-    adjustSize();
+    winId(); // the frame, where the system knows it before the window is shown
+    prizpusob_obrazovce();
     if (const QScreen* obrazovka = screen()) {
         QRect r = frameGeometry();
         r.moveCenter(obrazovka->availableGeometry().center());
         move(r.topLeft());
     }
     show();
+    connect(windowHandle(), &QWindow::screenChanged, this, &frm_main::prizpusob_obrazovce,
+            Qt::UniqueConnection);
+}
+
+// The window's one size: the whole client area with the menu bar and the status bar, or as much
+// of it as the screen's free area takes, frame included (the client area then scrolls).
+void frm_main::prizpusob_obrazovce() {
+    QSize velikost =
+        klient_->size() + QSize(0, menuBar()->sizeHint().height() + vyska_stavoveho_radku);
+    if (const QScreen* obrazovka = screen()) {
+        const QSize ramecek = frameGeometry().size() - geometry().size();
+        velikost = velikost.boundedTo(obrazovka->availableGeometry().size() - ramecek);
+    }
+    setFixedSize(velikost);
 }
 
 // Nothing is saved: every change was written when it was made. The timers stop with the port, so
@@ -246,6 +276,8 @@ void frm_main::showEvent(QShowEvent* udalost) {
     SSTab2();
     vytvor_stavovy_radek();
     QMainWindow::showEvent(udalost);
+    // Where the window manager frames the window only once it is shown.
+    QMetaObject::invokeMethod(this, &frm_main::prizpusob_obrazovce, Qt::QueuedConnection);
 }
 
 // The window keeps its one size: a maximised window returns to it.

@@ -78,6 +78,7 @@ protected:
 private:
     void vytvor_menu();
     void vytvor_stavovy_radek();
+    void prizpusob_obrazovce();
     void obarvi_buttony();
     void prirad_stykac();
     void otevri_katalog();
@@ -93,6 +94,7 @@ private:
     int vybrany_chlivek_ = 0;
     int posledni_radek_ = 0; // the catalogue's row chosen last
 
+    QWidget* klient_ = nullptr; // the client area above the status bar, in its scroll area
     mrizka_chlivku* SSTab2_ = nullptr;
     std::array<QLabel*, pocet_panelu> panely_{};
     std::array<QString, pocet_panelu> texty_panelu_{};

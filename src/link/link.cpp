@@ -350,14 +350,12 @@ void linka::ohlas_chybu_linky(const udalost_linky& udalost) {
     odpoved_zpravy odpoved;
     {
         const otevrene_hlaseni hlaseni(stav_);
-        // The title names the buttons: they keep their English texts, and the box shows the
-        // title whole.
+        // The title names the buttons: they keep their English texts.
         odpoved = zobraz_zpravu(okno_.rodic_zprav(), {.text = udalost.text,
                                                       .titulek = titulek_chyby_linky,
                                                       .tlacitka = tlacitka_zpravy::ok_storno,
                                                       .text_ok = QStringLiteral("OK"),
-                                                      .text_storno = QStringLiteral("Cancel"),
-                                                      .cely_titulek = true});
+                                                      .text_storno = QStringLiteral("Cancel")});
     }
     if (odpoved == odpoved_zpravy::storno) {
         com_port_.zavri();

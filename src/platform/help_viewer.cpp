@@ -1,11 +1,14 @@
 #include "platform/help_viewer.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSysInfo>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -31,6 +34,20 @@ protected:
     }
 };
 
+// The manual as this system's operator reads it.
+class text_napovedy final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+protected:
+    QVariant loadResource(int typ, const QUrl& adresa) override {
+        QVariant obsah = QTextBrowser::loadResource(typ, adresa);
+        if (typ != QTextDocument::HtmlResource || !obsah.canConvert<QByteArray>())
+            return obsah;
+        return napoveda_pro_system(QString::fromUtf8(obsah.toByteArray()), QSysInfo::kernelType());
+    }
+};
+
 QWidget* vytvor_okno(QWidget* rodic) {
     auto* o = new okno_s_napovedou(rodic, Qt::Window);
     o->setAttribute(Qt::WA_DeleteOnClose);
@@ -40,7 +57,7 @@ QWidget* vytvor_okno(QWidget* rodic) {
     zpet->setEnabled(false);
     auto* obsah = new QPushButton(QStringLiteral("&Obsah"), o);
     obsah->setObjectName(QStringLiteral("obsah"));
-    auto* text = new QTextBrowser(o);
+    auto* text = new text_napovedy(o);
     text->setOpenExternalLinks(false);
     QObject::connect(zpet, &QPushButton::clicked, text, &QTextBrowser::backward);
     QObject::connect(text, &QTextBrowser::backwardAvailable, zpet, &QPushButton::setEnabled);
@@ -63,6 +80,20 @@ QWidget* vytvor_okno(QWidget* rodic) {
 }
 constexpr qint64 nejvetsi_napoveda = 16 * 1024 * 1024;
 } // namespace
+
+QString napoveda_pro_system(const QString& html, const QString& system) {
+    const QString jiny =
+        system == QLatin1String("winnt") ? QStringLiteral("linux") : QStringLiteral("windows");
+    QString vysledek = html;
+    vysledek.remove(QRegularExpression(
+        QStringLiteral("<(div|p|li|span)\\s+class=\"jen-%1\">.*?</\\1>").arg(jiny),
+        QRegularExpression::DotMatchesEverythingOption));
+    vysledek.replace(
+        QRegularExpression(QStringLiteral("(<span id=\"verze-sestaveni\">)[^<]*(</span>)")),
+        QStringLiteral("\\1") + QCoreApplication::applicationVersion().toHtmlEscaped() +
+            QStringLiteral("\\2"));
+    return vysledek;
+}
 
 bool zobraz_napovedu(QWidget* rodic, const QString& cesta) {
     QFile soubor(cesta);

@@ -34,17 +34,16 @@ QMessageBox* vytvor_zpravu(QWidget* rodic, const zprava& z) {
         box->button(QMessageBox::Ok)->setText(z.text_ok);
     if (!z.text_storno.isEmpty() && box->button(QMessageBox::Cancel))
         box->button(QMessageBox::Cancel)->setText(z.text_storno);
-    if (z.cely_titulek) {
-        // The window manager draws the title, usually in a bold face, beside its own buttons:
-        // room for the text in that face and for about three buttons of the title's height.
-        QFont pismo = QApplication::font("QMdiSubWindowTitleBar");
-        pismo.setBold(true);
-        const QFontMetrics m(pismo);
-        const int sirka = m.horizontalAdvance(z.titulek) + 6 * m.height();
-        if (auto* mrizka = qobject_cast<QGridLayout*>(box->layout()))
-            mrizka->addItem(new QSpacerItem(sirka, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
-                            mrizka->rowCount(), 0, 1, mrizka->columnCount());
-    }
+    // The window manager draws the title, usually in a bold face, beside its own buttons: room
+    // for the text in that face and for about three buttons of the title's height, however short
+    // the text ("Špatné heslo.").
+    QFont pismo = QApplication::font("QMdiSubWindowTitleBar");
+    pismo.setBold(true);
+    const QFontMetrics m(pismo);
+    const int sirka = m.horizontalAdvance(z.titulek) + 6 * m.height();
+    if (auto* mrizka = qobject_cast<QGridLayout*>(box->layout()))
+        mrizka->addItem(new QSpacerItem(sirka, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                        mrizka->rowCount(), 0, 1, mrizka->columnCount());
     return box;
 }
 

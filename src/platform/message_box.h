@@ -20,16 +20,14 @@ struct zprava {
     // Fixed button texts, kept whatever language Qt's own texts are in; empty: Qt's.
     QString text_ok = {};
     QString text_storno = {};
-    // The box is made wide enough to show its whole title.
-    bool cely_titulek = false;
 };
 
 inline const QString titulek_chyba = QStringLiteral("Tarvik - chyba");
 inline const QString titulek_info = QStringLiteral("Tarvik - info");
 
 // Every message box of the program goes through here: a modal box with the given text, title,
-// icon and buttons, returning the button pressed. Closing the box by its frame or with Esc counts
-// as its cancel button (OK when it has only OK).
+// icon and buttons, wide enough for its whole title, returning the button pressed. Closing the box
+// by its frame or with Esc counts as its cancel button (OK when it has only OK).
 odpoved_zpravy zobraz_zpravu(QWidget* rodic, const zprava& z);
 
 // The box that zobraz_zpravu shows, built but not shown (tests measure it).

@@ -71,7 +71,7 @@ struct sestava : okno_linky {
                 z.titulek == u"Tarvik - chyba" && z.tlacitka == tlacitka_zpravy::ok;
             const bool linkova = z.titulek == u"Cancel - Konec, Ok - ignoruj chybu" &&
                                  z.tlacitka == tlacitka_zpravy::ok_storno &&
-                                 z.ikona == ikona_zpravy::zadna && z.cely_titulek &&
+                                 z.ikona == ikona_zpravy::zadna &&
                                  z.text_ok + z.text_storno == u"OKCancel";
             zaznam << (chybova ? "!" : linkova ? "?" : "box of a wrong form: ") + z.text;
             if (behem_zpravy)

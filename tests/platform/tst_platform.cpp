@@ -112,15 +112,15 @@ private Q_SLOTS:
     }
 
     // With Qt's Czech texts loaded, the line-error box keeps the English button texts its title
-    // names, and is wide enough for its whole title in a bold face beside the window's icon and
-    // three buttons, each at least as tall as the title's text. Enter is its OK, Esc its Cancel.
+    // names. It, and the login's box with its short text, are wide enough for the whole title in a
+    // bold face beside the window's icon and three buttons, each at least as tall as the title's
+    // text. Enter is its OK, Esc its Cancel.
     void ramecek_chyby_linky() {
         QVERIFY(nacti_ceske_texty_qt());
         const zprava z{.titulek = "Cancel - Konec, Ok - ignoruj chybu",
                        .tlacitka = tlacitka_zpravy::ok_storno,
                        .text_ok = "OK",
-                       .text_storno = "Cancel",
-                       .cely_titulek = true};
+                       .text_storno = "Cancel"};
         std::unique_ptr<QMessageBox> ceska(vytvor_zpravu(nullptr, {.tlacitka = z.tlacitka}));
         std::unique_ptr<QMessageBox> box(vytvor_zpravu(nullptr, z));
         box->show();
@@ -134,6 +134,13 @@ private Q_SLOTS:
         QCOMPARE(texty(ceska), "OKZrušit");
         QCOMPARE(texty(box), "OKCancel");
         QVERIFY(box->width() >= m.horizontalAdvance(z.titulek) + 4 * m.height());
+        std::unique_ptr<QMessageBox> heslo(
+            vytvor_zpravu(nullptr, {.text = "Špatné heslo.",
+                                    .titulek = "Tarvik - Chyba",
+                                    .ikona = ikona_zpravy::kriticka}));
+        heslo->show();
+        QVERIFY(QTest::qWaitForWindowExposed(heslo.get()));
+        QVERIFY(heslo->width() >= m.horizontalAdvance(heslo->windowTitle()) + 4 * m.height());
         QCOMPARE(box->defaultButton(), box->button(QMessageBox::Ok)); // Enter
         QTest::keyClick(box.get(), Qt::Key_Escape);
         QCOMPARE(box->clickedButton(), box->button(QMessageBox::Cancel));
