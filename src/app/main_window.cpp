@@ -16,8 +16,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QHash>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -159,25 +159,22 @@ void frm_main::vytvor_stavovy_radek() {
     radek->setAccessibleName(QStringLiteral("stavový řádek"));
     radek->setSizeGripEnabled(false);
     radek->setFixedHeight(vyska_stavoveho_radku);
-    // The panels side by side at their widths, two pixels apart, within the client area's width
-    // (the status bar's own spacing would push the window wider).
-    auto* rada = new QWidget(radek);
-    auto* rozlozeni = new QHBoxLayout(rada);
-    rozlozeni->setContentsMargins(0, 0, 0, 0);
-    rozlozeni->setSpacing(2);
     for (int p = 0; p < pocet_panelu; ++p) {
-        auto* panel = new QLabel(rada);
+        auto* panel = new QLabel(radek);
         panel->setObjectName(QStringLiteral("panel%1").arg(p + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setFixedWidth(sirky_panelu[static_cast<size_t>(p)]);
         panel->setIndent(3);
-        rozlozeni->addWidget(panel);
+        radek->addWidget(panel);
         panel->setText(texty_panelu_[static_cast<size_t>(p)]);
         panel->setAccessibleName(jmeno_panelu(p + 1, panel->text()));
         panely_[static_cast<size_t>(p)] = panel;
     }
-    rozlozeni->addStretch();
-    radek->addWidget(rada, 1);
+    // The status bar lays its panels out six pixels apart; two keep the five within the client
+    // area's width, where six would push the window wider.
+    for (int i = 0; QLayoutItem* polozka = radek->layout()->itemAt(i); ++i)
+        if (QLayout* rada = polozka->layout())
+            rada->setSpacing(2);
     setStatusBar(radek);
 }
 
