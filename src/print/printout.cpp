@@ -121,15 +121,15 @@ bool tiskni_stykace(tiskova_plocha& plocha, const QString& cesta_ini) {
 }
 
 QString soubor_tisku_bez_tiskarny() {
-    QString slozka;
-    for (const auto misto : {QStandardPaths::DocumentsLocation, QStandardPaths::HomeLocation,
-                             QStandardPaths::TempLocation}) {
-        slozka = QStandardPaths::writableLocation(misto);
+    // Never a folder that other accounts share (such as /tmp), where another account's link may
+    // wait at the name.
+    for (const auto misto : {QStandardPaths::DocumentsLocation, QStandardPaths::HomeLocation}) {
+        const QString slozka = QStandardPaths::writableLocation(misto);
         if (!slozka.isEmpty() && QDir().mkpath(slozka) && QFileInfo(slozka).isWritable())
-            break;
+            return slozka + QStringLiteral("/tarvik-stykace-%1.pdf")
+                                .arg(dnesni_datum().toString(Qt::ISODate));
     }
-    return slozka +
-           QStringLiteral("/tarvik-stykace-%1.pdf").arg(dnesni_datum().toString(Qt::ISODate));
+    return {};
 }
 
 chranena_mista chranena_mista_tisku(const QString& cesta_ini) {
@@ -162,8 +162,9 @@ bool cil_tisku_povolen(const QString& soubor, const chranena_mista& chranena) {
 void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QWidget* rodic) {
     QPrinter tiskarna(QPrinter::HighResolution);
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        tiskarna.setOutputFormat(QPrinter::PdfFormat);
+        // An empty name would turn the printer back to the system's format: the format comes last.
         tiskarna.setOutputFileName(soubor_tisku_bez_tiskarny());
+        tiskarna.setOutputFormat(QPrinter::PdfFormat);
     }
     if (!vyber || !vyber(tiskarna))
         return;

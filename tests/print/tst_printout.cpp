@@ -142,6 +142,21 @@ private Q_SLOTS:
                  QStringList{u"Tabulka stykačů byla uložena do souboru:\n"_s + nabizeny_soubor()});
     }
 
+    // Without a home folder that it may write, the print dialog offers no file at all, so that
+    // the operator says where the table goes: never a folder that other accounts share, such as
+    // the temporary one, where another account's link may wait. It stays a PDF file.
+    void bez_domova() {
+        const QByteArray domov = qgetenv("HOME");
+        qputenv("HOME", "/proc/tarvik-bez-domova");
+        std::optional<std::pair<QString, QPrinter::OutputFormat>> nabidnuto;
+        menu_tisk_stykace(slozka_.ini(), [&](QPrinter& t) {
+            nabidnuto.emplace(t.outputFileName(), t.outputFormat());
+            return false;
+        });
+        qputenv("HOME", domov);
+        QCOMPARE(nabidnuto, std::pair(QString(), QPrinter::PdfFormat));
+    }
+
     // The chooser that "..." of the print dialog opens for a file deletes, renames and makes
     // nothing: an operator uses it without the password.
     void vyber_souboru_jen_vybira() {
