@@ -162,9 +162,8 @@ bool cil_tisku_povolen(const QString& soubor, const chranena_mista& chranena) {
 void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber, QWidget* rodic) {
     QPrinter tiskarna(QPrinter::HighResolution);
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        // An empty name would turn the printer back to the system's format: the format comes last.
-        tiskarna.setOutputFileName(soubor_tisku_bez_tiskarny());
         tiskarna.setOutputFormat(QPrinter::PdfFormat);
+        tiskarna.setOutputFileName(soubor_tisku_bez_tiskarny());
     }
     if (!vyber || !vyber(tiskarna))
         return;

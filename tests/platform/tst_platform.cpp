@@ -210,9 +210,7 @@ private Q_SLOTS:
 int main(int argc, char** argv) {
     pluginy_jen_ze_systemu();
     QApplication aplikace(argc, argv);
-    aplikace.setAttribute(Qt::AA_Use96Dpi, true);
     tst_platform test;
-    QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
 
