@@ -282,7 +282,8 @@ as_user ana ln /etc/shadow /var/lib/tarvik/tarvik.ini || fail "setting up the ha
 in_root dpkg -i /tmp/tarvik.deb >>"$work/reinstall.log" 2>&1 || fail "dpkg -i over a hard link"
 [ "$(owner_mode /etc/shadow)" = "$shadow_before" ] ||
     fail "a reinstall over a hard link made /etc/shadow $(owner_mode /etc/shadow)"
-in_root rm -f /opt/tarvik/tarvik.ini.dpkg-old
+[ ! -e "$root/opt/tarvik/tarvik.ini.dpkg-old" ] ||
+    fail "a second name of a root-only file is kept as tarvik.ini.dpkg-old"
 put_back
 links_protected_again
 echo "reinstall: no link followed, the operator's leftovers gone or root's, each named quoted: ok"
