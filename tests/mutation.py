@@ -118,6 +118,10 @@ FAULTS = [
     F("src/access/hash_string.cpp", "if (zadane == hlavni_heslo)", "if (zadane.compare(hlavni_heslo, Qt::CaseInsensitive) == 0)", "The master password in any case"),
     F("src/access/frm_zmena_hesla.h", "nejdelsi_heslo = 20;", "nejdelsi_heslo = 21;", "The new password takes 21 characters"),
     F("src/access/frm_zmena_hesla.cpp", "if (!zapis_hash_hesla(cesta_ini_, *hash)) {", "if (!zapis_hash_hesla(cesta_ini_, *hash) && false) {", "A password change that is not stored closes as if it were"),
+    # ---- resources/debian ----
+    F("resources/debian/postinst", 'chmod 00755 "$d"', 'chmod 0755 "$d"', "An upgrade leaves the setgid bit of the old, operator-writable /opt/tarvik"),
+    F("resources/debian/postinst", "exit 1 if !-f _ || $st[3] != 1;", "exit 1 if !-f _;", "The postinst changes the owner and mode of a file through its second name"),
+    F("resources/debian/postinst", "'tarvik: removing %N, which is not part of the package'", "'tarvik: removing %n, which is not part of the package'", "The postinst prints an operator's file name raw to root's terminal"),
     # ---- src/print ----
     F("src/print/print_surface.cpp", "return soucet / 1000;", "return soucet / 1023;", "The printout's columns 2.3 % narrower"),
     F("src/print/printout.cpp", "{cesta_ini, ini, cesta_zalohy()}", "{cesta_ini, ini}", "The printout may be sent to the backup on the medium"),
