@@ -45,7 +45,8 @@ using zmena_souboru = std::function<std::optional<novy_obsah>(const precteny_sou
 // - Programs changing the file at once take turns: the file is locked from the reading of its old
 //   content to its replacement. A program that finds it locked waits, at most a few seconds (then
 //   the change is refused). A file that appears while a missing one is being made is not
-//   replaced: the change is made again, of that file.
+//   replaced: the change is made again, of that file. (Windows has no such lock: there a change
+//   in place is refused when the file changed since it was read.)
 // - Where the folder takes a new file, the new content goes to a temporary file beside it (named
 //   by docasny_soubor), is flushed, checked and synced to disk, and is renamed over the old file.
 //   It keeps the old file's permissions, but never more than reading and writing by owner and group
@@ -65,11 +66,13 @@ bool zmen_soubor(const QString& cesta, qint64 nejvic, const zmena_souboru& zmena
 bool zapis_soubor(const QString& cesta, QByteArrayView obsah);
 
 // The temporary file of a write of the file `cil`: a hidden name of the program's own making that
-// no one gives a copy, in the same folder, ".tarvik.ini.zapis-" and a number in hexadecimal. A
-// change of an existing file names it by that file's number on its device, which only the holder
-// of the file's lock uses: a temporary file that a killed change left is removed by the next
-// change, as nothing else can be using it, and nothing else in the folder is ever looked at. Any
-// other write takes a random number.
+// no one gives a copy, in the same folder, "." and the file's name, ".zapis-" and a number in
+// hexadecimal (".tarvik.ini.zapis-1a2b"). A change of an existing file names it by that file's
+// number on its device, which one change at a time uses (the holder of the file's lock; on
+// Windows, which has no such lock, the change that has it open): the temporary file that a killed
+// change left is removed by the next change of the file, and nothing else in the folder is ever
+// looked at. Any other write (a missing file, the backup) takes a random number, and removes
+// nothing.
 QString docasny_soubor(const QString& cil, quint64 cislo);
 
 // The bytes [od, po) of `novy` that replace those of `stary` when `novy` is written over it in
