@@ -216,7 +216,7 @@ state=$(as_user ben /tmp/tarvik_zapis_hodnoty --stav /opt/tarvik/tarvik.ini)
 put_back
 echo "a link to another operator's file: refused, reported damaged: ok"
 
-# ---- operators kept apart: one name, one file; changes at once; the backup's medium ----
+# ---- operators kept apart: one name, one file; changes made at once ----
 # A hard link to another operator's file where the folder takes no new file (the in-place path):
 # no change, no restore goes into it, and the program calls the configuration damaged.
 in_root rm -f /var/lib/tarvik/tarvik.ini
