@@ -1,6 +1,7 @@
 // Restoring a configuration file of arbitrary bytes from the medium, and starting with it.
 //
-// Input: the file on the medium. Checked: the restore copies it byte for byte; whatever it holds,
+// Input: the file on the medium. Checked: the restore copies it byte for byte when it is a
+// configuration and refuses it otherwise, keeping the old file; whatever the file holds,
 // every value the program reads is read within its capacity, a damaged file is recognised, the
 // stored hash admits the empty password only when it is a plain 0 and the master password always,
 // and a value written into it reads back while the other bytes stay.
@@ -44,8 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QFile f(zaloha);
         over(f.open(QIODevice::WriteOnly) && f.write(obsah) == obsah.size(), "the medium is set");
     }
-    over(obnov_soubor(zaloha, ini), "a small ordinary file is restored");
-    over(precti(ini) == obsah, "restored byte for byte");
+    const QByteArray pred = precti(ini);
+    const bool obnoveno = obnov_soubor(zaloha, ini) == vysledek_kopie::hotovo;
+    over(obnoveno == je_konfigurace(obsah), "a configuration is restored, nothing else");
+    over(precti(ini) == (obnoveno ? obsah : pred), "restored byte for byte, or the old file kept");
+    if (!obnoveno) {
+        // Any file may stand in the configuration's place all the same (damaged, or edited).
+        QFile f(ini);
+        over(f.open(QIODevice::WriteOnly) && f.write(obsah) == obsah.size(), "the file is set");
+    }
 
     const cteni_konfigurace k(ini);
     const bool poskozena = konfigurace_poskozena(ini);

@@ -14,18 +14,32 @@ void zalohuj_konfiguraci(QWidget* rodic, const QString& cesta_ini) {
         return;
     }
     zobraz_info(rodic, zprava_vlozte_disketu);
-    if (zalohuj_soubor(cesta_ini, cesta_zalohy()))
+    switch (zalohuj_soubor(cesta_ini, cesta_zalohy())) {
+    case vysledek_kopie::hotovo:
         zobraz_info(rodic, zprava_zaloha_zkopirovana);
-    else
+        break;
+    case vysledek_kopie::neni_konfigurace:
+        zobraz_chybu(rodic, zprava_poskozena_nezalohuje_se);
+        break;
+    case vysledek_kopie::chyba:
         zobraz_chybu(rodic, zprava_chyba_kopirovani);
+        break;
+    }
 }
 
 void obnov_konfiguraci(QWidget* rodic, const QString& cesta_ini) {
     zobraz_info(rodic, zprava_vlozte_disketu_s_konfiguraci);
-    if (obnov_soubor(cesta_zalohy(), cesta_ini))
+    switch (obnov_soubor(cesta_zalohy(), cesta_ini)) {
+    case vysledek_kopie::hotovo:
         zobraz_info(rodic, zprava_obnova_zkopirovana);
-    else
+        break;
+    case vysledek_kopie::neni_konfigurace:
+        zobraz_chybu(rodic, zprava_zaloha_neni_konfigurace);
+        break;
+    case vysledek_kopie::chyba:
         zobraz_chybu(rodic, zprava_chyba_kopirovani);
+        break;
+    }
 }
 
 } // namespace tarvik

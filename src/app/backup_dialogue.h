@@ -11,7 +11,8 @@ namespace tarvik {
 // program reports damaged is not backed up: it would replace the backup that can mend it.
 void zalohuj_konfiguraci(QWidget* rodic, const QString& cesta_ini);
 
-// Restore of the configuration file at `cesta_ini` from the diskette. Nothing is reloaded: the
+// Restore of the configuration file at `cesta_ini` from the diskette. A file there that is no
+// configuration is refused, and the configuration stays as it was. Nothing is reloaded: the
 // restored values take effect where the file is next read.
 void obnov_konfiguraci(QWidget* rodic, const QString& cesta_ini);
 
@@ -25,6 +26,9 @@ inline const QString zprava_obnova_zkopirovana = QStringLiteral("Soubor byl úsp
 inline const QString zprava_poskozena_nezalohuje_se = QStringLiteral(
     "Konfigurační soubor je poškozen, a proto se nezálohuje: záloha na disketě zůstává, jak byla. "
     "Obnovte konfiguraci ze zálohy: Konfigurace – Obnova konfigurace z diskety.");
+inline const QString zprava_zaloha_neni_konfigurace = QStringLiteral(
+    "Soubor tarvik.ini na disketě není použitelná konfigurace (je prázdný, poškozený, příliš velký "
+    "nebo to není obyčejný soubor), a proto se neobnovuje. Konfigurace zůstává, jak byla.");
 inline const QString zprava_chyba_kopirovani =
     QStringLiteral("Při kopírování konfiguračního souboru nastala chyba. Zkontrolujte disketu a "
                    "postup opakujte.");

@@ -7,8 +7,8 @@
 #include <QIcon>
 
 int main(int argc, char** argv) {
-    QApplication aplikace(argc, argv);
     tarvik::pluginy_jen_ze_systemu();
+    QApplication aplikace(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(QStringLiteral(TARVIK_VERZE));
     // Without Qt's Czech texts the standard buttons stay English; the program runs on.

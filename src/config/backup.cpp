@@ -7,21 +7,42 @@ namespace tarvik {
 
 namespace {
 
-bool kopiruj(const QString& zdroj, odkazy odkaz_zdroje, const QString& cil, odkazy odkaz_cile) {
-    if (zdroj.isEmpty() || cil.isEmpty())
-        return false; // no medium
-    const auto soubor = precti_soubor(zdroj, nejvetsi_konfigurace, odkaz_zdroje);
-    return soubor.stav == stav_cteni::precten && zapis_soubor(cil, soubor.obsah, odkaz_cile);
+// The configuration at `cesta`, read as `odkaz` says; chyba when there is no file, none when it is
+// no configuration.
+std::optional<QByteArray> konfigurace(const QString& cesta, odkazy odkaz, vysledek_kopie& proc) {
+    const auto soubor = precti_soubor(cesta, nejvetsi_konfigurace, odkaz);
+    proc =
+        soubor.stav == stav_cteni::chybi ? vysledek_kopie::chyba : vysledek_kopie::neni_konfigurace;
+    if (soubor.stav != stav_cteni::precten || !je_konfigurace(soubor.obsah))
+        return std::nullopt;
+    return soubor.obsah;
+}
+
+vysledek_kopie hotovo_nebo_chyba(bool hotovo) {
+    return hotovo ? vysledek_kopie::hotovo : vysledek_kopie::chyba;
 }
 
 } // namespace
 
-bool zalohuj_soubor(const QString& cesta_ini, const QString& zaloha) {
-    return kopiruj(cesta_ini, odkazy::nasledovat, zaloha, odkazy::odmitnout);
+vysledek_kopie zalohuj_soubor(const QString& cesta_ini, const QString& zaloha) {
+    vysledek_kopie proc{};
+    const auto obsah = konfigurace(cesta_ini, odkazy::nasledovat, proc);
+    if (!obsah)
+        return proc;
+    return hotovo_nebo_chyba(!zaloha.isEmpty() && zapis_soubor(zaloha, *obsah));
 }
 
-bool obnov_soubor(const QString& zaloha, const QString& cesta_ini) {
-    return kopiruj(zaloha, odkazy::odmitnout, cesta_ini, odkazy::nasledovat);
+vysledek_kopie obnov_soubor(const QString& zaloha, const QString& cesta_ini) {
+    if (zaloha.isEmpty())
+        return vysledek_kopie::chyba; // no medium
+    vysledek_kopie proc{};
+    const auto obsah = konfigurace(zaloha, odkazy::odmitnout, proc);
+    if (!obsah)
+        return proc;
+    return hotovo_nebo_chyba(
+        zmen_soubor(cesta_ini, nejvetsi_konfigurace, [&obsah](const precteny_soubor&) {
+            return std::optional<novy_obsah>({*obsah, {}});
+        }));
 }
 
 } // namespace tarvik

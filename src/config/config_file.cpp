@@ -73,6 +73,12 @@ cteni_konfigurace::cteni_konfigurace(const QString& cesta) {
         obsah_.emplace(soubor.obsah);
 }
 
+cteni_konfigurace cteni_konfigurace::z_obsahu(QByteArrayView obsah) {
+    cteni_konfigurace k;
+    k.obsah_.emplace(obsah);
+    return k;
+}
+
 QString cteni_konfigurace::cti(QStringView sekce, QStringView klic, const QString& vychozi,
                                int kapacita) const {
     const auto hodnota = obsah_ ? obsah_->najdi(na_cp1250(sekce), na_cp1250(klic)) : std::nullopt;
@@ -141,17 +147,18 @@ QString cti_hash_hesla(const QString& cesta) {
 
 bool zapis_hodnotu(const QString& cesta, QStringView sekce, QStringView klic,
                    const QString& hodnota) {
-    const auto soubor = precti_konfiguraci(cesta);
-    if (soubor.stav == stav_cteni::odmitnut)
-        return false; // a file that cannot be read whole must not be replaced by a part of it
-    const auto novy =
-        ini::nastav_hodnotu(soubor.obsah, na_cp1250(sekce), na_cp1250(klic), na_cp1250(hodnota));
-    if (!novy)
-        return false;
-    if (soubor.stav == stav_cteni::precten && *novy == soubor.obsah)
-        return true;
-    return zapis_soubor(cesta, *novy, odkazy::nasledovat,
-                        ini::doplnena_na_delku(soubor.obsah, *novy));
+    const QByteArray s = na_cp1250(sekce), k = na_cp1250(klic), h = na_cp1250(hodnota);
+    return zmen_soubor(cesta, nejvetsi_konfigurace,
+                       [&](const precteny_soubor& stary) -> std::optional<novy_obsah> {
+                           // A file that cannot be read whole must not be replaced by a part of it.
+                           if (stary.stav == stav_cteni::odmitnut)
+                               return std::nullopt;
+                           auto novy = ini::nastav_hodnotu(stary.obsah, s, k, h);
+                           if (!novy)
+                               return std::nullopt;
+                           auto na_miste = ini::doplnena_na_delku(stary.obsah, *novy);
+                           return novy_obsah{*std::move(novy), std::move(na_miste)};
+                       });
 }
 
 bool zapis_nazev_zalozky(const QString& cesta, int zalozka, const QString& nazev) {
@@ -226,7 +233,23 @@ QByteArray vychozi_konfigurace() {
 }
 
 bool vytvor_konfiguracni_soubor(const QString& cesta) {
-    return zapis_soubor(cesta, vychozi_konfigurace(), odkazy::nasledovat);
+    // A file that another program made meanwhile stays.
+    return zmen_soubor(cesta, nejvetsi_konfigurace,
+                       [](const precteny_soubor& stary) -> std::optional<novy_obsah> {
+                           if (stary.stav == stav_cteni::chybi)
+                               return novy_obsah{vychozi_konfigurace(), {}};
+                           if (stary.stav == stav_cteni::precten)
+                               return novy_obsah{stary.obsah, {}};
+                           return std::nullopt;
+                       });
+}
+
+bool je_konfigurace(QByteArrayView obsah) {
+    const auto ridici = [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && !QByteArrayView(" \t\r\n\v\f").contains(c);
+    };
+    return std::none_of(obsah.begin(), obsah.end(), ridici) &&
+           !cteni_konfigurace::z_obsahu(obsah).poskozena();
 }
 
 } // namespace tarvik

@@ -35,6 +35,8 @@ inline const QString neprirazeno = QStringLiteral("---");
 class cteni_konfigurace {
 public:
     explicit cteni_konfigurace(const QString& cesta);
+    // The configuration that the bytes `obsah` would be as the file.
+    static cteni_konfigurace z_obsahu(QByteArrayView obsah);
 
     // The value of `klic` in section `sekce` cut to kapacita - 1 characters, or `vychozi` when the
     // file, the section or the key is missing. A key present with an empty value reads as empty;
@@ -63,6 +65,7 @@ public:
     bool poskozena() const;
 
 private:
+    cteni_konfigurace() = default;
     std::optional<ini::rejstrik> obsah_; // the file's values, indexed once
 };
 
@@ -75,8 +78,9 @@ QString cti_hash_hesla(const QString& cesta);
 
 // Writes one value: replaces the key's value in place, adds the key at the end of its section, or
 // adds the section at the end of the file; creates a missing file. Every other byte of the file is
-// kept. A failed write leaves the old file byte for byte as it was (see zapis_soubor); a link in
-// the file's place stays and its target is written. Blanks at either end of the value, which no
+// kept, and so is every value that another program writes at the same time. A failed write leaves
+// the old file byte for byte as it was (see zmen_soubor); a link in the file's place stays and its
+// target is written. Blanks at either end of the value, which no
 // reader sees, are not written, nor are CR and LF inside it, which would split its line. Returns
 // false on failure (the program does not report it); a file that exists but cannot be read whole is
 // never rewritten.
@@ -103,9 +107,15 @@ QByteArray vychozi_konfigurace();
 // junk, a file whose lines end with CR alone). Such a file is never replaced by the default file.
 bool konfigurace_poskozena(const QString& cesta);
 
-// Writes the default file to `cesta`, also through a link whose target does not exist yet.
-// Returns false when it could not be written whole; then no half-written file is left behind.
+// Writes the default file to `cesta`, also through a link whose target does not exist yet; a file
+// that another program made there meanwhile is kept. Returns false when it could not be written
+// whole; then no half-written file is left behind.
 bool vytvor_konfiguracni_soubor(const QString& cesta);
+
+// Whether the bytes `obsah` may take the configuration file's place (a restore): text with no
+// control characters but blanks and line breaks that the program would not call damaged. An empty
+// file, binary content or a file of another kind is none.
+bool je_konfigurace(QByteArrayView obsah);
 
 inline const QString zprava_chybi_konfigurace = QStringLiteral(
     "Konfigurační soubor nenalezen. Vytvořen nový s implicitními hodnotami. Pro správnou funkci "

@@ -119,11 +119,12 @@ QString cesta_zalohy() {
     return je_na_jinem_svazku(slozka) ? slozka + QStringLiteral("tarvik.ini") : QString();
 #else
     // dosdevices/a: is a link to a folder on the removable medium or a share, or the mount point
-    // itself.
-    const QFileInfo disketa(slozka_programu() + QStringLiteral("/dosdevices/a:"));
-    const QString slozka = disketa.isSymLink() || disketa.exists()
-                               ? disketa.canonicalFilePath() // empty when the link points nowhere
-                               : QFileInfo(QStringLiteral("/media/floppy")).canonicalFilePath();
+    // itself. Only the administrator's links lead there: one that anyone else could have made on
+    // the way (an operator's on a medium that operators may write) leaves no medium at all.
+    const QString disketa = slozka_programu() + QStringLiteral("/dosdevices/a:");
+    const QFileInfo info(disketa);
+    const QString slozka = slozka_spravce(
+        info.isSymLink() || info.exists() ? disketa : QStringLiteral("/media/floppy"));
     return je_na_jinem_svazku(slozka) ? slozka + QStringLiteral("/tarvik.ini") : QString();
 #endif
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace tarvik {
@@ -21,29 +22,58 @@ struct precteny_soubor {
     QByteArray obsah;
 };
 
-// Reads the ordinary file at `cesta` whole. Nothing but an ordinary file is read: a folder, a
-// FIFO or a device is refused without waiting on it, as is a file larger than `nejvic` bytes (of
-// which no more than `nejvic` + 1 bytes are read) and a file that cannot be read to its end.
+// Reads the ordinary file at `cesta` whole. Nothing but an ordinary file with a single name is
+// read: a folder, a FIFO or a device is refused without waiting on it, as is a file that has a
+// second name (a hard link, through which it may be anyone's file), a file larger than `nejvic`
+// bytes (of which no more than `nejvic` + 1 bytes are read) and a file that cannot be read to its
+// end.
 precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz);
 
-// Replaces the file at `cesta` with `obsah` so that a failure at any point, a kill included, leaves
-// the old file byte for byte as it was (or leaves no file where there was none):
-// - where the folder takes a new file, the bytes go to a temporary file beside it, are flushed,
-//   checked and synced to disk, and the temporary file is renamed over the old one. It keeps the
-//   old file's permissions, but never more than reading and writing by owner and group and reading
-//   by others (no execution, setuid, setgid or sticky bits); a new file is shared with the
-//   folder's group when the folder is group-writable. Temporary files that killed writes left
-//   beside the file are removed first.
-// - where it does not (no permission, no free inode, a name too long for a temporary name) but
-//   the file exists and is writable, the file is written in place with `obsah_na_miste` (a null
-//   view: `obsah`), which must be at least as long as the old file: the bytes that differ are
-//   written with one write, and only when they lie within one 4096-byte page of the file, as only
-//   such a write cannot be cut short by a kill. Otherwise the write is refused.
-// The file itself is always opened without following a link at its place: with
-// odkazy::nasledovat the administrator's links lead to it and stay links, any other link there is
-// refused, as is anything else than an ordinary file. Returns whether the new content is in place.
-bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz,
-                  QByteArrayView obsah_na_miste = {});
+// What a change makes of a file: its new content and, for a write in place, the same brought to
+// at least the old length (see zmena_na_miste; null: `obsah`).
+struct novy_obsah {
+    QByteArray obsah;
+    QByteArray na_miste;
+};
+// The change itself: the new content made from the old one (read as precti_soubor reads it, within
+// the size limit that zmen_soubor is given), or nothing to refuse the change.
+using zmena_souboru = std::function<std::optional<novy_obsah>(const precteny_soubor& stary)>;
+
+// Changes the file at `cesta`, the administrator's links followed (see konec_odkazu), so that no
+// change is lost and a failure at any point, a kill included, leaves the old file byte for byte as
+// it was (or no file where there was none):
+// - Programs changing the file at once take turns: the file is locked from the reading of its old
+//   content to its replacement. A program that finds it locked waits, at most a few seconds (then
+//   the change is refused). A file that appears while a missing one is being made is not
+//   replaced: the change is made again, of that file. (Windows has no such lock: there a change
+//   in place is refused when the file changed since it was read.)
+// - Where the folder takes a new file, the new content goes to a temporary file beside it (named
+//   by docasny_soubor), is flushed, checked and synced to disk, and is renamed over the old file.
+//   It keeps the old file's permissions, but never more than reading and writing by owner and group
+//   (no access for others, no execution, setuid, setgid or sticky bits); a new file is shared
+//   with the folder's group when the folder is group-writable.
+// - Where it does not (no permission, no free inode, a name too long for a temporary name) but the
+//   file exists and is writable, the file is written in place: the bytes that differ are written
+//   with one write, and only when they lie within one 4096-byte page of the file, as only such a
+//   write cannot be cut short by a kill. Otherwise the change is refused.
+// Nothing but an ordinary file with a single name is changed: any other link at its place, a
+// second name, a folder, a FIFO or a device is refused, as is a file that cannot be opened.
+// Returns whether the new content is in place (true at once when nothing changes).
+bool zmen_soubor(const QString& cesta, qint64 nejvic, const zmena_souboru& zmena);
+
+// Replaces the file at `cesta` with `obsah` as zmen_soubor does, for a copy that no other program
+// changes (the backup on its medium): without a lock, and a link at its place is refused.
+bool zapis_soubor(const QString& cesta, QByteArrayView obsah);
+
+// The temporary file of a write of the file `cil`: a hidden name of the program's own making that
+// no one gives a copy, in the same folder, "." and the file's name, ".zapis-" and a number in
+// hexadecimal (".tarvik.ini.zapis-1a2b"). A change of an existing file names it by that file's
+// number on its device, which one change at a time uses (the holder of the file's lock; on
+// Windows, which has no such lock, the change that has it open): the temporary file that a killed
+// change left is removed by the next change of the file, and nothing else in the folder is ever
+// looked at. Any other write (a missing file, the backup) takes a random number, and removes
+// nothing.
+QString docasny_soubor(const QString& cil, quint64 cislo);
 
 // The bytes [od, po) of `novy` that replace those of `stary` when `novy` is written over it in
 // place, as one write that a kill cannot cut short: only where `novy` is no shorter (the file is
@@ -56,16 +86,18 @@ struct usek_zmeny {
 };
 std::optional<usek_zmeny> zmena_na_miste(QByteArrayView stary, QByteArrayView novy);
 
-// Whether `jmeno` names one of the temporary files that a write of the file named `cil` makes
-// beside it: `cil`, a dot and six lowercase hexadecimal digits.
-bool je_docasny(const QString& jmeno, const QString& cil);
-
 // The path that the administrator's chain of links at `cesta` leads to, also when its last target
 // does not exist; `cesta` itself when it is no link. A link is the administrator's when it lies in
-// a folder that no one but the folder's owner may write (the program's folder, dosdevices/): a
-// link in a folder that a group shares, such as the operators' configuration folder, is where the
-// chain ends, and it is then refused by every read and write.
+// a folder that only root or the program's own user may change (the program's folder,
+// dosdevices/): a link that anyone else could have made, in a folder that a group shares (such as
+// the operators' configuration folder) or that is another account's, is where the chain ends, and
+// it is then refused by every read and write.
 QString konec_odkazu(const QString& cesta);
+
+// The folder that `cesta` names, with every link on the way resolved as the system resolves it,
+// but only where it is the administrator's (see konec_odkazu); empty when another link lies on the
+// way or the folder does not exist.
+QString slozka_spravce(const QString& cesta);
 
 // What tells one file or folder from every other, whichever path, hard link or mount leads to it:
 // its device and its number on the device.

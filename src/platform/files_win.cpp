@@ -1,9 +1,10 @@
 // Reading and replacing files on Windows (files.h), with the system's own calls: a temporary file
-// flushed to the disk and moved over the old one, or the old one written in place.
+// flushed to the disk and moved over the old one, or the old one written in place. Windows keeps
+// no lock between reading a file and moving another over it: changes made at the same moment by
+// two programs are not serialised here.
 
 #include "platform/files.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -52,13 +53,20 @@ HANDLE otevri(const QString& cesta, DWORD pristup, DWORD sdileni, DWORD jak, odk
                          nullptr);
 }
 
-// An ordinary file on a disk, no folder, device, pipe or link; its size.
-std::optional<qint64> velikost_obycejneho(HANDLE h) {
+// An ordinary file on a disk with one name: no folder, device, pipe or link, nor a file with a
+// second name (a hard link). Its size and its number on the volume.
+struct obycejny_soubor {
+    qint64 velikost = 0;
+    quint64 cislo = 0;
+};
+std::optional<obycejny_soubor> obycejny(HANDLE h) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        info.nNumberOfLinks != 1)
         return std::nullopt;
-    return qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    return obycejny_soubor{qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+                           quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
 }
 
 bool zapis_vse(HANDLE h, QByteArrayView bajty, qint64 kde) {
@@ -95,57 +103,98 @@ bool cti_az(HANDLE h, QByteArray& obsah, qint64 nejvic) {
     return true;
 }
 
-// Writes `novy` over the file in place, where one write can do it (see zmena_na_miste).
-bool zapis_na_miste(const QString& cesta, QByteArrayView novy, odkazy odkaz) {
-    popisovac f(otevri(cesta, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, odkaz));
-    const auto velikost = f.platny() ? velikost_obycejneho(f.h()) : std::nullopt;
-    QByteArray stary;
-    if (!velikost || !cti_az(f.h(), stary, *velikost) || stary.size() != *velikost)
+// Reads the open file whole, when it is no larger than `nejvic`.
+precteny_soubor precti_otevreny(HANDLE h, const std::optional<obycejny_soubor>& soubor,
+                                qint64 nejvic) {
+    precteny_soubor vysledek{stav_cteni::odmitnut, {}};
+    if (!soubor || soubor->velikost > nejvic)
+        return vysledek;
+    // The size may change while the file is read: at most one byte more than allowed is read.
+    if (!cti_az(h, vysledek.obsah, nejvic + 1) || vysledek.obsah.size() > nejvic)
+        return {stav_cteni::odmitnut, {}};
+    vysledek.stav = stav_cteni::precten;
+    return vysledek;
+}
+
+// Writes `novy` over the file in place, where one write can do it (see zmena_na_miste) over the
+// content `stary` that the change was made of.
+bool zapis_na_miste(const QString& cesta, QByteArrayView stary, QByteArrayView novy) {
+    popisovac f(otevri(cesta, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                       odkazy::odmitnout));
+    const auto soubor = f.platny() ? obycejny(f.h()) : std::nullopt;
+    QByteArray ted;
+    if (!soubor || !cti_az(f.h(), ted, soubor->velikost) || ted != stary)
         return false;
     const auto zmena = zmena_na_miste(stary, novy);
     return zmena && zapis_vse(f.h(), novy.sliced(zmena->od, zmena->po - zmena->od), zmena->od) &&
            ::FlushFileBuffers(f.h()) && f.zavri();
 }
 
-// Removes what writes killed before their move left beside `cil`, once they are a minute old. A
-// temporary file that a write still has open cannot be deleted: it opens them sharing nothing.
-void uklid_docasne(const QString& cil) {
-    const QFileInfo info(cil);
-    const QDateTime stari = QDateTime::currentDateTime().addSecs(-60);
-    for (const QFileInfo& soubor : info.absoluteDir().entryInfoList(
-             {info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System))
-        if (je_docasny(soubor.fileName(), info.fileName()) && soubor.lastModified() < stari)
-            ::DeleteFileW(nativni(soubor.filePath()).c_str());
-}
+enum class nahrazeni { hotovo, selhalo, bez_noveho_souboru, soubor_se_objevil };
 
-// Writes a temporary file beside `cil` and moves it over `cil`, straight through to the disk.
-// Returns nothing when the folder takes no new file, or the old file cannot be replaced (a
+// Writes a temporary file beside `cil` (named by `cislo`, or at random) and moves it over `cil`
+// (with `existuje`; otherwise only into the empty place), straight through to the disk.
+// bez_noveho_souboru when the folder takes no new file, or the old file cannot be replaced (a
 // scanner holding it, rights to write but not to delete it), so that the caller may write in
 // place.
-std::optional<bool> zapis_nahrazenim(const QString& cil, QByteArrayView obsah) {
-    uklid_docasne(cil);
+nahrazeni zapis_nahrazenim(const QString& cil, QByteArrayView obsah, bool existuje,
+                           std::optional<quint64> cislo) {
     QString docasny;
     HANDLE novy = INVALID_HANDLE_VALUE;
-    for (int pokus = 0; novy == INVALID_HANDLE_VALUE && pokus < 100; ++pokus) {
-        docasny = cil + QStringLiteral(".%1").arg(QRandomGenerator::global()->generate() & 0xffffff,
-                                                  6, 16, QLatin1Char('0'));
-        // The new file takes its rights from the folder, as any file the program makes.
+    if (cislo) {
+        docasny = docasny_soubor(cil, *cislo);
+        // What a killed change of this file left. A change busy with it has it open sharing
+        // nothing: then it stays, and this change is refused.
+        ::DeleteFileW(nativni(docasny).c_str());
         novy = otevri(docasny, GENERIC_WRITE, 0, CREATE_NEW, odkazy::odmitnout);
-        if (novy == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
-            return std::nullopt;
+        if (novy == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS)
+            return nahrazeni::selhalo;
+    } else {
+        for (int pokus = 0; novy == INVALID_HANDLE_VALUE && pokus < 100; ++pokus) {
+            docasny = docasny_soubor(cil, QRandomGenerator::global()->generate());
+            // The new file takes its rights from the folder, as any file the program makes.
+            novy = otevri(docasny, GENERIC_WRITE, 0, CREATE_NEW, odkazy::odmitnout);
+            if (novy == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+                break;
+        }
     }
     if (novy == INVALID_HANDLE_VALUE)
-        return std::nullopt;
+        return nahrazeni::bez_noveho_souboru;
     popisovac f(novy);
     const bool zapsano = zapis_vse(f.h(), obsah, 0) && ::FlushFileBuffers(f.h()) && f.zavri();
-    if (zapsano && ::MoveFileExW(nativni(docasny).c_str(), nativni(cil).c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    if (zapsano &&
+        ::MoveFileExW(nativni(docasny).c_str(), nativni(cil).c_str(),
+                      (existuje ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
+        return nahrazeni::hotovo;
+    const DWORD chyba = ::GetLastError();
     f.zavri();
     ::DeleteFileW(nativni(docasny).c_str());
     if (!zapsano)
-        return false; // the disk took no new content: the old file stays as it is
-    return std::nullopt;
+        return nahrazeni::selhalo; // the disk took no new content: the old file stays as it is
+    if (!existuje && (chyba == ERROR_ALREADY_EXISTS || chyba == ERROR_FILE_EXISTS))
+        return nahrazeni::soubor_se_objevil;
+    return nahrazeni::bez_noveho_souboru;
+}
+
+// The file at `cil` as a change finds it: missing, read, or refused (no ordinary file of one name,
+// unopenable); its number on the volume.
+struct nalezeny_soubor {
+    precteny_soubor stary;
+    quint64 cislo = 0;
+};
+std::optional<nalezeny_soubor> najdi(const QString& cil, qint64 nejvic) {
+    popisovac f(otevri(cil, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       OPEN_EXISTING, odkazy::odmitnout));
+    if (!f.platny()) {
+        const DWORD chyba = ::GetLastError();
+        if (chyba == ERROR_FILE_NOT_FOUND || chyba == ERROR_PATH_NOT_FOUND)
+            return nalezeny_soubor{};
+        return std::nullopt;
+    }
+    const auto soubor = obycejny(f.h());
+    if (!soubor)
+        return std::nullopt;
+    return nalezeny_soubor{precti_otevreny(f.h(), soubor, nejvic), soubor->cislo};
 }
 
 } // namespace
@@ -160,15 +209,7 @@ precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz)
                     : stav_cteni::odmitnut,
                 {}};
     }
-    const auto velikost = velikost_obycejneho(f.h());
-    precteny_soubor vysledek{stav_cteni::odmitnut, {}};
-    if (!velikost || *velikost > nejvic)
-        return vysledek;
-    // The size may change while the file is read: at most one byte more than allowed is read.
-    if (!cti_az(f.h(), vysledek.obsah, nejvic + 1) || vysledek.obsah.size() > nejvic)
-        return {stav_cteni::odmitnut, {}};
-    vysledek.stav = stav_cteni::precten;
-    return vysledek;
+    return precti_otevreny(f.h(), obycejny(f.h()), nejvic);
 }
 
 std::optional<identita_souboru> identita(const QString& cesta) {
@@ -185,18 +226,49 @@ std::optional<identita_souboru> identita(const QString& cesta) {
                             (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
-bool zapis_soubor(const QString& cesta, QByteArrayView obsah, odkazy odkaz,
-                  QByteArrayView obsah_na_miste) {
-    const QString cil = odkaz == odkazy::nasledovat ? konec_odkazu(cesta) : cesta;
-    const DWORD atributy = ::GetFileAttributesW(nativni(cil).c_str());
-    const bool existuje = atributy != INVALID_FILE_ATTRIBUTES;
-    if (!existuje && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+bool zmen_soubor(const QString& cesta, qint64 nejvic, const zmena_souboru& zmena) {
+    const QString cil = konec_odkazu(cesta);
+    for (int pokus = 0; pokus < 100; ++pokus) {
+        const auto soubor = najdi(cil, nejvic);
+        if (!soubor)
+            return false;
+        const auto novy = zmena(soubor->stary);
+        if (!novy)
+            return false;
+        if (soubor->stary.stav == stav_cteni::precten && novy->obsah == soubor->stary.obsah)
+            return true;
+        const bool existuje = soubor->stary.stav != stav_cteni::chybi;
+        switch (zapis_nahrazenim(cil, novy->obsah, existuje,
+                                 existuje ? std::optional(soubor->cislo) : std::nullopt)) {
+        case nahrazeni::hotovo:
+            return true;
+        case nahrazeni::selhalo:
+            return false;
+        case nahrazeni::soubor_se_objevil:
+            continue;
+        case nahrazeni::bez_noveho_souboru:
+            return soubor->stary.stav == stav_cteni::precten &&
+                   zapis_na_miste(cil, soubor->stary.obsah,
+                                  novy->na_miste.isNull() ? novy->obsah : novy->na_miste);
+        }
+    }
+    return false;
+}
+
+bool zapis_soubor(const QString& cesta, QByteArrayView obsah) {
+    const auto soubor = najdi(cesta, obsah.size());
+    if (!soubor)
         return false;
-    if (existuje && (atributy & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    const bool existuje = soubor->stary.stav != stav_cteni::chybi;
+    switch (zapis_nahrazenim(cesta, obsah, existuje, std::nullopt)) {
+    case nahrazeni::hotovo:
+        return true;
+    case nahrazeni::bez_noveho_souboru:
+        return soubor->stary.stav == stav_cteni::precten &&
+               zapis_na_miste(cesta, soubor->stary.obsah, obsah);
+    default:
         return false;
-    if (const auto nahrazeno = zapis_nahrazenim(cil, obsah))
-        return *nahrazeno;
-    return existuje && zapis_na_miste(cil, obsah_na_miste.isNull() ? obsah : obsah_na_miste, odkaz);
+    }
 }
 
 } // namespace tarvik

@@ -10,10 +10,10 @@ QString slozka_programu();
 void nastav_slozku_programu(const QString& slozka);
 
 // Qt also looks for its plugins in the executable's folder. On Linux none belong there (the
-// system's plugin folders, which root alone writes, hold them), so from the call on that folder
-// is no longer searched: whatever lands in it is never loaded as code. Call it right after the
-// application object is made. On Windows the plugins live beside the program, in a folder only
-// administrators write, and stay there.
+// system's plugin folder, which root alone writes, holds them), so that folder is never searched,
+// the platform plugin's search included: whatever lands in it is never loaded as code. Call it
+// before the application object is made. On Windows the plugins live beside the program, in a
+// folder only administrators write, and stay there.
 void pluginy_jen_ze_systemu();
 
 // The configuration file tarvik.ini. It is beside the program when it is there (the old

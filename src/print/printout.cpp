@@ -121,15 +121,15 @@ bool tiskni_stykace(tiskova_plocha& plocha, const QString& cesta_ini) {
 }
 
 QString soubor_tisku_bez_tiskarny() {
-    QString slozka;
-    for (const auto misto : {QStandardPaths::DocumentsLocation, QStandardPaths::HomeLocation,
-                             QStandardPaths::TempLocation}) {
-        slozka = QStandardPaths::writableLocation(misto);
+    // Never a folder that other accounts share (such as /tmp), where another account's link may
+    // wait at the name.
+    for (const auto misto : {QStandardPaths::DocumentsLocation, QStandardPaths::HomeLocation}) {
+        const QString slozka = QStandardPaths::writableLocation(misto);
         if (!slozka.isEmpty() && QDir().mkpath(slozka) && QFileInfo(slozka).isWritable())
-            break;
+            return slozka + QStringLiteral("/tarvik-stykace-%1.pdf")
+                                .arg(dnesni_datum().toString(Qt::ISODate));
     }
-    return slozka +
-           QStringLiteral("/tarvik-stykace-%1.pdf").arg(dnesni_datum().toString(Qt::ISODate));
+    return {};
 }
 
 chranena_mista chranena_mista_tisku(const QString& cesta_ini) {

@@ -37,8 +37,8 @@ void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber,
 volba_tiskarny dialog_tisku(QWidget* rodic);
 
 // Where the table goes when no printer is installed: tarvik-stykace-<year>-<month>-<day>.pdf,
-// dated today, in the user's documents folder, made when missing; where that cannot be, in the
-// home folder or else the temporary folder.
+// dated today, in the user's documents folder, made when missing, or else in the home folder.
+// Empty when neither can be written: the print dialog then asks where the file goes.
 QString soubor_tisku_bez_tiskarny();
 
 // What a printout must never reach: the configuration file and its backup, and anything in or

@@ -30,7 +30,27 @@ done
 work=$(mktemp -d /tmp/tarvik-package.XXXXXX)
 root=$work/root
 pids=()
+# ---- the kernel's link protection, off while the operators' attacks run ----
+# Some sites run without fs.protected_hardlinks and fs.protected_symlinks, which keep an account
+# from linking to another's files in shared folders. The attacks run with both off, as there; the
+# values found are put back afterwards, also when the test fails (cleanup).
+links_found=""
+links_unprotected() {
+    [ -n "$links_found" ] ||
+        links_found="$(cat /proc/sys/fs/protected_hardlinks) $(cat /proc/sys/fs/protected_symlinks)"
+    echo 0 >/proc/sys/fs/protected_hardlinks && echo 0 >/proc/sys/fs/protected_symlinks ||
+        fail "cannot switch the kernel's link protection off"
+}
+links_protected_again() {
+    [ -n "$links_found" ] || return 0
+    set -- $links_found
+    echo "$1" >/proc/sys/fs/protected_hardlinks
+    echo "$2" >/proc/sys/fs/protected_symlinks
+    links_found=""
+}
+
 cleanup() {
+    links_protected_again || true
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
     for m in "$root/dev/pts" "$root/proc"; do
@@ -135,9 +155,11 @@ ini=$root/var/lib/tarvik/tarvik.ini
 [ -f "$ini" ] && [ ! -L "$ini" ] || fail "the first start wrote no /var/lib/tarvik/tarvik.ini"
 [ -L "$root/opt/tarvik/tarvik.ini" ] || fail "the first start replaced the link"
 grep -q '^heslo=' "$ini" || fail "the first start wrote no default file"
-[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ana:tarvik 664" ] ||
-    fail "the new configuration is $(owner_mode /var/lib/tarvik/tarvik.ini), not ana:tarvik 664"
-echo "first start: default file written through the link, status query on the line: ok"
+[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ana:tarvik 660" ] ||
+    fail "the new configuration is $(owner_mode /var/lib/tarvik/tarvik.ini), not ana:tarvik 660"
+# It holds the password's hash: an account outside the group reads nothing of it.
+as_user eva cat /opt/tarvik/tarvik.ini >/dev/null 2>&1 && fail "a non-operator read the configuration"
+echo "first start: default file written through the link, the group's alone, status query on the line: ok"
 
 # ---- a later change by another operator: through the link, which stays ----
 as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac5 Čerpadlo ||
@@ -146,8 +168,8 @@ as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac5 Če
 grep -q $'^stykac5=\xc8erpadlo\r$' "$ini" || fail "the change is not in /var/lib/tarvik/tarvik.ini"
 [ "$(ls -A "$root/var/lib/tarvik")" = tarvik.ini ] ||
     fail "left in /var/lib/tarvik: $(ls -A "$root/var/lib/tarvik")"
-[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ben:tarvik 664" ] ||
-    fail "a change left the file $(owner_mode /var/lib/tarvik/tarvik.ini), not ben:tarvik 664"
+[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ben:tarvik 660" ] ||
+    fail "a change left the file $(owner_mode /var/lib/tarvik/tarvik.ini), not ben:tarvik 660"
 echo "later change through the link: ok"
 
 # An administrator who closes the folder to new files leaves the operators the file itself: a
@@ -162,18 +184,19 @@ chmod 2775 "$root/var/lib/tarvik"
 echo "change in place in a folder closed to new files: ok"
 
 # ---- operators kept apart: what one operator puts into the shared folder ----
+links_unprotected
 cp "$ini" "$root/tmp/saved.ini"
 put_back() {
     in_root rm -f /var/lib/tarvik/tarvik.ini
-    in_root install -o ana -g tarvik -m 664 /tmp/saved.ini /var/lib/tarvik/tarvik.ini
+    in_root install -o ana -g tarvik -m 660 /tmp/saved.ini /var/lib/tarvik/tarvik.ini
 }
 # A setuid program with a configuration appended: the next writer's file gets no special bits.
 as_user ana sh -c 'cd /var/lib/tarvik && cp /usr/bin/id x && cat tarvik.ini >>x && chmod 4775 x &&
     mv -f x tarvik.ini' || fail "setting up the setuid file"
 as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini system heslo 123 ||
     fail "an operator could not change the password in a file another one made setuid"
-[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ben:tarvik 664" ] ||
-    fail "a write left the setuid file $(owner_mode /var/lib/tarvik/tarvik.ini), not ben:tarvik 664"
+[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "ben:tarvik 660" ] ||
+    fail "a write left the setuid file $(owner_mode /var/lib/tarvik/tarvik.ini), not ben:tarvik 660"
 echo "a setuid file loses its bits at the next write: ok"
 
 # A link to another operator's file: nothing is written or restored through it, and the program
@@ -193,6 +216,35 @@ state=$(as_user ben /tmp/tarvik_zapis_hodnoty --stav /opt/tarvik/tarvik.ini)
 put_back
 echo "a link to another operator's file: refused, reported damaged: ok"
 
+# ---- operators kept apart: one name, one file; changes made at once ----
+# A hard link to another operator's file where the folder takes no new file (the in-place path):
+# no change, no restore goes into it, and the program calls the configuration damaged.
+in_root rm -f /var/lib/tarvik/tarvik.ini
+as_user ana ln /home/ben/.bashrc /var/lib/tarvik/tarvik.ini || fail "setting up the hard link"
+chmod 2755 "$root/var/lib/tarvik"
+as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac5 x &&
+    fail "a setting was written into a file with a second name"
+as_user ben /tmp/tarvik_zapis_hodnoty --obnov /tmp/medium.ini /opt/tarvik/tarvik.ini &&
+    fail "a restore went into a file with a second name"
+chmod 2775 "$root/var/lib/tarvik"
+[ "$(sha256sum <"$bashrc")" = "$bashrc_before" ] || fail "another operator's file was changed"
+state=$(as_user ben /tmp/tarvik_zapis_hodnoty --stav /opt/tarvik/tarvik.ini)
+[ "$state" = poskozena ] || fail "the configuration with a second name reads as $state"
+put_back
+# Two operators changing settings at once, 300 each: every change is in the file.
+as_user ana /tmp/tarvik_zapis_hodnoty --rada /opt/tarvik/tarvik.ini soubeh a 300 &
+ana_writes=$!
+as_user ben /tmp/tarvik_zapis_hodnoty --rada /opt/tarvik/tarvik.ini soubeh b 300 ||
+    fail "an operator's change was refused while another's were made"
+wait "$ana_writes" || fail "an operator's change was refused while another's were made"
+for w in a b; do
+    [ "$(grep -c "^$w[0-9]*=" "$ini")" = 300 ] || fail "changes made at once were lost"
+done
+[ "$(ls -A "$root/var/lib/tarvik")" = tarvik.ini ] ||
+    fail "left in /var/lib/tarvik: $(ls -A "$root/var/lib/tarvik")"
+put_back
+echo "a hard link refused, reported damaged; 600 changes of two operators at once all kept: ok"
+
 # ---- operators kept apart: root's reinstall ----
 # The old layout let the operators write /opt/tarvik: one left plugins and a device link there,
 # and links the configuration to a root-only file; root then installs the package again.
@@ -202,7 +254,17 @@ as_user ana sh -c 'mkdir /opt/tarvik/platforms /opt/tarvik/imageformats &&
     touch /opt/tarvik/platforms/libqxcb.so /opt/tarvik/imageformats/libqjpeg.so &&
     ln -s /tmp/ana /opt/tarvik/dosdevices/com2 &&
     ln -sf /etc/shadow /var/lib/tarvik/tarvik.ini' || fail "setting up the old layout"
+# The kept copy of an earlier configuration made a second name of a root-only file, and a name
+# that talks to root's terminal.
+as_user ana sh -c 'ln /etc/shadow /opt/tarvik/tarvik.ini.dpkg-old &&
+    touch "/opt/tarvik/$(printf "\033]2;ana\007\033[2J")"' || fail "setting up the old layout's names"
 in_root dpkg -i /tmp/tarvik.deb >"$work/reinstall.log" 2>&1 || { cat "$work/reinstall.log"; fail "dpkg -i again"; }
+grep -q $'\033' "$work/reinstall.log" && fail "the maintainer scripts printed an operator's name raw"
+grep -q "removing .*033.*not part of the package" "$work/reinstall.log" ||
+    { cat "$work/reinstall.log"; fail "no message names the file with control characters"; }
+for d in /opt/tarvik /opt/tarvik/dosdevices; do
+    [ "$(owner_mode "$d")" = "root:root 755" ] || fail "a reinstall left $d $(owner_mode "$d")"
+done
 [ "$(owner_mode /etc/shadow)" = "$shadow_before" ] ||
     fail "a reinstall made /etc/shadow $(owner_mode /etc/shadow)"
 [ ! -e "$root/opt/tarvik/platforms" ] && [ ! -e "$root/opt/tarvik/imageformats" ] ||
@@ -216,12 +278,15 @@ writable=$(find "$root/opt/tarvik" ! -type l \( -perm /022 -o ! -user root -o ! 
 [ -z "$writable" ] || fail "writable by others than root under /opt/tarvik after a reinstall: $writable"
 # A hard link to a root-only file (which a system without link protection lets anyone make).
 in_root rm -f /var/lib/tarvik/tarvik.ini /opt/tarvik/dosdevices/com2
-in_root ln /etc/shadow /var/lib/tarvik/tarvik.ini
+as_user ana ln /etc/shadow /var/lib/tarvik/tarvik.ini || fail "setting up the hard link"
 in_root dpkg -i /tmp/tarvik.deb >>"$work/reinstall.log" 2>&1 || fail "dpkg -i over a hard link"
 [ "$(owner_mode /etc/shadow)" = "$shadow_before" ] ||
     fail "a reinstall over a hard link made /etc/shadow $(owner_mode /etc/shadow)"
+[ ! -e "$root/opt/tarvik/tarvik.ini.dpkg-old" ] ||
+    fail "a second name of a root-only file is kept as tarvik.ini.dpkg-old"
 put_back
-echo "reinstall: no link followed, the operator's leftovers gone or root's, each named: ok"
+links_protected_again
+echo "reinstall: no link followed, the operator's leftovers gone or root's, each named quoted: ok"
 
 # ---- remove keeps the configuration, purge removes it ----
 rm "$root/opt/tarvik/dosdevices/com1"
@@ -238,6 +303,8 @@ printf '[system]\r\ncom=3\r\n' >"$root/opt/tarvik/tarvik.ini"
 in_root dpkg -i /tmp/tarvik.deb >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
 grep -q '^com=3' "$ini" && [ -L "$root/opt/tarvik/tarvik.ini" ] ||
     fail "the earlier configuration in /opt/tarvik was not moved to /var/lib/tarvik"
+[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "root:tarvik 660" ] ||
+    fail "the moved configuration is $(owner_mode /var/lib/tarvik/tarvik.ini), not root:tarvik 660"
 echo "earlier configuration moved: ok"
 
 wait "$lintian_pid" || true

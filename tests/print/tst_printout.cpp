@@ -142,6 +142,21 @@ private Q_SLOTS:
                  QStringList{u"Tabulka stykačů byla uložena do souboru:\n"_s + nabizeny_soubor()});
     }
 
+    // Without a home folder that it may write, the print dialog offers no file at all, so that
+    // the operator says where the table goes: never a folder that other accounts share, such as
+    // the temporary one, where another account's link may wait.
+    void bez_domova() {
+        const QByteArray domov = qgetenv("HOME");
+        qputenv("HOME", "/proc/tarvik-bez-domova");
+        QString nabidnuto = u"-"_s;
+        menu_tisk_stykace(slozka_.ini(), [&](QPrinter& t) {
+            nabidnuto = t.outputFileName();
+            return false;
+        });
+        qputenv("HOME", domov);
+        QCOMPARE(nabidnuto, QString());
+    }
+
     // The chooser that "..." of the print dialog opens for a file deletes, renames and makes
     // nothing: an operator uses it without the password.
     void vyber_souboru_jen_vybira() {
