@@ -367,6 +367,7 @@ private Q_SLOTS:
         radek("backup of a damaged configuration", false, "damaged", "damaged");
         radek("backup of binary bytes", false, "binary", "damaged");
         radek("restore", true, "", "copied");
+        radek("restore over a damaged configuration", true, "damaged", "copied");
         radek("restore without diskette", true, "without diskette", "copy error");
         radek("restore without file", true, "without file", "copy error");
         radek("restore from a link", true, "link", "no configuration");
@@ -411,10 +412,10 @@ private Q_SLOTS:
             na_disketu = binarni;
         else if (pripad == "over the limit")
             na_disketu += QByteArray(nejvetsi_konfigurace + 1 - na_disketu.size(), ';');
-        slozka.write("tarvik.ini", obnova                ? ini
-                                   : pripad == "binary"  ? binarni
-                                   : pripad == "damaged" ? "\x00\xFF junk\r\n"_ba
-                                                         : ini);
+        slozka.write("tarvik.ini", obnova && pripad != "damaged" ? ini
+                                   : pripad == "binary"          ? binarni
+                                   : pripad == "damaged"         ? "\x00\xFF junk\r\n"_ba
+                                                                 : ini);
         slozka.write("tajne", "[system]\r\nheslo=7\r\n"); // a configuration not to be reached
         slozka.write(zaloha, na_disketu);
         QVERIFY(QDir().mkpath(slozka.file("dosdevices")) &&
@@ -437,7 +438,7 @@ private Q_SLOTS:
             zaznam << z.titulek + " | " + z.text;
         const QString info = "Tarvik - info | ", chyba = "Tarvik - chyba | ";
         QStringList ocekavane;
-        if (pripad != "damaged")
+        if (obnova || pripad != "damaged")
             ocekavane << info + (obnova ? test::texty::vlozte_zalohu : test::texty::vlozte_disketu);
         if (zprava == "copied")
             ocekavane << info + (obnova ? test::texty::obnoveno : test::texty::zalohovano);
