@@ -15,7 +15,7 @@ constexpr int vyska_radku = 480;    // twips between the rows
 constexpr int radku = 16;
 
 int sloupec(int i) {
-    return (i % mrizka_chlivku::na_zalozku) / radku;
+    return (i % chlivku_na_zalozku) / radku;
 }
 int radek(int i) {
     return i % radku;
@@ -36,7 +36,7 @@ QFont pismo_nazvu() {
 // The number text names a contactor only as plain digits from 0 to 127; "+5", " 5", "abc" or
 // "200" come from a hand-edited file and name none.
 int stykac_z_textu(const QString& text) {
-    if (text.isEmpty() || text.size() > 3)
+    if (text.isEmpty() || text.size() > kapacita::chlivek - 1)
         return -1;
     int n = 0;
     for (const QChar c : text) {
@@ -132,12 +132,12 @@ void mrizka_chlivku::showEvent(QShowEvent* udalost) {
 }
 
 vypinac* mrizka_chlivku::Check1(int i) {
-    priprav_zalozku(i / na_zalozku);
+    priprav_zalozku(i / chlivku_na_zalozku);
     return bunka(i).check;
 }
 
 pole_cisla* mrizka_chlivku::Text2(int i) {
-    priprav_zalozku(i / na_zalozku);
+    priprav_zalozku(i / chlivku_na_zalozku);
     if (!bunka(i).text2)
         vytvor_text2(i);
     return bunka(i).text2;
@@ -156,7 +156,7 @@ void mrizka_chlivku::priprav_zalozku(int z) {
 void mrizka_chlivku::vytvor_zalozku(int z) {
     stranka& s = strana(z);
     s.vytvorena = true;
-    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
+    for (int i = z * chlivku_na_zalozku; i < (z + 1) * chlivku_na_zalozku; ++i) {
         chlivek& c = bunka(i);
         const QPoint roh = misto_bunky(i).topLeft();
         c.check = new vypinac(s.widget, misto_check1(i).translated(-roh),
@@ -180,11 +180,12 @@ void mrizka_chlivku::vytvor_text2(int i) {
     chlivek& c = bunka(i);
     if (!pismo_cisel_)
         pismo_cisel_ = pole_cisla::pismo_pro(pismo_nazvu_, misto_text2(0).width());
-    c.text2 = new pole_cisla(strana(i / na_zalozku).widget, *pismo_cisel_);
+    c.text2 = new pole_cisla(strana(i / chlivku_na_zalozku).widget, *pismo_cisel_);
     c.text2->setObjectName(QStringLiteral("Text2_%1").arg(i));
     // Said with its value, the number: which cell of which tab it belongs to.
-    c.text2->setAccessibleName(
-        QStringLiteral("číslo stykače políčka %1, záložka %2").arg(i).arg(i / na_zalozku + 1));
+    c.text2->setAccessibleName(QStringLiteral("číslo stykače políčka %1, záložka %2")
+                                   .arg(i)
+                                   .arg(i / chlivku_na_zalozku + 1));
     c.text2->setProperty("chlivek", i);
     c.text2->installEventFilter(this);
     c.text2->setGeometry(misto_text2(i).translated(-posun_stranek()));
@@ -195,7 +196,7 @@ void mrizka_chlivku::vytvor_text2(int i) {
 
 void mrizka_chlivku::obnov_zalozku(int z) {
     strana(z).zastarala = false;
-    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i)
+    for (int i = z * chlivku_na_zalozku; i < (z + 1) * chlivku_na_zalozku; ++i)
         obnov_chlivek(i);
 }
 
@@ -379,7 +380,7 @@ bool mrizka_chlivku::lze_zamerit(int i, bool cislo) const {
 }
 
 void mrizka_chlivku::presun_fokus(int i, int klavesa, bool cislo) {
-    const int zacatek = i - i % na_zalozku;
+    const int zacatek = i - i % chlivku_na_zalozku;
     const int r = radek(i);
     int cil = -1;
     if (klavesa == Qt::Key_Up || klavesa == Qt::Key_Down) {
@@ -389,7 +390,8 @@ void mrizka_chlivku::presun_fokus(int i, int klavesa, bool cislo) {
                 cil = i - r + j;
     } else {
         const int krok = klavesa == Qt::Key_Right ? 1 : -1;
-        for (int s = sloupec(i) + krok; cil < 0 && s >= 0 && s < na_zalozku / radku; s += krok) {
+        for (int s = sloupec(i) + krok; cil < 0 && s >= 0 && s < chlivku_na_zalozku / radku;
+             s += krok) {
             // The same row, or the nearest row shown in that column (the upper one first).
             for (int vzdalenost = 0; cil < 0 && vzdalenost < radku; ++vzdalenost)
                 for (const int j : {r - vzdalenost, r + vzdalenost})
@@ -413,7 +415,7 @@ QPoint mrizka_chlivku::posun_stranek() const {
 void mrizka_chlivku::rozmisti(int z) {
     // Every page lies where the page shown lies.
     const QPoint posun = posun_stranek();
-    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
+    for (int i = z * chlivku_na_zalozku; i < (z + 1) * chlivku_na_zalozku; ++i) {
         const chlivek& c = bunka(i);
         c.check->setGeometry(misto_bunky(i).translated(-posun));
         if (c.text2)

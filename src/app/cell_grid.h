@@ -23,10 +23,6 @@ namespace tarvik {
 class mrizka_chlivku : public QTabWidget {
     Q_OBJECT
 public:
-    static constexpr int pocet_zalozek = 5;
-    static constexpr int na_zalozku = 64;
-    static constexpr int pocet_chlivku = pocet_zalozek * na_zalozku;
-
     explicit mrizka_chlivku(QWidget* rodic = nullptr);
 
     // Adds the five tabs (once); the tab control has none before.

@@ -213,7 +213,7 @@ bool frm_main::Form_Load() {
     linka_.spust_status_timer();
 
     // The last tab is selected at start; when it is hidden, the first tab shown.
-    const int posledni = mrizka_chlivku::pocet_zalozek - 1;
+    const int posledni = pocet_zalozek - 1;
     for (int z : {posledni, 0, 1, 2, 3}) {
         if (SSTab2().isTabVisible(z)) {
             SSTab2().setCurrentIndex(z);
@@ -311,7 +311,7 @@ void frm_main::inicializuj_zalozky() {
 
 void frm_main::inicializuj_zalozky(const cteni_konfigurace& konfigurace) {
     SSTab2().vytvor_zalozky();
-    for (int t = 1; t <= mrizka_chlivku::pocet_zalozek; ++t) {
+    for (int t = 1; t <= pocet_zalozek; ++t) {
         const bool zobrazena = konfigurace.zalozka_aktivni(t);
         SSTab2().setTabVisible(t - 1, zobrazena);
         SSTab2().setTabEnabled(t - 1, zobrazena);
@@ -329,7 +329,7 @@ void frm_main::inicializuj_chlivky() {
 
 void frm_main::inicializuj_chlivky(const cteni_konfigurace& konfigurace) {
     QHash<QString, QString> nazvy; // each contactor's name is looked up once
-    for (int i = 0; i < mrizka_chlivku::pocet_chlivku; ++i) {
+    for (int i = 0; i < pocet_chlivku; ++i) {
         const QString cislo = konfigurace.stykac_chlivku(i);
         auto nazev = nazvy.constFind(cislo);
         if (nazev == nazvy.cend())

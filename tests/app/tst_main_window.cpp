@@ -148,8 +148,10 @@ private Q_SLOTS:
               u"správnou funkci programu obnovte tento soubor ze zálohy."_s,
               "COM1");
         radek("empty", ""_ba, 1, poskozeny, "COM1");
-        radek("16 MiB, the largest file read", com2.leftJustified(16 << 20, ';'), 2, "", "COM2");
-        radek("a byte more", com2.leftJustified((16 << 20) + 1, ';'), 1, poskozeny, "COM1");
+        radek("16 MiB, the largest file read", com2.leftJustified(nejvetsi_konfigurace, ';'), 2, "",
+              "COM2");
+        radek("a byte more", com2.leftJustified(nejvetsi_konfigurace + 1, ';'), 1, poskozeny,
+              "COM1");
         radek("COM9, no password hash", "[system]\r\ncom=9\r\n"_ba, 9, "", "COM9");
         radek("com=10 read as 1", heslo + "com=10\r\n", 1, "", "COM1");
         radek("no port: COM1", heslo, 1, "", "COM1");
