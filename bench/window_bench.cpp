@@ -11,6 +11,7 @@
 #include "bench_support.h"
 #include "config/config_file.h"
 #include "platform/program_folder.h"
+#include "support/link_probe.h"
 #include "tarvik-sim/simulator.h"
 
 #include <QApplication>
@@ -88,7 +89,8 @@ struct sestava {
     }
     bool cekej_na_klid() {
         return cekej([this] {
-            return okno->spojeni().ocekavana_odpoved().isEmpty() && !okno->SSTab2().zamceno();
+            return test_linky(okno->spojeni()).ocekavana_odpoved().isEmpty() &&
+                   !okno->SSTab2().zamceno();
         });
     }
     void klikni(int i) {
@@ -159,7 +161,7 @@ void BM_klik_na_prvni_bajt(benchmark::State& state) {
     if (!pripraveno(s, state))
         return;
     hodiny::time_point zapsano;
-    QObject::connect(&s.okno->spojeni().com_port(), &seriovy_port::zapsano, [&] {
+    QObject::connect(&test_linky(s.okno->spojeni()).port(), &seriovy_port::zapsano, [&] {
         if (zapsano == hodiny::time_point{})
             zapsano = hodiny::now();
     });
