@@ -86,8 +86,8 @@ FAULTS = [
     # ---- src/app ----
     F("src/app/main_window.cpp", "linka_.posli_prikaz(n, SSTab2().zapnuto(i));", "linka_.posli_prikaz(i, SSTab2().zapnuto(i));", "A click sends the cell's index instead of its contactor's number"),
     F("src/app/main_window.cpp", "if (!linka_.otevri_port(konfigurace.port())) {", "if (!linka_.otevri_port(1)) {", "Start-up opens COM1 whatever system/com says"),
-    F("src/app/main_window.cpp", "for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_stykace_, menu_rs232_, menu_heslo_,", "for (QAction* a : {menu_uzivatelsky_, menu_zalozky_, menu_stykace_, menu_rs232_,", "The password change is offered in user mode"),
-    F("src/app/main_window.cpp", "const int posledni = pocet_zalozek - 1;", "const int posledni = 0;", "Start-up selects the first tab instead of the last"),
+    F("src/app/menu_bar.cpp", "for (QAction* a : {menu_uzivatelsky, menu_zalozky, menu_stykace, menu_rs232, menu_heslo,", "for (QAction* a : {menu_uzivatelsky, menu_zalozky, menu_stykace, menu_rs232,", "The password change is offered in user mode"),
+    F("src/app/cell_grid.cpp", "for (int z : {pocet_zalozek - 1, 0, 1, 2, 3}) {", "for (int z : {0, 1, 2, 3, pocet_zalozek - 1}) {", "Start-up selects the first tab instead of the last"),
     F("src/app/backup_dialogue.h", 'QStringLiteral("Soubor byl úspěšně zkopírován.  ")', 'QStringLiteral("Soubor byl úspěšně zkopírován.")', "The restore message loses its two trailing blanks"),
     F("src/app/backup_dialogue.cpp", "if (konfigurace_poskozena(cesta_ini)) {", "if (false) {", "A damaged configuration is backed up over the good backup"),
     F("src/app/cell_grid.cpp", "return n < pocet_stykacu ? n : -1;", "return n <= pocet_stykacu ? n : -1;", "A cell holding 128 switches a contactor the controller lacks"),

@@ -1,6 +1,7 @@
 #include "app/cell_grid.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QKeyEvent>
 #include <QProxyStyle>
 #include <QStyleOptionTab>
@@ -118,7 +119,7 @@ void mrizka_chlivku::vytvor_zalozky() {
     styl->setParent(this);
     tabBar()->setStyle(styl);
     // The pages move when the row of tabs appears, disappears or changes its height.
-    stranky_[0].widget->parentWidget()->installEventFilter(this);
+    stranky_[0].widget->parentWidget()->installEventFilter(&hlidac_stranek_);
     setCurrentIndex(pocet_zalozek - 1);
     connect(this, &QTabWidget::currentChanged, this, [this](int z) {
         if (z >= 0 && isVisible())
@@ -131,6 +132,40 @@ void mrizka_chlivku::showEvent(QShowEvent* udalost) {
     QTabWidget::showEvent(udalost);
 }
 
+void mrizka_chlivku::inicializuj_zalozky(const cteni_konfigurace& konfigurace) {
+    vytvor_zalozky();
+    for (int t = 1; t <= pocet_zalozek; ++t) {
+        const bool zobrazena = konfigurace.zalozka_aktivni(t);
+        setTabVisible(t - 1, zobrazena);
+        setTabEnabled(t - 1, zobrazena);
+        if (zobrazena)
+            setTabText(t - 1, konfigurace.nazev_zalozky(t));
+        // A hidden tab stays in the list that a screen reader reads out: it says it is hidden.
+        tabBar()->setAccessibleTabName(
+            t - 1, zobrazena ? QString() : QStringLiteral("skrytá záložka %1").arg(t));
+    }
+}
+
+void mrizka_chlivku::inicializuj_chlivky(const cteni_konfigurace& konfigurace) {
+    QHash<QString, QString> nazvy; // each contactor's name is looked up once
+    for (int i = 0; i < pocet_chlivku; ++i) {
+        const QString cislo = konfigurace.stykac_chlivku(i);
+        auto nazev = nazvy.constFind(cislo);
+        if (nazev == nazvy.cend())
+            nazev = nazvy.insert(cislo, konfigurace.nazev_stykace(cislo));
+        nastav_chlivek(i, cislo, *nazev);
+    }
+}
+
+void mrizka_chlivku::vyber_pocatecni_zalozku() {
+    for (int z : {pocet_zalozek - 1, 0, 1, 2, 3}) {
+        if (isTabVisible(z)) {
+            setCurrentIndex(z);
+            return;
+        }
+    }
+}
+
 vypinac* mrizka_chlivku::Check1(int i) {
     priprav_zalozku(i / chlivku_na_zalozku);
     return bunka(i).check;
@@ -138,8 +173,10 @@ vypinac* mrizka_chlivku::Check1(int i) {
 
 pole_cisla* mrizka_chlivku::Text2(int i) {
     priprav_zalozku(i / chlivku_na_zalozku);
-    if (!bunka(i).text2)
+    if (!bunka(i).text2) {
         vytvor_text2(i);
+        zobraz_chlivek(i);
+    }
     return bunka(i).text2;
 }
 
@@ -164,7 +201,7 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
         c.check->setObjectName(QStringLiteral("Check1_%1").arg(i));
         c.check->setFocusPolicy(Qt::StrongFocus);
         c.check->setProperty("chlivek", i);
-        c.check->installEventFilter(this);
+        c.check->installEventFilter(&hlidac_chlivku_);
 
         // Every change of value, whatever made it; the program's own changes are not reported.
         connect(c.check, &QCheckBox::toggled, this,
@@ -175,7 +212,7 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
 }
 
 // A number box is made when it is first to be shown (the administrator's view), as the user's
-// view never shows it.
+// view never shows it; zobraz_chlivek gives it its text.
 void mrizka_chlivku::vytvor_text2(int i) {
     chlivek& c = bunka(i);
     if (!pismo_cisel_)
@@ -187,22 +224,30 @@ void mrizka_chlivku::vytvor_text2(int i) {
                                    .arg(i)
                                    .arg(i / chlivku_na_zalozku + 1));
     c.text2->setProperty("chlivek", i);
-    c.text2->installEventFilter(this);
+    c.text2->installEventFilter(&hlidac_chlivku_);
     c.text2->setGeometry(misto_text2(i).translated(-posun_stranek()));
     setTabOrder(c.check, c.text2);
-    nastav_text(c.text2, c.cislo);
-    c.text2->setVisible(!c.skryte_cislo);
 }
 
 void mrizka_chlivku::obnov_zalozku(int z) {
     strana(z).zastarala = false;
     for (int i = z * chlivku_na_zalozku; i < (z + 1) * chlivku_na_zalozku; ++i)
-        obnov_chlivek(i);
+        zobraz_chlivek(i);
 }
 
-void mrizka_chlivku::obnov_chlivek(int i) {
-    const chlivek& c = bunka(i);
-    obnov_texty(i);
+// The one way from a cell's data to its controls (its tab is made). The texts are set only when
+// they changed: a screen reader hears every new name.
+void mrizka_chlivku::zobraz_chlivek(int i) {
+    chlivek& c = bunka(i);
+    if (c.texty_zastarale) {
+        c.texty_zastarale = false;
+        // The whole name in the tooltip, however narrow its box; a screen reader announces the
+        // switch by its contactor's name and number.
+        c.check->nastav_nazev(c.nazev);
+        c.check->setAccessibleName(
+            c.cislo == neprirazeno ? QStringLiteral("%1, bez stykače").arg(c.nazev)
+                                   : QStringLiteral("%1, stykač číslo %2").arg(c.nazev, c.cislo));
+    }
     ++nastavuje_program_;
     c.check->setChecked(c.zapnuto);
     --nastavuje_program_;
@@ -211,23 +256,10 @@ void mrizka_chlivku::obnov_chlivek(int i) {
     c.check->setVisible(!c.skryty_check);
     if (!c.text2 && !c.skryte_cislo)
         vytvor_text2(i);
-    else if (c.text2)
-        c.text2->setVisible(!c.skryte_cislo);
-}
-
-void mrizka_chlivku::obnov_texty(int i) {
-    chlivek& c = bunka(i);
-    if (!c.texty_zastarale)
-        return;
-    c.texty_zastarale = false;
-    if (c.text2)
+    if (c.text2) {
         nastav_text(c.text2, c.cislo);
-    // The whole name in the tooltip, however narrow its box; a screen reader announces the
-    // switch by its contactor's name and number.
-    c.check->nastav_nazev(c.nazev);
-    c.check->setAccessibleName(c.cislo == neprirazeno
-                                   ? QStringLiteral("%1, bez stykače").arg(c.nazev)
-                                   : QStringLiteral("%1, stykač číslo %2").arg(c.nazev, c.cislo));
+        c.text2->setVisible(!c.skryte_cislo);
+    }
 }
 
 void mrizka_chlivku::po_zmene() {
@@ -248,11 +280,8 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     c.nazev = nazev;
     c.stykac = stykac_z_textu(cislo);
     c.texty_zastarale = true;
-    if (c.check) {
-        obnov_texty(i);
-        c.check->nastav_znamy(stav_znamy_ || c.stykac < 0);
-        c.check->setEnabled(!zamceno_ && c.stykac >= 0);
-    }
+    if (c.check)
+        zobraz_chlivek(i);
 }
 
 bool mrizka_chlivku::nastav_stavy(const stavy_stykacu& stavy, bool znamy) {
@@ -290,7 +319,7 @@ void mrizka_chlivku::zamkni(bool zamknout) {
     drz_fokus_ = false;
 }
 
-void mrizka_chlivku::uzivatelsky_pohled() {
+void mrizka_chlivku::chlivky_uzivatelsky_mod() {
     for (chlivek& c : chlivky_) {
         if (c.cislo == neprirazeno)
             c.skryty_check = true;
@@ -299,7 +328,7 @@ void mrizka_chlivku::uzivatelsky_pohled() {
     po_zmene();
 }
 
-void mrizka_chlivku::administratorsky_pohled() {
+void mrizka_chlivku::chlivky_administratorsky_mod() {
     for (chlivek& c : chlivky_)
         c.skryty_check = c.skryte_cislo = false;
     po_zmene();
@@ -326,32 +355,31 @@ bool mrizka_chlivku::focusNextPrevChild(bool dalsi) {
     return drz_fokus_ || QTabWidget::focusNextPrevChild(dalsi);
 }
 
-bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
+bool mrizka_chlivku::udalost_stranek(QEvent* udalost) {
     const QEvent::Type typ = udalost->type();
-    if (stranky_[0].widget && objekt == stranky_[0].widget->parentWidget()) {
-        if (typ == QEvent::Move || typ == QEvent::Resize || typ == QEvent::Show) {
-            for (int z = 0; z < pocet_zalozek; ++z) {
-                if (strana(z).vytvorena)
-                    rozmisti(z);
-            }
-            // The tab shown gets its cells as soon as the window is up, before it is painted.
-            if (typ == QEvent::Show)
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        if (currentIndex() >= 0)
-                            priprav_zalozku(currentIndex());
-                    },
-                    Qt::QueuedConnection);
-        }
-        return QTabWidget::eventFilter(objekt, udalost);
+    if (typ != QEvent::Move && typ != QEvent::Resize && typ != QEvent::Show)
+        return false;
+    for (int z = 0; z < pocet_zalozek; ++z) {
+        if (strana(z).vytvorena)
+            rozmisti(z);
     }
-    const QVariant chlivek = objekt->property("chlivek");
-    if (!chlivek.isValid())
-        return QTabWidget::eventFilter(objekt, udalost);
-    const int i = chlivek.toInt();
-    const bool cislo = qobject_cast<pole_cisla*>(objekt) != nullptr;
-    const auto* klavesa = typ == QEvent::KeyPress ? static_cast<QKeyEvent*>(udalost) : nullptr;
+    // The tab shown gets its cells as soon as the window is up, before it is painted.
+    if (typ == QEvent::Show)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (currentIndex() >= 0)
+                    priprav_zalozku(currentIndex());
+            },
+            Qt::QueuedConnection);
+    return false;
+}
+
+bool mrizka_chlivku::udalost_chlivku(QObject* ovladac, QEvent* udalost) {
+    const int i = ovladac->property("chlivek").toInt();
+    const bool cislo = qobject_cast<pole_cisla*>(ovladac) != nullptr;
+    const auto* klavesa =
+        udalost->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(udalost) : nullptr;
     if (klavesa && !(klavesa->modifiers() & ~Qt::KeypadModifier)) {
         switch (klavesa->key()) {
         case Qt::Key_Up:
@@ -366,11 +394,11 @@ bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
     }
     const bool enter =
         klavesa && (klavesa->key() == Qt::Key_Return || klavesa->key() == Qt::Key_Enter);
-    if (cislo && (typ == QEvent::MouseButtonDblClick || enter)) {
+    if (cislo && (udalost->type() == QEvent::MouseButtonDblClick || enter)) {
         Q_EMIT vyber_cisla(i);
         return true;
     }
-    return QTabWidget::eventFilter(objekt, udalost);
+    return false;
 }
 
 bool mrizka_chlivku::lze_zamerit(int i, bool cislo) const {

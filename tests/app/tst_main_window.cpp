@@ -110,7 +110,7 @@ struct prostredi {
     }
     // Until the last status reply has been applied.
     bool klid() {
-        return QTest::qWaitFor([&] { return okno->panel(4) == u"tlačítka povolena"_s; }, 5000);
+        return QTest::qWaitFor([&] { return panel(4) == u"tlačítka povolena"_s; }, 5000);
     }
     // What reached the controller since the last look, once the last status reply is applied.
     QByteArray na_lince() {
@@ -118,18 +118,26 @@ struct prostredi {
         com->vymaz_zaznam();
         return prijato;
     }
+    // A menu command, chosen as the operator chooses it (nothing happens while it is disabled).
+    void prikaz(const char* menu) { okno->findChild<QAction*>(menu)->trigger(); }
     // Logs in through the login dialog, as the administrator would.
-    void prihlas(const QString& heslo) {
+    void prihlas(const QString& heslo = u"kovar"_s) {
         v_dialogu([heslo](QWidget* d) {
             QTest::keyClicks(d->findChild<QLineEdit*>("txtPassword"), heslo);
             d->findChild<QAbstractButton*>("cmdOK")->click();
         });
-        okno->menu_administratorsky_Click();
+        prikaz("menu_administratorsky");
+        okno->activateWindow(); // as the window manager does when the dialog has closed
+        QVERIFY(QTest::qWaitForWindowActive(okno.get()));
     }
-    mrizka_chlivku& m() { return okno->SSTab2(); }
-    QStringList panely() const {
-        return {okno->panel(1), okno->panel(2), okno->panel(3), okno->panel(4), okno->panel(5)};
+    mrizka_chlivku& m() { return *okno->findChild<mrizka_chlivku*>(); }
+    test_linky linka() { return test_linky(*okno->findChild<tarvik::linka*>()); }
+    // Status panel 1 to 5 as shown (the status bar is made when the window is first shown).
+    QString panel(int cislo) const {
+        const auto* l = okno->findChild<QLabel*>(u"panel%1"_s.arg(cislo));
+        return l ? l->text() : u"(no status bar)"_s;
     }
+    QStringList panely() const { return {panel(1), panel(2), panel(3), panel(4), panel(5)}; }
 };
 
 } // namespace
@@ -173,9 +181,11 @@ private Q_SLOTS:
         QSerialPort jiny_program(p.com->cesta_zarizeni());
         QVERIFY(port > 0 || jiny_program.open(QIODevice::ReadWrite));
 
-        QCOMPARE(p.okno->Form_Load(), !panel2.isEmpty());
+        const bool bezi = p.okno->Form_Load();
+        if (bezi)
+            p.okno->zobraz_uprostred();
+        QCOMPARE(bezi ? p.panel(2) : QString(), panel2);
         QCOMPARE(p.zpravy.texty(), text.isEmpty() ? QStringList() : QStringList{text});
-        QCOMPARE(p.okno->panel(2), panel2);
         QCOMPARE(p.slozka.read("tarvik.ini"), ini.isNull() ? vychozi_konfigurace() : ini);
         if (!text.isEmpty())
             QCOMPARE(p.zpravy.zpravy[0].titulek, u"Tarvik - chyba"_s);
@@ -232,17 +242,16 @@ private Q_SLOTS:
         QCOMPARE(nepouzitelne, (QList<int>{5, 7, 8}));
         m.setCurrentIndex(0);
         m.Check1(8)->setChecked(true);
-        p.okno->Check1_Click(8);
         QTest::qWait(50);
         QCOMPARE(p.com->prijato(), QByteArray());
 
         QList<int> vse(320);
         std::iota(vse.begin(), vse.end(), 0);
         QCOMPARE(skryte(m), (QList<QList<int>>{{5}, vse}));
-        p.okno->prihlaseni_prijato();
+        p.prihlas();
         QCOMPARE(skryte(m), QList<QList<int>>(2));
         m.nastav_chlivek(11, u"---"_s, u"---"_s);
-        p.okno->menu_uzivatelsky_Click();
+        p.prikaz("menu_uzivatelsky");
         QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, vse}));
     }
 
@@ -261,9 +270,6 @@ private Q_SLOTS:
 
         QTest::mouseClick(m.Check1(70), Qt::LeftButton, {}, QPoint(12, 12));
         QCOMPARE(barva(m.Check1(70)), QColor(Qt::green));
-        QCOMPARE(p.okno->panel(3), u"XR120=1"_s);
-        QCOMPARE(p.okno->panel(4), u"tlačítka zakázána"_s);
-        QVERIFY(test_linky(p.okno->spojeni()).watchdog_timer().isActive());
         QCOMPARE(p.na_lince(), QByteArray("XW120=1\r\nXA\r\n"));
         QCOMPARE(barva(m.Check1(198)), QColor(Qt::green));
         QVERIFY(p.com->stavy()[120]);
@@ -320,7 +326,7 @@ private Q_SLOTS:
         QStringList behem_zpravy;
         p.zpravy.behem_zpravy = [&](const zprava&) { behem_zpravy = vypinace(); };
         p.com->zaves();
-        QVERIFY(QTest::qWaitFor([&] { return p.okno->panel(2).isEmpty(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return p.panel(2).isEmpty(); }, 5000));
         QCOMPARE(p.zpravy.texty(), QStringList{u"Serial Device Lost"_s});
         QCOMPARE(behem_zpravy, nezname);
         QVERIFY(m.Check1(70)->isChecked() && !m.Check1(71)->isChecked());
@@ -338,7 +344,7 @@ private Q_SLOTS:
         m.setCurrentIndex(0);
         QAccessibleInterface* rozhrani = QAccessible::queryAccessibleInterface(m.Check1(7));
         rozhrani->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        QCOMPARE(p.okno->panel(3), u"XR057=1"_s);
+        QCOMPARE(p.panel(3), u"XR057=1"_s);
         m.Check1(8)->setChecked(true);
         QVERIFY(!m.Check1(8)->isChecked() && !m.Check1(8)->isEnabled());
         QCOMPARE(p.na_lince(), QByteArray("XW057=1\r\nXA\r\n"));
@@ -348,7 +354,7 @@ private Q_SLOTS:
         QVERIFY(!m.zalozka_vytvorena(1));
         p.com->nastav_stav(120, true); // cell 70
         p.com->nastav_stav(58, true);  // cell 8
-        p.okno->menu_nacti_status_Click();
+        p.prikaz("menu_nacti_status");
         for (int z : {0, 1}) {
             m.setCurrentIndex(z);
             QVERIFY(!vypinac_jak_je(m, 64 * z)->isEnabled() &&
@@ -391,10 +397,10 @@ private Q_SLOTS:
                      QRect(check + QPoint(160, 0), QSize(25, 19)));
         }
 
-        p.okno->menu_help_Click();
+        p.prikaz("menu_help");
         QCOMPARE(p.zpravy.texty(), QStringList{u"Chyba při otevírání help souboru."_s});
         QVERIFY(QFile::copy(QStringLiteral(TARVIK_HELP_FILE), p.slozka.file("tarvik.hlp")));
-        p.okno->menu_help_Click();
+        p.prikaz("menu_help");
         QCOMPARE(p.zpravy.zpravy.size(), 1);
         QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
         // Over the middle of the main window, at its contents below the manual's title; Esc
@@ -405,7 +411,7 @@ private Q_SLOTS:
         QVERIFY(text->verticalScrollBar()->value() > 0);
         QTest::keyClick(text, Qt::Key_Escape);
         QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
-        p.okno->menu_help_Click();
+        p.prikaz("menu_help");
 
         p.okno->close();
         QVERIFY(!okno_napovedy() || !okno_napovedy()->isVisible());
@@ -472,6 +478,7 @@ private Q_SLOTS:
         prostredi p;
         frm_main& o = *p.okno;
         QVERIFY(p.com->spust() && o.Form_Load());
+        o.zobraz_uprostred();
         const QString verze = u"ver.: 1.6 - 29.1.2006"_s;
         const QStringList uzivatel{"menu_administratorsky", "menu_help", "menu_tisk_stykace"};
         const QStringList nezamceny{"menu_administratorsky", "menu_help", "menu_nacti_status",
@@ -482,29 +489,29 @@ private Q_SLOTS:
                                           u"tlačítka zakázána"_s, verze}));
         QCOMPARE(p.na_lince(), QByteArray("XA\r\n"));
         QCOMPARE(povolene(o), nezamceny);
-        QCOMPARE(o.panel(3), QString());
+        QCOMPARE(p.panel(3), QString());
 
-        p.prihlas(u"kovar"_s);
+        p.prihlas();
         QCOMPARE(povolene(o), (QStringList{"menu_help", "menu_heslo", "menu_load", "menu_rs232",
                                            "menu_save", "menu_stykace", "menu_tisk_stykace",
                                            "menu_uzivatelsky", "menu_zalozky"}));
         QCOMPARE(p.panely(), (QStringList{u"administrátorský mód"_s, u"COM2"_s, QString(),
                                           u"tlačítka zakázána"_s, verze}));
-        const test_linky l(o.spojeni());
+        const test_linky l = p.linka();
         QVERIFY(!l.status_timer().isActive() && !l.watchdog_timer().isActive());
         QTest::qWait(100);
         QCOMPARE(p.com->prijato(), QByteArray());
 
         // Back in user mode, polling again; a status reply still on its way at the next login is
         // applied, and leaves polling off.
-        o.menu_uzivatelsky_Click();
+        p.prikaz("menu_uzivatelsky");
         QCOMPARE(povolene(o), uzivatel);
         QCOMPARE(p.panely().mid(0, 3), (QStringList{u"uživatelský mód"_s, u"COM2"_s, u"XS"_s}));
         QVERIFY(l.status_timer().isActive());
         QCOMPARE(p.na_lince(), QByteArray("XA\r\n"));
         p.com->nastav_rezim(sim::porucha::mlci);
-        o.menu_nacti_status_Click();
-        p.prihlas(u"kovar"_s);
+        p.prikaz("menu_nacti_status");
+        p.prihlas();
         QVERIFY(!l.watchdog_timer().isActive());
         p.com->nastav_stav(3, true);
         p.com->vysli_davku(1);
@@ -517,7 +524,7 @@ private Q_SLOTS:
     void cisla_cela() {
         prostredi p;
         QVERIFY(p.spust());
-        p.okno->prihlaseni_prijato();
+        p.prihlas();
         mrizka_chlivku& m = p.m();
         m.setCurrentIndex(0);
         QLineEdit* box = m.Text2(0);
@@ -571,7 +578,7 @@ private Q_SLOTS:
                                K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Down};
         QCOMPARE(cesta(m.Check1(1), klavesy, false),
                  (QList<int>{16, 18, 2, 1, 0, 16, 32, 48, 48, 49}));
-        p.okno->prihlaseni_prijato();
+        p.prihlas();
         m.setCurrentIndex(0);
         QCOMPARE(cesta(m.Text2(1), klavesy, true),
                  (QList<int>{17, 18, 2, 1, 0, 16, 32, 48, 48, 49}));
@@ -584,7 +591,7 @@ private Q_SLOTS:
         sim::simulator com3(sim::nastaveni{p.slozka.path(), 3, {}});
         QVERIFY(com3.spust() && p.spust());
         QVERIFY(QFile::link(u"/dev/tarvik-no-such-device"_s, p.slozka.file("dosdevices/com4")));
-        p.prihlas(u"kovar"_s);
+        p.prihlas();
         QByteArray soubor = p.slozka.read("tarvik.ini");
         mrizka_chlivku& m = p.m();
         m.setCurrentIndex(1);
@@ -609,13 +616,13 @@ private Q_SLOTS:
             d->findChild<QAbstractButton*>("Option1_3")->click(); // COM 4: no device
             d->findChild<QAbstractButton*>("bt_ok")->click();
             otevreny_po_chybe = d->isVisible();
-            panel_po_chybe = p.okno->panel(2);                    // the port is closed now
+            panel_po_chybe = p.panel(2);                          // the port is closed now
             d->findChild<QAbstractButton*>("Option1_2")->click(); // COM 3
             d->findChild<QAbstractButton*>("bt_ok")->click();
         });
-        p.okno->menu_rs232_Click();
+        p.prikaz("menu_rs232");
         QVERIFY(otevreny_po_chybe && panel_po_chybe.isEmpty());
-        QCOMPARE(p.okno->panel(2), u"COM3"_s);
+        QCOMPARE(p.panel(2), u"COM3"_s);
         soubor.replace("\r\nchlivek64=114\r\n", "\r\nchlivek64=5\r\n");
         soubor.replace("\r\ncom=2\r\n", "\r\ncom=3\r\n");
         QCOMPARE(p.slozka.read("tarvik.ini"), soubor);
@@ -624,7 +631,7 @@ private Q_SLOTS:
 
         // Back in user mode the link polls COM3 only, and cell 64 follows contactor 5.
         com3.nastav_stav(5, true);
-        p.okno->menu_uzivatelsky_Click();
+        p.prikaz("menu_uzivatelsky");
         QCOMPARE(p.na_lince(), QByteArray());
         QCOMPARE(com3.prijato(), QByteArray("XA\r\n"));
         QVERIFY(m.Check1(64)->isChecked() && !m.Check1(65)->isChecked());
