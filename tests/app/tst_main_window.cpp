@@ -26,8 +26,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The colour a switch is painted in, beside its check mark and inside its focus frame.
-QColor barva(QWidget* w) {
-    return w->grab().toImage().pixelColor(19, 5);
+QString barva(QWidget* w) {
+    const QColor c = w->grab().toImage().pixelColor(19, 5);
+    return c == Qt::green ? u"zelena"_s : c == Qt::red ? u"cervena"_s : u"jina"_s;
 }
 
 // The columns holding dark pixels (the text's ink) inside `kde` of a picture.
@@ -100,13 +101,14 @@ struct prostredi {
         if (!ini.isNull())
             slozka.write("tarvik.ini", ini);
     }
-    // Start-up with the window shown and the first status reply applied; the line's record
-    // cleared.
-    bool spust() {
+    // Start-up with the window shown and active, and unless told otherwise the first status
+    // reply applied and the line's record cleared.
+    bool spust(bool odpoved = true) {
         if (!com->spust() || !okno->Form_Load())
             return false;
         okno->zobraz_uprostred();
-        return QTest::qWaitForWindowExposed(okno.get()) && !na_lince().isEmpty();
+        okno->activateWindow();
+        return QTest::qWaitForWindowActive(okno.get()) && (!odpoved || !na_lince().isEmpty());
     }
     // Until the last status reply has been applied.
     bool klid() {
@@ -146,68 +148,62 @@ class tst_main_window : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // The file (null: none), the controller's port (negative: held by another program), the
-    // message, what panel 2 shows (empty: the program ends).
+    // message, what panel 2 shows (empty: the program ends), the tabs' captions ("-" for a hidden
+    // tab) and the tab selected.
     void start_data() {
-        test::sloupce<QByteArray, int, QString, QString>({"ini", "port", "text", "panel2"});
+        test::sloupce<QByteArray, int, QString, QString, QStringList, int>(
+            {"ini", "port", "text", "panel2", "popisky", "vybrana"});
         const QString poskozeny = u"Konfigurační soubor je poškozen. Obnovte ho ze zálohy: "
                                   u"Konfigurace – Obnova konfigurace z diskety."_s;
         const QByteArray heslo = "[system]\r\nheslo=7\r\n", com2 = "[system]\r\ncom=2\r\n";
+        const QStringList zadna(5, u"-"_s);
         radek("first start", QByteArray(), 1,
               u"Konfigurační soubor nenalezen. Vytvořen nový s implicitními hodnotami. Pro "
               u"správnou funkci programu obnovte tento soubor ze zálohy."_s,
-              "COM1");
-        radek("empty", ""_ba, 1, poskozeny, "COM1");
+              "COM1", QStringList{"záložka 1", "záložka 2", "záložka 3", "záložka 4", "záložka 5"},
+              4);
+        radek("empty, no tab active", ""_ba, 1, poskozeny, "COM1", zadna, 4);
         radek("16 MiB, the largest file read", com2.leftJustified(nejvetsi_konfigurace, ';'), 2, "",
-              "COM2");
+              "COM2", zadna, 4);
         radek("a byte more", com2.leftJustified(nejvetsi_konfigurace + 1, ';'), 1, poskozeny,
-              "COM1");
-        radek("COM9, no password hash", "[system]\r\ncom=9\r\n"_ba, 9, "", "COM9");
-        radek("com=10 read as 1", heslo + "com=10\r\n", 1, "", "COM1");
-        radek("no port: COM1", heslo, 1, "", "COM1");
+              "COM1", zadna, 4);
+        radek("COM9, no password hash", "[system]\r\ncom=9\r\n"_ba, 9, "", "COM9", zadna, 4);
+        radek("com=10 read as 1", heslo + "com=10\r\n", 1, "", "COM1", zadna, 4);
+        radek("no port: COM1", heslo, 1, "", "COM1", zadna, 4);
         radek("COM2, the controller on COM1", ini_testu(), 1,
-              u"Chyba při otevírání sériového portu."_s, "");
+              u"Chyba při otevírání sériového portu."_s, "", QStringList(), 0);
         radek("COM2 held by another program", ini_testu(), -2,
               u"Sériový port je již otevřen jiným programem. Zkontrolujte zda program není již "
               u"spuštěn na liště. Pokud nic nepomůže, zkuste restartovat počítač."_s,
-              "");
+              "", QStringList(), 0);
+        radek("tabs: blanks, '10', empty and missing values; long and empty captions",
+              com2 + "[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
+                     "nazev1=123456789012345\r\nnazev2=skryta\r\nnazev5=\r\n",
+              2, "", "COM2", QStringList{u"12345678901"_s, "-", "-", u"---"_s, QString()}, 4);
+        radek("last tab hidden selects the first shown",
+              com2 + "[zalozky]\r\naktivni2=1\r\naktivni3=1\r\naktivni5=0\r\n", 2, "", "COM2",
+              QStringList{"-", u"---"_s, u"---"_s, "-", "-"}, 1);
     }
 
     // A missing file is reported and written; a damaged one is reported and kept for the
     // administrator to restore; without its port the program ends.
     void start() {
-        const auto [ini, port, text, panel2] = test::hodnoty<QByteArray, int, QString, QString>();
+        const auto [ini, port, text, panel2, popisky, vybrana] =
+            test::hodnoty<QByteArray, int, QString, QString, QStringList, int>();
         prostredi p(ini, {}, qAbs(port));
         QVERIFY(p.com->spust());
         QSerialPort jiny_program(p.com->cesta_zarizeni());
         QVERIFY(port > 0 || jiny_program.open(QIODevice::ReadWrite));
 
-        const bool bezi = p.okno->Form_Load();
-        if (bezi)
-            p.okno->zobraz_uprostred();
-        QCOMPARE(bezi ? p.panel(2) : QString(), panel2);
+        QCOMPARE(p.okno->Form_Load(), !panel2.isEmpty());
         QCOMPARE(p.zpravy.texty(), text.isEmpty() ? QStringList() : QStringList{text});
         QCOMPARE(p.slozka.read("tarvik.ini"), ini.isNull() ? vychozi_konfigurace() : ini);
         if (!text.isEmpty())
             QCOMPARE(p.zpravy.zpravy[0].titulek, u"Tarvik - chyba"_s);
-    }
-
-    void zalozky_podle_konfigurace_data() {
-        test::sloupce<QByteArray, QStringList, int>({"zalozky", "popisky", "vybrana"});
-        radek("blanks, '10', empty and missing values; long and empty captions",
-              "[zalozky]\r\naktivni1= 1\r\naktivni2=\r\naktivni4=10\r\naktivni5=1\r\n"
-              "nazev1=123456789012345\r\nnazev2=skryta\r\nnazev5=\r\n"_ba,
-              QStringList{u"12345678901"_s, "-", "-", u"---"_s, QString()}, 4);
-        radek("last tab hidden selects the first shown",
-              "[zalozky]\r\naktivni2=1\r\naktivni3=1\r\naktivni5=0\r\n"_ba,
-              QStringList{"-", u"---"_s, u"---"_s, "-", "-"}, 1);
-        radek("no tab active", "[zalozky]\r\n"_ba, QStringList(5, u"-"_s), 4);
-    }
-
-    // The captions of the tabs ("-" for one hidden) and the tab selected.
-    void zalozky_podle_konfigurace() {
-        const auto [zalozky, popisky, vybrana] = test::hodnoty<QByteArray, QStringList, int>();
-        prostredi p("[system]\r\ncom=2\r\n" + zalozky);
-        QVERIFY(p.spust());
+        if (panel2.isEmpty())
+            return;
+        p.okno->zobraz_uprostred();
+        QCOMPARE(p.panel(2), panel2);
         QStringList je;
         for (int z = 0; z < 5; ++z)
             je << (p.m().isTabVisible(z) ? p.m().tabText(z) : u"-"_s);
@@ -267,22 +263,14 @@ private Q_SLOTS:
         stavy[121] = '1'; // cell 71
         prostredi p(ini_testu(), stavy);
         p.com->nastav_rezim(sim::porucha::mlci);
-        QVERIFY(p.com->spust() && p.okno->Form_Load());
-        p.okno->zobraz_uprostred();
-        p.okno->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(p.okno.get()));
+        QVERIFY(p.spust(false));
         mrizka_chlivku& m = p.m();
         m.setCurrentIndex(1);
         // Cells 70, 71 and 198 (contactors 120, 121, 120) as "colour:description".
         const auto vypinace = [&] {
             QStringList v;
-            for (int i : {70, 71, 198}) {
-                const QColor c = barva(m.Check1(i));
-                v << (c == Qt::green ? u"zelena"_s
-                      : c == Qt::red ? u"cervena"_s
-                                     : u"jina"_s) +
-                         u":"_s + m.Check1(i)->accessibleDescription();
-            }
+            for (int i : {70, 71, 198})
+                v << barva(m.Check1(i)) + u":"_s + m.Check1(i)->accessibleDescription();
             return v;
         };
         const QStringList nezname{u"jina:stav neznámý, stykač 120"_s,
@@ -297,14 +285,13 @@ private Q_SLOTS:
                                           u"cervena:stykač 120"_s}));
 
         QTest::mouseClick(m.Check1(70), Qt::LeftButton, {}, QPoint(12, 12));
-        QCOMPARE(barva(m.Check1(70)), QColor(Qt::green));
+        QCOMPARE(barva(m.Check1(70)), u"zelena"_s);
         QCOMPARE(p.na_lince(), QByteArray("XW120=1\r\nXA\r\n"));
-        QCOMPARE(barva(m.Check1(198)), QColor(Qt::green));
-        QVERIFY(p.com->stavy()[120]);
+        QCOMPARE(barva(m.Check1(198)), u"zelena"_s);
         m.Check1(70)->setFocus();
         QTest::keyClick(m.Check1(70), Qt::Key_Space);
         QCOMPARE(p.na_lince(), QByteArray("XW120=0\r\nXA\r\n"));
-        QCOMPARE(barva(m.Check1(198)), QColor(Qt::red));
+        QCOMPARE(barva(m.Check1(198)), u"cervena"_s);
         QCOMPARE(QApplication::focusWidget(), m.Check1(70));
 
         p.com->nastav_rezim(sim::porucha::mlci);
@@ -353,7 +340,7 @@ private Q_SLOTS:
         for (int i : {8, 70}) {
             m.setCurrentIndex(i / 64);
             QVERIFY(vypinac_jak_je(m, i)->isChecked() && vypinac_jak_je(m, i)->isEnabled());
-            QCOMPARE(barva(vypinac_jak_je(m, i)), QColor(Qt::green));
+            QCOMPARE(barva(vypinac_jak_je(m, i)), u"zelena"_s);
         }
         QTest::qWait(50);
         QCOMPARE(p.com->prijato(), QByteArray());
@@ -471,8 +458,6 @@ private Q_SLOTS:
         prostredi p(vychozi_konfigurace().replace("\nchlivek17=17\r", "\nchlivek17=---\r"), {}, 1);
         QVERIFY(p.spust());
         mrizka_chlivku& m = p.m();
-        p.okno->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(p.okno.get()));
         m.setCurrentIndex(0);
         const auto cesta = [&](QWidget* od, const QList<Qt::Key>& klavesy, bool cislo) {
             od->setFocus();
@@ -520,17 +505,13 @@ private Q_SLOTS:
         QCOMPARE(useknute, QStringList());
     }
 
-    // The administrator's session as the menus and panels show it. The login stops the link's
-    // polling; a contactor assigned from a cell and the link moved to another port are written to
-    // the file and are in force back in user mode; a status reply still on its way at the next
-    // login is applied, and leaves polling off.
-    void sprava() {
+    // The menus and panels of both modes. The login stops the link's polling; back in user mode
+    // it polls again; a status reply still on its way at the next login is applied, and leaves
+    // polling off.
+    void prihlaseni() {
         prostredi p;
         frm_main& o = *p.okno;
-        sim::simulator com3(sim::nastaveni{p.slozka.path(), 3, {}});
-        QVERIFY(com3.spust() && p.com->spust() && o.Form_Load());
-        o.zobraz_uprostred();
-        QVERIFY(QFile::link(u"/dev/tarvik-no-such-device"_s, p.slozka.file("dosdevices/com4")));
+        QVERIFY(p.spust(false));
         const QString verze = u"ver.: 1.6 - 29.1.2006"_s;
         const QStringList uzivatel{"menu_administratorsky", "menu_help", "menu_tisk_stykace"};
         // Right after start-up the first query is out and the switches are locked.
@@ -550,6 +531,30 @@ private Q_SLOTS:
                                           u"tlačítka zakázána"_s, verze}));
         const test_linky l = p.linka();
         QVERIFY(!l.status_timer().isActive() && !l.watchdog_timer().isActive());
+
+        p.prikaz("menu_uzivatelsky");
+        QCOMPARE(povolene(o), uzivatel);
+        QCOMPARE(p.panely().mid(0, 3), (QStringList{u"uživatelský mód"_s, u"COM2"_s, u"XS"_s}));
+        QVERIFY(l.status_timer().isActive());
+        QCOMPARE(p.na_lince(), QByteArray("XA\r\n"));
+        p.com->nastav_rezim(sim::porucha::mlci);
+        p.prikaz("menu_nacti_status");
+        p.prihlas();
+        QVERIFY(!l.watchdog_timer().isActive());
+        p.com->nastav_stav(3, true);
+        p.com->vysli_davku(1);
+        QVERIFY(QTest::qWaitFor([&] { return p.m().Check1(81)->isChecked(); })); // contactor 3
+        QVERIFY(l.stav() == stav_linky::necinna && !l.status_timer().isActive());
+    }
+
+    // A contactor assigned from a cell and the link moved to another port: both written to the file
+    // and both in force back in user mode, where nothing went to the old port meanwhile.
+    void prirazeni_a_port() {
+        prostredi p;
+        sim::simulator com3(sim::nastaveni{p.slozka.path(), 3, {}});
+        QVERIFY(com3.spust() && p.spust());
+        QVERIFY(QFile::link(u"/dev/tarvik-no-such-device"_s, p.slozka.file("dosdevices/com4")));
+        p.prihlas();
         QByteArray soubor = p.slozka.read("tarvik.ini");
         mrizka_chlivku& m = p.m();
         m.setCurrentIndex(1);
@@ -563,6 +568,7 @@ private Q_SLOTS:
         QTest::keyClick(m.Text2(64), Qt::Key_Return);
         QCOMPARE(m.Text2(64)->text(), u"5"_s);
         QCOMPARE(m.Check1(64)->nazev(), u"stykač 5"_s);
+
         // The port dialog preselects COM 1, whatever is configured; a port that cannot be opened
         // keeps it open, and writes nothing.
         bool otevreny_po_chybe = false;
@@ -578,30 +584,18 @@ private Q_SLOTS:
         });
         p.prikaz("menu_rs232");
         QVERIFY(otevreny_po_chybe && panel_po_chybe.isEmpty());
+        QCOMPARE(p.panel(2), u"COM3"_s);
         soubor.replace("\r\nchlivek64=114\r\n", "\r\nchlivek64=5\r\n");
         soubor.replace("\r\ncom=2\r\n", "\r\ncom=3\r\n");
         QCOMPARE(p.slozka.read("tarvik.ini"), soubor);
         QCOMPARE(p.zpravy.texty(),
                  QStringList{u"Zvolený port není systémem podporován. Zvolte jiný port."_s});
 
-        // Back in user mode the link polls COM3 only, and cell 64 follows contactor 5.
         com3.nastav_stav(5, true);
         p.prikaz("menu_uzivatelsky");
-        QCOMPARE(povolene(o), uzivatel);
-        QCOMPARE(p.panely().mid(0, 3), (QStringList{u"uživatelský mód"_s, u"COM3"_s, u"XS"_s}));
-        QVERIFY(l.status_timer().isActive());
         QCOMPARE(p.na_lince(), QByteArray());
         QCOMPARE(com3.prijato(), QByteArray("XA\r\n"));
         QVERIFY(m.Check1(64)->isChecked() && !m.Check1(65)->isChecked());
-
-        com3.nastav_rezim(sim::porucha::mlci);
-        p.prikaz("menu_nacti_status");
-        p.prihlas();
-        QVERIFY(!l.watchdog_timer().isActive());
-        com3.nastav_stav(3, true);
-        com3.vysli_davku(1);
-        QVERIFY(QTest::qWaitFor([&] { return m.Check1(81)->isChecked(); })); // contactor 3
-        QVERIFY(l.stav() == stav_linky::necinna && !l.status_timer().isActive());
     }
 };
 
