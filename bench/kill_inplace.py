@@ -18,56 +18,56 @@ import sys
 import tempfile
 import time
 
-here = os.path.dirname(os.path.abspath(__file__))
-writer = os.path.abspath(sys.argv[1])
-kills = int(sys.argv[2]) if len(sys.argv) > 2 else 1000
+zde = os.path.dirname(os.path.abspath(__file__))
+zapisovac = os.path.abspath(sys.argv[1])
+zabiti = int(sys.argv[2]) if len(sys.argv) > 2 else 1000
 
-with open(os.path.join(here, "..", "resources", "demo", "tarvik.ini"), "rb") as f:
-    sample = f.read()
-
-
-def with_values(stykac5: bytes, chlivek319: bytes) -> bytes:
-    lines = sample.split(b"\r\n")
-    for i, line in enumerate(lines):
-        if line.startswith(b"stykac5="):
-            lines[i] = b"stykac5=" + stykac5
-        elif line.startswith(b"chlivek319="):
-            lines[i] = b"chlivek319=" + chlivek319
-    return b"\r\n".join(lines)
+with open(os.path.join(zde, "..", "resources", "demo", "tarvik.ini"), "rb") as f:
+    vzor = f.read()
 
 
-start = with_values("stykač 5".encode("cp1250"), b"0")
-states = {start}
+def s_hodnotami(stykac5: bytes, chlivek319: bytes) -> bytes:
+    radky = vzor.split(b"\r\n")
+    for i, radek in enumerate(radky):
+        if radek.startswith(b"stykac5="):
+            radky[i] = b"stykac5=" + stykac5
+        elif radek.startswith(b"chlivek319="):
+            radky[i] = b"chlivek319=" + chlivek319
+    return b"\r\n".join(radky)
+
+
+puvodni = s_hodnotami("stykač 5".encode("cp1250"), b"0")
+stavy = {puvodni}
 for s5 in ("stykač 5".encode("cp1250"), b"x       "):
     for c in (b"127", b"7  "):
-        states.add(with_values(s5, c))
-assert len(start) // 4096 == 2 and start.index(b"chlivek319=") // 4096 == 2
-assert start.index(b"stykac5=") // 4096 == 0
+        stavy.add(s_hodnotami(s5, c))
+assert len(puvodni) // 4096 == 2 and puvodni.index(b"chlivek319=") // 4096 == 2
+assert puvodni.index(b"stykac5=") // 4096 == 0
 
-folder = tempfile.mkdtemp(prefix="tarvik-kill-")
-path = os.path.join(folder, "n" * 250)
-env = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
-command = [writer, "--smycka", path,
-           "chlivky", "chlivek319", "127", "stykace", "stykac5", "x",
-           "chlivky", "chlivek319", "7", "stykace", "stykac5", "stykač 5"]
-damaged = 0
-writes_seen = 0
-began = time.monotonic()
-with open(path, "wb") as f:
-    f.write(start)
-for _ in range(kills):
-    before = os.stat(path).st_mtime_ns
-    p = subprocess.Popen(command, env=env)
+slozka = tempfile.mkdtemp(prefix="tarvik-kill-")
+cesta = os.path.join(slozka, "n" * 250)
+prostredi = dict(os.environ, ASAN_OPTIONS="detect_leaks=0")
+prikaz = [zapisovac, "--smycka", cesta,
+          "chlivky", "chlivek319", "127", "stykace", "stykac5", "x",
+          "chlivky", "chlivek319", "7", "stykace", "stykac5", "stykač 5"]
+poskozenych = 0
+po_zapisu = 0
+zacatek = time.monotonic()
+with open(cesta, "wb") as f:
+    f.write(puvodni)
+for _ in range(zabiti):
+    pred = os.stat(cesta).st_mtime_ns
+    p = subprocess.Popen(prikaz, env=prostredi)
     # Wait for the writer's first write, then kill it somewhere in the following ones.
-    deadline = time.monotonic() + 10
-    while os.stat(path).st_mtime_ns == before and time.monotonic() < deadline:
+    konec = time.monotonic() + 10
+    while os.stat(cesta).st_mtime_ns == pred and time.monotonic() < konec:
         time.sleep(0.0005)
-    writes_seen += os.stat(path).st_mtime_ns != before
+    po_zapisu += os.stat(cesta).st_mtime_ns != pred
     time.sleep(random.uniform(0, 0.005))
     p.send_signal(signal.SIGKILL)
     p.wait()
-    with open(path, "rb") as f:
-        damaged += f.read() not in states
-print(f"{kills} kills in the middle of writes in place ({writes_seen} after a write had landed), "
-      f"{damaged} files damaged, {time.monotonic() - began:.0f} s")
-sys.exit(1 if damaged else 0)
+    with open(cesta, "rb") as f:
+        poskozenych += f.read() not in stavy
+print(f"{zabiti} kills in the middle of writes in place ({po_zapisu} after a write had landed), "
+      f"{poskozenych} files damaged, {time.monotonic() - zacatek:.0f} s")
+sys.exit(1 if poskozenych else 0)

@@ -6,6 +6,7 @@
 #include "bench_support.h"
 #include "link/link.h"
 #include "platform/program_folder.h"
+#include "support/link_probe.h"
 #include "tarvik-sim/simulator.h"
 
 #include <QAbstractEventDispatcher>
@@ -96,6 +97,7 @@ struct sestava {
     sim::simulator simulator;
     okno_s_chlivky okno;
     linka l;
+    test_linky t{l};
     bool pripraveno = false;
 
     explicit sestava(bool tempo = true, std::chrono::milliseconds odezva = linka::cas_odezvy)
@@ -115,7 +117,7 @@ struct sestava {
         return n;
     }
     bool cekej_na_klid() {
-        return cekej([this] { return l.ocekavana_odpoved().isEmpty() && !okno.zamceno; });
+        return cekej([this] { return t.ocekavana_odpoved().isEmpty() && !okno.zamceno; });
     }
 };
 
@@ -155,7 +157,7 @@ void BM_prikaz_na_linku(benchmark::State& state) {
         return;
     using hodiny = std::chrono::steady_clock;
     hodiny::time_point zapsano, prijato;
-    QObject::connect(&s.l.com_port(), &seriovy_port::zapsano, [&] {
+    QObject::connect(&s.t.port(), &seriovy_port::zapsano, [&] {
         if (zapsano == hodiny::time_point{})
             zapsano = hodiny::now();
     });
@@ -279,7 +281,7 @@ void BM_nahodne_poruchy(benchmark::State& state) {
                 stranky_ctvrt = rezidentni_stranky();
             dalsi_porucha();
             if (nahoda.bounded(8) == 0) // a poll instead of a command
-                QMetaObject::invokeMethod(&s.l.status_timer(), "timeout");
+                s.t.tik_statusu();
             else
                 s.l.posli_prikaz(nahoda.bounded(pocet_stykacu), nahoda.bounded(2));
             if (!s.cekej_na_klid()) {

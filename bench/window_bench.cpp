@@ -11,8 +11,10 @@
 #include "bench_support.h"
 #include "config/config_file.h"
 #include "platform/program_folder.h"
+#include "support/link_probe.h"
 #include "tarvik-sim/simulator.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -59,6 +61,8 @@ struct sestava {
     QTemporaryDir slozka;
     std::unique_ptr<sim::simulator> simulator;
     std::unique_ptr<frm_main> okno;
+    mrizka_chlivku* mrizka = nullptr;
+    std::unique_ptr<test_linky> linka_okna;
     hlidac_kresleni kresleni;
     bool pripraveno = false;
 
@@ -83,16 +87,17 @@ struct sestava {
             return;
         okno->windowHandle()->installEventFilter(&kresleni);
         okno->installEventFilter(&kresleni);
-        okno->SSTab2().setCurrentIndex(0);
+        mrizka = okno->findChild<mrizka_chlivku*>();
+        linka_okna = std::make_unique<test_linky>(*okno->findChild<linka*>());
+        mrizka->setCurrentIndex(0);
         pripraveno = cekej_na_klid();
     }
     bool cekej_na_klid() {
-        return cekej([this] {
-            return okno->spojeni().ocekavana_odpoved().isEmpty() && !okno->SSTab2().zamceno();
-        });
+        return cekej(
+            [this] { return linka_okna->ocekavana_odpoved().isEmpty() && !mrizka->zamceno(); });
     }
     void klikni(int i) {
-        QCheckBox* box = okno->SSTab2().Check1(i);
+        QCheckBox* box = mrizka->Check1(i);
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     }
 };
@@ -159,13 +164,13 @@ void BM_klik_na_prvni_bajt(benchmark::State& state) {
     if (!pripraveno(s, state))
         return;
     hodiny::time_point zapsano;
-    QObject::connect(&s.okno->spojeni().com_port(), &seriovy_port::zapsano, [&] {
+    QObject::connect(&s.linka_okna->port(), &seriovy_port::zapsano, [&] {
         if (zapsano == hodiny::time_point{})
             zapsano = hodiny::now();
     });
     hlidac_mysi mys;
     for (int i = 0; i < 16; ++i)
-        s.okno->SSTab2().Check1(i)->installEventFilter(&mys);
+        s.mrizka->Check1(i)->installEventFilter(&mys);
     int cislo = 0;
     std::vector<double> vzorky, od_uvolneni;
     for (auto _ : state) {
@@ -208,7 +213,7 @@ void BM_s_paket_na_namalovane(benchmark::State& state) {
         for (int k = 0; k < 8; ++k)
             s.simulator->nastav_stav((cislo * 8 + k) % 64, cislo % 2 == 0);
         ++cislo;
-        s.okno->menu_nacti_status_Click();
+        s.okno->findChild<QAction*>(QStringLiteral("menu_nacti_status"))->trigger();
         if (!s.cekej_na_klid()) {
             state.SkipWithError("status reply not handled");
             return;

@@ -8,12 +8,12 @@
 # Needs xvfb for x and atspi; at-spi2-core, dbus and python3-pyatspi for atspi.
 set -eu
 build=$(cd "$1" && pwd)
-rezim=$2
+mode=$2
 shift 2
 bench="$build/bench/window_bench"
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [ "$rezim" = offscreen ]; then
+if [ "$mode" = offscreen ]; then
     exec env QT_QPA_PLATFORM=offscreen "$bench" "$@"
 fi
 
@@ -26,7 +26,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"' EXIT
 
-if [ "$rezim" = x ]; then
+if [ "$mode" = x ]; then
     QT_QPA_PLATFORM=xcb "$bench" "$@"
     exit
 fi
@@ -39,9 +39,9 @@ dbus-run-session -- sh -c '
     bus=$!
     sleep 1
     /usr/bin/python3 "$here/atspi_listener.py" > "${TMPDIR:-/tmp}/atspi_listener.out" 2>&1 &
-    klient=$!
+    client=$!
     sleep 1
     QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bench" "$@"; rc=$?
-    kill $klient; sleep 0.5; cat "${TMPDIR:-/tmp}/atspi_listener.out"
+    kill $client; sleep 0.5; cat "${TMPDIR:-/tmp}/atspi_listener.out"
     kill $bus
     exit $rc' "$here" "$bench" "$@"

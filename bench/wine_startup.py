@@ -21,69 +21,69 @@ import tty
 
 
 def main():
-    build = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 7
-    prefix = subprocess.run([os.path.join(build, "tests/wine-run"), "--prefix"], check=True,
+    sestaveni = os.path.abspath(sys.argv[1])
+    behu = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+    prefix = subprocess.run([os.path.join(sestaveni, "tests/wine-run"), "--prefix"], check=True,
                             capture_output=True, text=True).stdout.strip()
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree,mshtml=")
-    folder = tempfile.mkdtemp(prefix="tarvik-wine-start-")
+    slozka = tempfile.mkdtemp(prefix="tarvik-wine-start-")
     try:
-        program = os.path.join(folder, "program")
-        shutil.copytree(os.path.join(build, "resources/windows/stage"), program)
+        program = os.path.join(slozka, "program")
+        shutil.copytree(os.path.join(sestaveni, "resources/windows/stage"), program)
         for exe in ("bare_qt.exe", "default_ini.exe"):
-            shutil.copy2(os.path.join(build, "bench", exe), program)
+            shutil.copy2(os.path.join(sestaveni, "bench", exe), program)
         # The server and Wine's services (started by the first program) kept off the output: the
         # server lists its objects whenever a pseudo-terminal it holds ends.
-        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+        ticho = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-p"], env=env, check=True, **quiet)
-        subprocess.run(["wine", "cmd", "/c", "exit"], env=env, check=True, **quiet)
+        subprocess.run(["wineserver", "-p"], env=env, check=True, **ticho)
+        subprocess.run(["wine", "cmd", "/c", "exit"], env=env, check=True, **ticho)
         subprocess.run(["wine", os.path.join(program, "default_ini.exe"), "tarvik.ini"],
                        cwd=program, env=env, check=True)
         for exe in ("tarvik.exe", "bare_qt.exe"):  # warm-up: the libraries in the page cache
-            measure(prefix, program, exe, env)
-        times = {"tarvik.exe": [], "bare_qt.exe": []}
-        for _ in range(runs):
-            for exe in times:
-                times[exe].append(measure(prefix, program, exe, env))
-        tarvik, bare = (statistics.median(times[e]) for e in ("tarvik.exe", "bare_qt.exe"))
-        for exe, t in times.items():
+            zmer(prefix, program, exe, env)
+        casy = {"tarvik.exe": [], "bare_qt.exe": []}
+        for _ in range(behu):
+            for exe in casy:
+                casy[exe].append(zmer(prefix, program, exe, env))
+        tarvik, holy = (statistics.median(casy[e]) for e in ("tarvik.exe", "bare_qt.exe"))
+        for exe, t in casy.items():
             print(f"{exe:12} first XA after: median {statistics.median(t) * 1000:.0f} ms "
                   f"({', '.join(f'{x * 1000:.0f}' for x in t)})")
-        print(f"ratio Tarvik / bare Qt under Wine: {tarvik / bare:.2f} (goal <= 1.2)")
+        print(f"ratio Tarvik / bare Qt under Wine: {tarvik / holy:.2f} (goal <= 1.2)")
     finally:
         subprocess.run(["wineserver", "-k"], env=env)
-        shutil.rmtree(folder, ignore_errors=True)
+        shutil.rmtree(slozka, ignore_errors=True)
 
 
-def measure(prefix, program, exe, env):
+def zmer(prefix, program, exe, env):
     """Seconds from starting `exe` under Wine to its first XA on COM1."""
     master, slave = os.openpty()
     tty.setraw(slave)
-    link = os.path.join(prefix, "dosdevices", "com1")
-    if os.path.lexists(link):
-        os.unlink(link)
-    os.symlink(os.ttyname(slave), link)
-    start = time.monotonic()
-    process = subprocess.Popen(["wine", os.path.join(program, exe)], cwd=program, env=env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    received, seen = b"", None
-    deadline = start + 60
-    while seen is None and time.monotonic() < deadline:
-        ready, _, _ = select.select([master], [], [], 0.05)
-        if ready:
-            received += os.read(master, 1024)
-            if b"XA" in received:
-                seen = time.monotonic() - start
-    process.kill()
-    process.wait()
+    odkaz = os.path.join(prefix, "dosdevices", "com1")
+    if os.path.lexists(odkaz):
+        os.unlink(odkaz)
+    os.symlink(os.ttyname(slave), odkaz)
+    zacatek = time.monotonic()
+    proces = subprocess.Popen(["wine", os.path.join(program, exe)], cwd=program, env=env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    prijato, xa = b"", None
+    konec = zacatek + 60
+    while xa is None and time.monotonic() < konec:
+        r, _, _ = select.select([master], [], [], 0.05)
+        if r:
+            prijato += os.read(master, 1024)
+            if b"XA" in prijato:
+                xa = time.monotonic() - zacatek
+    proces.kill()
+    proces.wait()
     time.sleep(0.5)
     os.close(master)
     os.close(slave)
-    if seen is None:
+    if xa is None:
         raise SystemExit(f"{exe} sent no XA within 60 s")
-    return seen
+    return xa
 
 
 main()

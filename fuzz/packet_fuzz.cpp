@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
+#include "support/link_probe.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -88,15 +89,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // reply it awaits is answered with the states it knows.
     static okno o;
     static linka l(o);
+    static test_linky t(l);
     static const bool otevreno = l.otevri_port(1);
     over(otevreno);
-    if (l.stav() == stav_linky::ceka_stav) {
+    if (t.stav() == stav_linky::ceka_stav) {
         QByteArray stav = "XS";
-        for (const bool zapnut : l.stav_stykacu())
+        for (const bool zapnut : t.stav_stykacu())
             stav += zapnut ? '1' : '0';
-        Q_EMIT l.com_port().prijata_data(stav + "\r\n");
+        t.prijmi(stav + "\r\n");
     }
-    over(l.stav() == stav_linky::necinna);
+    over(t.stav() == stav_linky::necinna);
     const int cekam = data[0] % 3; // 0 nothing, 1 status, 2 acknowledgement
     const int cislo = (data[0] / 3) % pocet_stykacu;
     const bool zapnout = data[0] & 0x80;
@@ -104,10 +106,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         l.nacti_status();
     else if (cekam == 2)
         l.posli_prikaz(cislo, zapnout);
-    const QByteArray ocekavano = l.ocekavana_odpoved();
-    const stavy_stykacu pred = l.stav_stykacu();
+    const QByteArray ocekavano = t.ocekavana_odpoved();
+    const stavy_stykacu pred = t.stav_stykacu();
     zpravy.clear();
-    Q_EMIT l.com_port().prijata_data(paket);
+    t.prijmi(paket);
 
     const QString uvod = QStringLiteral("Chyba komunikace. Chyba - ");
     QString detail;
@@ -121,17 +123,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (detail.isEmpty()) {
         over(zpravy.isEmpty());
         if (paket[1] == 'S') {
-            over(l.ocekavana_odpoved().isEmpty() && !l.nacitani_statusu());
-            const stavy_stykacu po = l.stav_stykacu();
+            over(t.ocekavana_odpoved().isEmpty() && !l.nacitani_statusu());
+            const stavy_stykacu po = t.stav_stykacu();
             for (int k = 0; k < pocet_stykacu; ++k)
                 over(po[k] == (paket[k + 2] == '1'));
         } else {
-            over(l.ocekavana_odpoved() == "XS" && l.stav_stykacu() == pred);
+            over(t.ocekavana_odpoved() == "XS" && t.stav_stykacu() == pred);
         }
     } else {
         over(zpravy == QStringList{uvod + detail});
-        over(l.ocekavana_odpoved() == "XS" && l.nacitani_statusu());
-        over(l.stav_stykacu() == pred);
+        over(t.ocekavana_odpoved() == "XS" && l.nacitani_statusu());
+        over(t.stav_stykacu() == pred);
     }
     vyprazdni_linku();
     return 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Tarvik for 64-bit Windows and its setup program, and runs the Windows tests under Wine:
-#  1. Qt for Windows (scripts/windows-qt.sh: built once, then taken from its cache);
+#  1. Qt for Windows (scripts/windows_qt.sh: built once, then taken from its cache);
 #  2. the controller simulator for this machine (the tests' controller under Wine);
 #  3. Tarvik, its tests and the setup program build-windows/tarvik-<version>-setup.exe;
 #  4. the tests under Wine, the setup program's installation and run in a fresh Wine prefix too.
@@ -12,7 +12,7 @@ started=$(date +%s)
 
 scripts/deps.sh g++-mingw-w64-x86-64-posix wine wine64 nsis xdotool xvfb xauth python3 xz-utils
 
-qt=$(scripts/windows-qt.sh | tail -n 1)
+qt=$(scripts/windows_qt.sh | tail -n 1)
 echo "Qt for Windows: $qt"
 
 build=build-windows

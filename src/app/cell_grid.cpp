@@ -1,6 +1,7 @@
 #include "app/cell_grid.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QKeyEvent>
 #include <QProxyStyle>
 #include <QStyleOptionTab>
@@ -15,7 +16,7 @@ constexpr int vyska_radku = 480;    // twips between the rows
 constexpr int radku = 16;
 
 int sloupec(int i) {
-    return (i % mrizka_chlivku::na_zalozku) / radku;
+    return (i % chlivku_na_zalozku) / radku;
 }
 int radek(int i) {
     return i % radku;
@@ -36,7 +37,7 @@ QFont pismo_nazvu() {
 // The number text names a contactor only as plain digits from 0 to 127; "+5", " 5", "abc" or
 // "200" come from a hand-edited file and name none.
 int stykac_z_textu(const QString& text) {
-    if (text.isEmpty() || text.size() > 3)
+    if (text.isEmpty() || text.size() > kapacita::chlivek - 1)
         return -1;
     int n = 0;
     for (const QChar c : text) {
@@ -118,7 +119,7 @@ void mrizka_chlivku::vytvor_zalozky() {
     styl->setParent(this);
     tabBar()->setStyle(styl);
     // The pages move when the row of tabs appears, disappears or changes its height.
-    stranky_[0].widget->parentWidget()->installEventFilter(this);
+    stranky_[0].widget->parentWidget()->installEventFilter(&hlidac_stranek_);
     setCurrentIndex(pocet_zalozek - 1);
     connect(this, &QTabWidget::currentChanged, this, [this](int z) {
         if (z >= 0 && isVisible())
@@ -131,15 +132,51 @@ void mrizka_chlivku::showEvent(QShowEvent* udalost) {
     QTabWidget::showEvent(udalost);
 }
 
+void mrizka_chlivku::inicializuj_zalozky(const cteni_konfigurace& konfigurace) {
+    vytvor_zalozky();
+    for (int t = 1; t <= pocet_zalozek; ++t) {
+        const bool zobrazena = konfigurace.zalozka_aktivni(t);
+        setTabVisible(t - 1, zobrazena);
+        setTabEnabled(t - 1, zobrazena);
+        if (zobrazena)
+            setTabText(t - 1, konfigurace.nazev_zalozky(t));
+        // A hidden tab stays in the list that a screen reader reads out: it says it is hidden.
+        tabBar()->setAccessibleTabName(
+            t - 1, zobrazena ? QString() : QStringLiteral("skrytá záložka %1").arg(t));
+    }
+}
+
+void mrizka_chlivku::inicializuj_chlivky(const cteni_konfigurace& konfigurace) {
+    QHash<QString, QString> nazvy; // each contactor's name is looked up once
+    for (int i = 0; i < pocet_chlivku; ++i) {
+        const QString cislo = konfigurace.stykac_chlivku(i);
+        auto nazev = nazvy.constFind(cislo);
+        if (nazev == nazvy.cend())
+            nazev = nazvy.insert(cislo, konfigurace.nazev_stykace(cislo));
+        nastav_chlivek(i, cislo, *nazev);
+    }
+}
+
+void mrizka_chlivku::vyber_pocatecni_zalozku() {
+    for (int z : {pocet_zalozek - 1, 0, 1, 2, 3}) {
+        if (isTabVisible(z)) {
+            setCurrentIndex(z);
+            return;
+        }
+    }
+}
+
 vypinac* mrizka_chlivku::Check1(int i) {
-    priprav_zalozku(i / na_zalozku);
+    priprav_zalozku(i / chlivku_na_zalozku);
     return bunka(i).check;
 }
 
 pole_cisla* mrizka_chlivku::Text2(int i) {
-    priprav_zalozku(i / na_zalozku);
-    if (!bunka(i).text2)
+    priprav_zalozku(i / chlivku_na_zalozku);
+    if (!bunka(i).text2) {
         vytvor_text2(i);
+        zobraz_chlivek(i);
+    }
     return bunka(i).text2;
 }
 
@@ -156,7 +193,7 @@ void mrizka_chlivku::priprav_zalozku(int z) {
 void mrizka_chlivku::vytvor_zalozku(int z) {
     stranka& s = strana(z);
     s.vytvorena = true;
-    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
+    for (int i = z * chlivku_na_zalozku; i < (z + 1) * chlivku_na_zalozku; ++i) {
         chlivek& c = bunka(i);
         const QPoint roh = misto_bunky(i).topLeft();
         c.check = new vypinac(s.widget, misto_check1(i).translated(-roh),
@@ -164,7 +201,7 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
         c.check->setObjectName(QStringLiteral("Check1_%1").arg(i));
         c.check->setFocusPolicy(Qt::StrongFocus);
         c.check->setProperty("chlivek", i);
-        c.check->installEventFilter(this);
+        c.check->installEventFilter(&hlidac_chlivku_);
 
         // Every change of value, whatever made it; the program's own changes are not reported.
         connect(c.check, &QCheckBox::toggled, this,
@@ -175,33 +212,42 @@ void mrizka_chlivku::vytvor_zalozku(int z) {
 }
 
 // A number box is made when it is first to be shown (the administrator's view), as the user's
-// view never shows it.
+// view never shows it; zobraz_chlivek gives it its text.
 void mrizka_chlivku::vytvor_text2(int i) {
     chlivek& c = bunka(i);
     if (!pismo_cisel_)
         pismo_cisel_ = pole_cisla::pismo_pro(pismo_nazvu_, misto_text2(0).width());
-    c.text2 = new pole_cisla(strana(i / na_zalozku).widget, *pismo_cisel_);
+    c.text2 = new pole_cisla(strana(i / chlivku_na_zalozku).widget, *pismo_cisel_);
     c.text2->setObjectName(QStringLiteral("Text2_%1").arg(i));
     // Said with its value, the number: which cell of which tab it belongs to.
-    c.text2->setAccessibleName(
-        QStringLiteral("číslo stykače políčka %1, záložka %2").arg(i).arg(i / na_zalozku + 1));
+    c.text2->setAccessibleName(QStringLiteral("číslo stykače políčka %1, záložka %2")
+                                   .arg(i)
+                                   .arg(i / chlivku_na_zalozku + 1));
     c.text2->setProperty("chlivek", i);
-    c.text2->installEventFilter(this);
+    c.text2->installEventFilter(&hlidac_chlivku_);
     c.text2->setGeometry(misto_text2(i).translated(-posun_stranek()));
     setTabOrder(c.check, c.text2);
-    nastav_text(c.text2, c.cislo);
-    c.text2->setVisible(!c.skryte_cislo);
 }
 
 void mrizka_chlivku::obnov_zalozku(int z) {
     strana(z).zastarala = false;
-    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i)
-        obnov_chlivek(i);
+    for (int i = z * chlivku_na_zalozku; i < (z + 1) * chlivku_na_zalozku; ++i)
+        zobraz_chlivek(i);
 }
 
-void mrizka_chlivku::obnov_chlivek(int i) {
-    const chlivek& c = bunka(i);
-    obnov_texty(i);
+// The one way from a cell's data to its controls (its tab is made). The texts are set only when
+// they changed: a screen reader hears every new name.
+void mrizka_chlivku::zobraz_chlivek(int i) {
+    chlivek& c = bunka(i);
+    if (c.texty_zastarale) {
+        c.texty_zastarale = false;
+        // The whole name in the tooltip, however narrow its box; a screen reader announces the
+        // switch by its contactor's name and number.
+        c.check->nastav_nazev(c.nazev);
+        c.check->setAccessibleName(
+            c.cislo == neprirazeno ? QStringLiteral("%1, bez stykače").arg(c.nazev)
+                                   : QStringLiteral("%1, stykač číslo %2").arg(c.nazev, c.cislo));
+    }
     ++nastavuje_program_;
     c.check->setChecked(c.zapnuto);
     --nastavuje_program_;
@@ -210,23 +256,10 @@ void mrizka_chlivku::obnov_chlivek(int i) {
     c.check->setVisible(!c.skryty_check);
     if (!c.text2 && !c.skryte_cislo)
         vytvor_text2(i);
-    else if (c.text2)
-        c.text2->setVisible(!c.skryte_cislo);
-}
-
-void mrizka_chlivku::obnov_texty(int i) {
-    chlivek& c = bunka(i);
-    if (!c.texty_zastarale)
-        return;
-    c.texty_zastarale = false;
-    if (c.text2)
+    if (c.text2) {
         nastav_text(c.text2, c.cislo);
-    // The whole name in the tooltip, however narrow its box; a screen reader announces the
-    // switch by its contactor's name and number.
-    c.check->nastav_nazev(c.nazev);
-    c.check->setAccessibleName(c.cislo == neprirazeno
-                                   ? QStringLiteral("%1, bez stykače").arg(c.nazev)
-                                   : QStringLiteral("%1, stykač číslo %2").arg(c.nazev, c.cislo));
+        c.text2->setVisible(!c.skryte_cislo);
+    }
 }
 
 void mrizka_chlivku::po_zmene() {
@@ -247,11 +280,8 @@ void mrizka_chlivku::nastav_chlivek(int i, const QString& cislo, const QString& 
     c.nazev = nazev;
     c.stykac = stykac_z_textu(cislo);
     c.texty_zastarale = true;
-    if (c.check) {
-        obnov_texty(i);
-        c.check->nastav_znamy(stav_znamy_ || c.stykac < 0);
-        c.check->setEnabled(!zamceno_ && c.stykac >= 0);
-    }
+    if (c.check)
+        zobraz_chlivek(i);
 }
 
 bool mrizka_chlivku::nastav_stavy(const stavy_stykacu& stavy, bool znamy) {
@@ -289,7 +319,7 @@ void mrizka_chlivku::zamkni(bool zamknout) {
     drz_fokus_ = false;
 }
 
-void mrizka_chlivku::uzivatelsky_pohled() {
+void mrizka_chlivku::chlivky_uzivatelsky_mod() {
     for (chlivek& c : chlivky_) {
         if (c.cislo == neprirazeno)
             c.skryty_check = true;
@@ -298,7 +328,7 @@ void mrizka_chlivku::uzivatelsky_pohled() {
     po_zmene();
 }
 
-void mrizka_chlivku::administratorsky_pohled() {
+void mrizka_chlivku::chlivky_administratorsky_mod() {
     for (chlivek& c : chlivky_)
         c.skryty_check = c.skryte_cislo = false;
     po_zmene();
@@ -325,32 +355,31 @@ bool mrizka_chlivku::focusNextPrevChild(bool dalsi) {
     return drz_fokus_ || QTabWidget::focusNextPrevChild(dalsi);
 }
 
-bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
+bool mrizka_chlivku::udalost_stranek(QEvent* udalost) {
     const QEvent::Type typ = udalost->type();
-    if (stranky_[0].widget && objekt == stranky_[0].widget->parentWidget()) {
-        if (typ == QEvent::Move || typ == QEvent::Resize || typ == QEvent::Show) {
-            for (int z = 0; z < pocet_zalozek; ++z) {
-                if (strana(z).vytvorena)
-                    rozmisti(z);
-            }
-            // The tab shown gets its cells as soon as the window is up, before it is painted.
-            if (typ == QEvent::Show)
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        if (currentIndex() >= 0)
-                            priprav_zalozku(currentIndex());
-                    },
-                    Qt::QueuedConnection);
-        }
-        return QTabWidget::eventFilter(objekt, udalost);
+    if (typ != QEvent::Move && typ != QEvent::Resize && typ != QEvent::Show)
+        return false;
+    for (int z = 0; z < pocet_zalozek; ++z) {
+        if (strana(z).vytvorena)
+            rozmisti(z);
     }
-    const QVariant chlivek = objekt->property("chlivek");
-    if (!chlivek.isValid())
-        return QTabWidget::eventFilter(objekt, udalost);
-    const int i = chlivek.toInt();
-    const bool cislo = qobject_cast<pole_cisla*>(objekt) != nullptr;
-    const auto* klavesa = typ == QEvent::KeyPress ? static_cast<QKeyEvent*>(udalost) : nullptr;
+    // The tab shown gets its cells as soon as the window is up, before it is painted.
+    if (typ == QEvent::Show)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (currentIndex() >= 0)
+                    priprav_zalozku(currentIndex());
+            },
+            Qt::QueuedConnection);
+    return false;
+}
+
+bool mrizka_chlivku::udalost_chlivku(QObject* ovladac, QEvent* udalost) {
+    const int i = ovladac->property("chlivek").toInt();
+    const bool cislo = qobject_cast<pole_cisla*>(ovladac) != nullptr;
+    const auto* klavesa =
+        udalost->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(udalost) : nullptr;
     if (klavesa && !(klavesa->modifiers() & ~Qt::KeypadModifier)) {
         switch (klavesa->key()) {
         case Qt::Key_Up:
@@ -365,11 +394,11 @@ bool mrizka_chlivku::eventFilter(QObject* objekt, QEvent* udalost) {
     }
     const bool enter =
         klavesa && (klavesa->key() == Qt::Key_Return || klavesa->key() == Qt::Key_Enter);
-    if (cislo && (typ == QEvent::MouseButtonDblClick || enter)) {
+    if (cislo && (udalost->type() == QEvent::MouseButtonDblClick || enter)) {
         Q_EMIT vyber_cisla(i);
         return true;
     }
-    return QTabWidget::eventFilter(objekt, udalost);
+    return false;
 }
 
 bool mrizka_chlivku::lze_zamerit(int i, bool cislo) const {
@@ -379,7 +408,7 @@ bool mrizka_chlivku::lze_zamerit(int i, bool cislo) const {
 }
 
 void mrizka_chlivku::presun_fokus(int i, int klavesa, bool cislo) {
-    const int zacatek = i - i % na_zalozku;
+    const int zacatek = i - i % chlivku_na_zalozku;
     const int r = radek(i);
     int cil = -1;
     if (klavesa == Qt::Key_Up || klavesa == Qt::Key_Down) {
@@ -389,7 +418,8 @@ void mrizka_chlivku::presun_fokus(int i, int klavesa, bool cislo) {
                 cil = i - r + j;
     } else {
         const int krok = klavesa == Qt::Key_Right ? 1 : -1;
-        for (int s = sloupec(i) + krok; cil < 0 && s >= 0 && s < na_zalozku / radku; s += krok) {
+        for (int s = sloupec(i) + krok; cil < 0 && s >= 0 && s < chlivku_na_zalozku / radku;
+             s += krok) {
             // The same row, or the nearest row shown in that column (the upper one first).
             for (int vzdalenost = 0; cil < 0 && vzdalenost < radku; ++vzdalenost)
                 for (const int j : {r - vzdalenost, r + vzdalenost})
@@ -413,7 +443,7 @@ QPoint mrizka_chlivku::posun_stranek() const {
 void mrizka_chlivku::rozmisti(int z) {
     // Every page lies where the page shown lies.
     const QPoint posun = posun_stranek();
-    for (int i = z * na_zalozku; i < (z + 1) * na_zalozku; ++i) {
+    for (int i = z * chlivku_na_zalozku; i < (z + 1) * chlivku_na_zalozku; ++i) {
         const chlivek& c = bunka(i);
         c.check->setGeometry(misto_bunky(i).translated(-posun));
         if (c.text2)

@@ -15,6 +15,8 @@
 namespace tarvik {
 
 namespace {
+constexpr int radek_prvniho_stykace = frm_cis_stykace::radek_neprirazeno + 1;
+constexpr int pocet_radku = radek_prvniho_stykace + pocet_stykacu; // grid rows, header included
 // Rows visible below the header; a chosen row further down is brought back into view.
 constexpr int viditelne_radky = 16;
 
@@ -100,7 +102,7 @@ void frm_cis_stykace::napln() {
     const cteni_konfigurace konfigurace(cesta_ini_);
     for (int k = 0; k < pocet_stykacu; ++k) {
         const QString cislo = QString::number(k);
-        radek(k + 2, cislo, konfigurace.nazev_stykace(cislo));
+        radek(radek_prvniho_stykace + k, cislo, konfigurace.nazev_stykace(cislo));
     }
 }
 

@@ -26,7 +26,6 @@ class frm_cis_stykace : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int pocet_radku = 130; // grid rows, header included
     static constexpr int radek_neprirazeno = 1;
 
     frm_cis_stykace(

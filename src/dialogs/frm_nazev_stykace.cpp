@@ -15,6 +15,10 @@
 
 namespace tarvik {
 
+namespace {
+constexpr int max_delka_nazvu = kapacita::stykac - 1; // the longest name the program reads
+} // namespace
+
 frm_nazev_stykace::frm_nazev_stykace(const QString& cesta_ini, const QString& cislo,
                                      const QString& nazev, QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), cislo_(cislo) {

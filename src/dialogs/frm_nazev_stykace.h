@@ -14,8 +14,6 @@ class frm_nazev_stykace : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int max_delka_nazvu = 20;
-
     frm_nazev_stykace(const QString& cesta_ini, const QString& cislo, const QString& nazev,
                       QWidget* rodic = nullptr);
 

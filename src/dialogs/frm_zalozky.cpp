@@ -15,6 +15,10 @@
 
 namespace tarvik {
 
+namespace {
+constexpr int max_delka_nazvu = kapacita::nazev - 1; // the longest caption the program reads
+} // namespace
+
 frm_zalozky::frm_zalozky(const QString& cesta_ini, std::function<void()> inicializuj_zalozky,
                          QWidget* rodic)
     : QDialog(rodic), cesta_ini_(cesta_ini), inicializuj_zalozky_(std::move(inicializuj_zalozky)) {

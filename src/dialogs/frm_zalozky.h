@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/counts.h"
+
 #include <QDialog>
 #include <QString>
 #include <array>
@@ -18,9 +20,6 @@ class frm_zalozky : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int pocet_zalozek = 5;
-    static constexpr int max_delka_nazvu = 11;
-
     frm_zalozky(const QString& cesta_ini, std::function<void()> inicializuj_zalozky,
                 QWidget* rodic = nullptr);
 

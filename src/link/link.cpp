@@ -94,10 +94,6 @@ void linka::prejdi_na_zavreno() {
     }
 }
 
-bool linka::port_otevren() const {
-    return com_port_.je_otevren();
-}
-
 bool linka::prepni_port(int cislo) {
     zapomen_stav();
     zastav_watchdog_timer();

@@ -65,7 +65,6 @@ public:
     bool otevri_port(int cislo);
     // Closes the port if it is open, and nothing more: for the end of the program.
     void zavri_port();
-    bool port_otevren() const;
     // For the port dialog: closes the open port and opens COM<cislo>; nothing is awaited any
     // more. Returns false when it cannot be opened: the port then stays closed and panel 2 is
     // emptied. Does not touch the configuration, nor panel 2 on success.
@@ -91,20 +90,15 @@ public:
     // show the last known states again.
     void posli_prikaz(int cislo, bool zapnout);
 
-    stav_linky stav() const { return stav_; }
     // From the sending of a status query until its reply has been applied to the cells.
     bool nacitani_statusu() const { return stav_ == stav_linky::ceka_stav; }
-    const QByteArray& ocekavana_odpoved() const { return ocekavana_odpoved_; }
-    const stavy_stykacu& stav_stykacu() const { return stav_stykacu_; }
-    // Whether stav_stykacu is the controller's answer to the last status query (see
-    // okno_linky::zobraz_stav_stykacu).
-    bool stav_znamy() const { return stav_znamy_; }
     void nuluj_stav_stykacu();
-    QTimer& status_timer() { return status_timer_; }
-    QTimer& watchdog_timer() { return watchdog_timer_; }
-    seriovy_port& com_port() { return com_port_; }
 
 private:
+    // The tests', benchmarks' and fuzz targets' one way in (tests/support/link_probe.h): the
+    // timers' ticks, the bytes as the port hands them on, and what the link awaits.
+    friend class test_linky;
+
     // Incoming bytes, in the order they arrived (the port's prijata_data). Bytes that arrive
     // while one of the link's message boxes is open wait, and are handled in order once it has
     // been closed.
@@ -148,6 +142,8 @@ private:
     QByteArray ocekavana_odpoved_; // the packet awaited in ceka_potvrzeni, "XS" in ceka_stav
     qint16 citac_statusu_ = 0;
     stavy_stykacu stav_stykacu_{};
+    // Whether stav_stykacu_ is the controller's answer to the last status query (see
+    // okno_linky::zobraz_stav_stykacu).
     bool stav_znamy_ = false;
     bool zobrazen_pozadavek_ = false; // a switch shows what the operator asked for, not a state
     pri_nahlem_konci zavri_pri_konci_{[this] { zavri_port(); }};

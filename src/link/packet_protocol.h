@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/counts.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -10,9 +12,7 @@ namespace tarvik {
 
 // Packets on the line: "X", a type letter, a body, CR LF. Plain ASCII, one byte a character.
 
-// The controller drives contactors 0 to 127: a status packet carries one state for each. The
-// catalogue, the cells and the printout know the same contactors.
-inline constexpr int pocet_stykacu = 128;
+// The states of the contactors 0 to 127, as a status packet carries them.
 using stavy_stykacu = std::array<bool, pocet_stykacu>;
 
 inline constexpr qsizetype delka_s_paketu = 2 + pocet_stykacu + 2; // "XS", the states, CR LF

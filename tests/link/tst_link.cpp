@@ -3,6 +3,7 @@
 
 #include "link/link.h"
 #include "platform/program_folder.h"
+#include "support/link_probe.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
 #include "support/temp_folder.h"
@@ -47,11 +48,6 @@ QStringList chyba(const QString& detail) {
     return {"nezname 1,2", "!Chyba komunikace. Chyba - " + detail, "zakaz", "panel3=XS"};
 }
 
-// A timer's tick, as its timeout brings it.
-void tik(QTimer& timer) {
-    QMetaObject::invokeMethod(&timer, "timeout");
-}
-
 // The link and the window it shows itself in, which records in order what the link asks of it:
 // "zakaz", "povol", "panel3=XS", "zobraz 1,5", and each message box, answered and recorded ("!" an
 // error box, "?" a line error's OK/Cancel box). A controller simulator is on COM3 of a program
@@ -60,6 +56,7 @@ struct sestava : okno_linky {
     test::zapisnik_zprav zpravy;
     QStringList zaznam;
     linka l;
+    test_linky t{l};
     std::function<void()> behem_zpravy; // inside every box, while the operator reads it
     bool odemceno = false; // a reply was awaited with the switches free while the loop ran
     test::docasna_slozka slozka;
@@ -107,15 +104,15 @@ struct sestava : okno_linky {
     // Until nothing is awaited and the switches are free.
     bool cekej_na_klid() {
         return testovaci_simulator::cekej([this] {
-            odemceno |= !l.ocekavana_odpoved().isEmpty() && !zamceno();
-            return l.ocekavana_odpoved().isEmpty() && !zamceno();
+            odemceno |= !t.ocekavana_odpoved().isEmpty() && !zamceno();
+            return t.ocekavana_odpoved().isEmpty() && !zamceno();
         });
     }
     // The link as one text: the reply awaited, the lock, the watchdog, the port, the states.
     QString stav() {
-        return QStringList{text_odpovedi(l.ocekavana_odpoved()), zamceno() ? "zamceno" : "volno",
-                           l.watchdog_timer().isActive() ? "watchdog" : "-",
-                           l.port_otevren() ? "otevren" : "zavren", zapnute(l.stav_stykacu())}
+        return QStringList{text_odpovedi(t.ocekavana_odpoved()), zamceno() ? "zamceno" : "volno",
+                           t.watchdog_timer().isActive() ? "watchdog" : "-",
+                           t.port_otevren() ? "otevren" : "zavren", zapnute(t.stav_stykacu())}
             .join(u'|');
     }
 };
@@ -156,18 +153,18 @@ private Q_SLOTS:
         z.zaznam.clear();
         // While a reply is outstanding, ticks are counted (without overflowing) and ask nothing.
         for (int i = 0; i < 70000; ++i)
-            tik(z.l.status_timer());
+            z.t.tik_statusu();
         for (const QByteArray& kus : kusy)
-            Q_EMIT z.l.com_port().prijata_data(kus);
+            z.t.prijmi(kus);
         QVERIFY(
             testovaci_simulator::cekej([&, n = zaznam.size()] { return z.zaznam.size() >= n; }));
         QCOMPARE(z.zaznam, zaznam);
         // The watchdog runs exactly while a reply is awaited; a tick asks only an idle line.
-        const bool ceka = z.l.stav() == stav_linky::ceka_stav;
-        QCOMPARE(std::pair(z.l.watchdog_timer().isActive(), z.l.ocekavana_odpoved().isEmpty()),
+        const bool ceka = z.t.stav() == stav_linky::ceka_stav;
+        QCOMPARE(std::pair(z.t.watchdog_timer().isActive(), z.t.ocekavana_odpoved().isEmpty()),
                  std::pair(ceka, !ceka));
         const QStringList pred = z.zaznam;
-        tik(z.l.status_timer());
+        z.t.tik_statusu();
         QCOMPARE(z.zaznam, ceka ? pred : (pred + QStringList{"zakaz", "panel3=XS"}));
     }
 
@@ -211,7 +208,7 @@ private Q_SLOTS:
             s.sim->vysli_davku(davka);
         } else {
             s.l.posli_prikaz(42, true);
-            s.l.watchdog_timer().start(50); // a timer that fires far too early
+            s.t.tik_watchdogu(); // the watchdog fires far too early
         }
         QVERIFY(testovaci_simulator::cekej([&] { return !s.zaznam.isEmpty(); }));
         QVERIFY(s.cekej_na_klid());
@@ -254,8 +251,8 @@ private Q_SLOTS:
         sestava s;
         QVERIFY(s.spust());
         // The system's timings: a status query every 60 s while the line is idle, 10 s a reply.
-        QCOMPARE(s.l.status_timer().interval(), 60000);
-        QCOMPARE(s.l.watchdog_timer().interval(), 10000);
+        QCOMPARE(s.t.status_timer().interval(), 60000);
+        QCOMPARE(s.t.watchdog_timer().interval(), 10000);
         s.zpravy.odpovedi.push_back(odpoved);
         s.behem_zpravy = [&, zpet = zpet] {
             if (zpet && !s.sim.bezi())
@@ -267,7 +264,7 @@ private Q_SLOTS:
         QTest::qWait(100); // a device that stays gone would go on reporting itself
         s.behem_zpravy = {};
         if (odpoved == odpoved_zpravy::storno) {
-            tik(s.l.status_timer());
+            s.t.tik_statusu();
             s.l.aktualizuj_stav();
             s.l.posli_prikaz(127, true);
         } else if (!zpet) {
@@ -275,7 +272,7 @@ private Q_SLOTS:
             // device comes back; the operator's request brings the line back.
             QCOMPARE(s.stav(), u"|volno|-|zavren|1,2"_s);
             const qsizetype zaznamu = s.zaznam.size();
-            tik(s.l.status_timer());
+            s.t.tik_statusu();
             QCOMPARE(s.zaznam.size(), zaznamu);
             QVERIFY(s.sim->spust());
             s.l.aktualizuj_stav();
