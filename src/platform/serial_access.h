@@ -65,9 +65,9 @@ int chyba_otevreni_zarizeni(const QString& zarizeni);
 // Why COM<cislo> could not be opened, for rada_k_portu.
 struct selhani_portu {
     int cislo = 0;
-    QString zarizeni;                        // the device tried
-    int chyba = 0;                           // chyba_otevreni_zarizeni of it
-    std::optional<drzitel_zarizeni> drzitel; // the lock that kept the program out
+    QString zarizeni{};                        // the device tried
+    int chyba = 0;                             // chyba_otevreni_zarizeni of it
+    std::optional<drzitel_zarizeni> drzitel{}; // the lock that kept the program out
 };
 
 // One line in Czech after the message that the port cannot be opened or is in use: which port and
