@@ -33,7 +33,8 @@ pids=()
 links_protected= # the kernel's link protections as they were, while the test changes them
 cleanup() {
     [ -z "$links_protected" ] || sysctl -q -w $links_protected
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    # SIGKILL: a program that a fault leaves stuck would let no other signal end it.
+    for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
     for m in "$root/dev/pts" "$root/proc"; do
         mountpoint -q "$m" 2>/dev/null && umount -l "$m"
