@@ -53,7 +53,7 @@ FAULTS = [
     F("src/link/serial_port.cpp", "QSerialPort::NoParity", "QSerialPort::EvenParity", "The line runs with even parity"),
     F("src/link/serial_port.cpp", "return chyba == EBUSY ? vysledek_otevreni::obsazen", "return chyba == EACCES ? vysledek_otevreni::obsazen", "A device in another program's exclusive use is the general failure"),
     F("src/link/serial_port.cpp", "    if (const auto drzitel = zamek_.zamkni(cesta)) {", "    if (const auto drzitel = zamek_.zamkni(cesta); false) {", "A running program's lock does not keep the port from being opened"),
-    F("src/link/link.cpp", " +\n                     u'\\n' + com_port_.rada());", ");", "The port's message names neither the port nor what to do"),
+    F("src/link/link.cpp", " +\n                     QStringLiteral(\"\\n\\n\") + com_port_.rada());", ");", "The port's message names neither the port nor what to do"),
     # ---- src/config ----
     F("src/config/config_file.h", "inline constexpr int stykac = 21;", "inline constexpr int stykac = 20;", "Contactor names are read cut to 19 characters"),
     F("src/config/config_file.h", "inline constexpr int chlivek = 4;", "inline constexpr int chlivek = 3;", "A cell's contactor number is read cut to 2 characters"),

@@ -68,7 +68,7 @@ bool linka::otevri_port(int cislo) {
     // The program's own text, then which port it is and what to do.
     zobraz_chybu(okno_.rodic_zprav(),
                  (v == vysledek_otevreni::obsazen ? zprava_port_obsazen : zprava_chyba_portu) +
-                     u'\n' + com_port_.rada());
+                     QStringLiteral("\n\n") + com_port_.rada());
     return false;
 }
 

@@ -60,8 +60,8 @@ public:
     // The port closed itself because its device vanished, and it has not been opened or closed
     // since.
     bool zarizeni_zmizelo() const { return zmizelo_; }
-    // Why the port last tried could not be opened and what to do: one line in Czech for the
-    // message after the program's own. Empty once a port has opened.
+    // Why the port last tried could not be opened and what to do, in Czech, for the message
+    // after the program's own text. Empty once a port has opened.
     const QString& rada() const { return rada_; }
     // Drops every received byte that the port holds and has not handed on yet.
     void zahod_prijate();

@@ -363,7 +363,7 @@ QString rada_k_portu(const selhani_portu& s) {
                                                  : QStringLiteral("/dev/") + adaptery.first();
         return QStringLiteral("%1; takové zařízení v systému není nebo neodpovídá. Připojte "
                               "převodník, nebo ať správce nasměruje odkaz na zařízení řídicí "
-                              "jednotky: sudo ln -sfn %2 %3")
+                              "jednotky:\nsudo ln -sfn %2 %3")
             .arg(kde, navrh, odkaz);
     }
     case 0:

@@ -70,10 +70,11 @@ struct selhani_portu {
     std::optional<drzitel_zarizeni> drzitel{}; // the lock that kept the program out
 };
 
-// One line in Czech after the message that the port cannot be opened or is in use: which port and
-// device it is and what to do. On Linux it names the dosdevices link (where it leads, or the
-// command that makes it), the group that gives access, the lock and its owner; on Windows the
-// ports the computer has and where the administrator chooses one.
+// A paragraph in Czech after the message that the port cannot be opened or is in use: which port
+// and device it is and what to do (a command to type on a line of its own). On Linux it names the
+// dosdevices link (where it leads, or the command that makes it), the group that gives access, the
+// lock and its owner; on Windows the ports the computer has and where the administrator chooses
+// one.
 QString rada_k_portu(const selhani_portu& s);
 
 } // namespace tarvik

@@ -232,9 +232,9 @@ private Q_SLOTS:
         const QString ztraceno = u"?Serial Device Lost"_s;
         // The link left to the device that went ("%s" the program's folder, "%d" the device).
         const QString neotevren =
-            u"!Chyba při otevírání sériového portu.\nCOM3 je odkaz %s/dosdevices/com3 na %d; "
+            u"!Chyba při otevírání sériového portu.\n\nCOM3 je odkaz %s/dosdevices/com3 na %d; "
             u"takové zařízení v systému není nebo neodpovídá. Připojte převodník, nebo ať správce "
-            u"nasměruje odkaz na zařízení řídicí jednotky: sudo ln -sfn ADAPTER "
+            u"nasměruje odkaz na zařízení řídicí jednotky:\nsudo ln -sfn ADAPTER "
             u"%s/dosdevices/com3"_s;
         const QString zapnuto = u"|volno|-|otevren|1,2,127"_s;
         radek("back, OK", true, odpoved_zpravy::ok, QStringList{ztraceno, "panel2=COM3"}, zapnuto);
