@@ -86,6 +86,7 @@ FAULTS = [
     F("src/platform/serial_access.cpp", "        if (n.druh == druh_nalezu::zastaraly)\n            odstran(n.drzitel.zamek, n.st);", "", "A lock of a process that has ended is not removed"),
     F("src/platform/serial_access.cpp", "    if (::fstat(fd_, &nas) == 0)\n        odstran(cesta_, nas);", "", "Closing the port leaves its lock behind"),
     F("src/platform/serial_access.cpp", "            slozky << skutecna;\n", "            slozky << skutecna;\n        break;\n", "Only the first lock folder is looked at"),
+    F("src/platform/serial_access.cpp", "(misto.f_bavail == 0 || misto.f_favail == 0))", "false)", "A full lock folder is reported as a device that cannot be opened"),
     F("src/platform/serial_access.cpp", "    if (!S_ISREG(n.st.st_mode))\n        return n;\n    const int fd = ::open(c.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK |", "    const int fd = ::open(c.constData(), O_RDONLY | O_NOFOLLOW |", "A FIFO at the lock path is opened, and blocks the program"),
     F("src/platform/signals.cpp", "        std::atexit([] { spust_uklid(); });\n", "", "A lost display ends the program past its clean-up, leaving the port's lock"),
     F("src/platform/signals.cpp", "QCoreApplication::exit(0);", "QCoreApplication::quit();", "A signal during a start-up box waits until the box is answered"),

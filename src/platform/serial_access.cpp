@@ -17,6 +17,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -51,6 +52,14 @@ QStringList slozky_zamku() {
             slozky << skutecna;
     }
     return slozky;
+}
+
+// The folder where locks are made: the first that this process may write, as QSerialPort takes it.
+QString slozka_pro_zamek(const QStringList& slozky) {
+    for (const QString& slozka : slozky)
+        if (::access(nativni(slozka).constData(), W_OK | X_OK) == 0)
+            return slozka;
+    return {};
 }
 
 // LCK..ttyS0 for /dev/ttyS0, LCK..pts_3 for /dev/pts/3.
@@ -226,12 +235,10 @@ std::optional<drzitel_zarizeni> zamek_zarizeni::zamkni(const QString& zarizeni) 
     }
 
     // The lock, in the first folder that takes it (/run/lock), where every program looks first.
-    const auto slozka = std::find_if(slozky.begin(), slozky.end(), [](const QString& s) {
-        return ::access(nativni(s).constData(), W_OK | X_OK) == 0;
-    });
-    if (slozka == slozky.end())
+    const QString slozka = slozka_pro_zamek(slozky);
+    if (slozka.isEmpty())
         return std::nullopt;
-    const QString cesta = *slozka + u'/' + jmeno;
+    const QString cesta = slozka + u'/' + jmeno;
     const QByteArray c = nativni(cesta);
     const int fd = ::open(c.constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644);
@@ -366,8 +373,17 @@ QString rada_k_portu(const selhani_portu& s) {
                               "jednotky:\nsudo ln -sfn %2 %3")
             .arg(kde, navrh, odkaz);
     }
-    case 0:
+    case 0: {
+        // The device opens: QSerialPort could not write its lock, where no room is left.
+        const QString slozka = slozka_pro_zamek(slozky_zamku());
+        struct statvfs misto {};
+        if (!slozka.isEmpty() && ::statvfs(nativni(slozka).constData(), &misto) == 0 &&
+            (misto.f_bavail == 0 || misto.f_favail == 0))
+            return QStringLiteral("%1; ve složce %2 není místo pro zámek portu. Ať správce "
+                                  "odstraní, co ji zaplnilo (ls -lS %2).")
+                .arg(kde, slozka);
         return kde + QStringLiteral("; zařízení nelze otevřít.");
+    }
     default:
         return QStringLiteral("%1; zařízení nelze otevřít (%2).")
             .arg(kde, QString::fromLocal8Bit(std::strerror(s.chyba)));

@@ -353,7 +353,8 @@ private Q_SLOTS:
     // who put it there ("daemon" can use no device). Columns: the outcome, the line after the
     // message ("%s" the program's folder, "%d" the device, "%z" the lock, "%p" the pid it names),
     // whether what was there is there afterwards (the program's own lock gone with it). "-" for no
-    // access (no dialout); "primo": a program that honours no lock opens the device itself.
+    // access (no dialout); "primo": a program that honours no lock opens the device itself;
+    // "plna": a lock folder with no room left.
     void zamek_portu_data() {
         test::sloupce<QString, QString, int, QString, bool>(
             {"zamek", "vlastnik", "vysledek", "rada", "zustava"});
@@ -381,6 +382,10 @@ private Q_SLOTS:
         radek("no access", "", "-", int(vysledek_otevreni::chyba),
               kde + u"; účet nobody k němu nemá přístup. Správce ho přidá do skupiny dialout "
                     u"(sudo adduser nobody dialout), platí od dalšího přihlášení."_s,
+              false);
+        radek("full lock folder", "plna", "nobody", int(vysledek_otevreni::chyba),
+              kde + u"; ve složce /run/lock není místo pro zámek portu. Ať správce odstraní, co ji "
+                    u"zaplnilo (ls -lS /run/lock)."_s,
               false);
     }
 
@@ -453,9 +458,19 @@ private Q_SLOTS:
         qputenv("TARVIK_TEST_OTEVRI", QFile::encodeName(s.slozka.path()));
         qputenv("TARVIK_TEST_PRIMO", vlastnik == u"primo" ? "1" : "");
         QProcess program;
-        program.start(setpriv, {"--reuid=nobody", "--regid=nogroup",
-                                vlastnik == u"-" ? "--clear-groups" : "--groups=dialout",
-                                QCoreApplication::applicationFilePath()});
+        QStringList prikaz{setpriv, "--reuid=nobody", "--regid=nogroup",
+                           vlastnik == u"-" ? "--clear-groups" : "--groups=dialout",
+                           QCoreApplication::applicationFilePath()};
+        if (zamek == u"plna") // a /run/lock of its own for the program: one page, full
+            prikaz = QStringList{"unshare",
+                                 "--mount",
+                                 "sh",
+                                 "-c",
+                                 "mount -t tmpfs -o size=4k tmpfs /run/lock && "
+                                 "head -c 4096 /dev/zero >/run/lock/x && exec \"$@\"",
+                                 "sh"} +
+                     prikaz;
+        program.start(prikaz.takeFirst(), prikaz);
         const bool skoncil = program.waitForFinished(20000);
         if (vyhradne >= 0)
             ::close(vyhradne);
