@@ -55,7 +55,7 @@ QString rada_k_portu(const selhani_portu& s) {
     if (s.chyba == EBUSY)
         return QStringLiteral("COM%1 má otevřený jiný program. Ukončete ho.").arg(s.cislo);
 
-    // The ports as Windows lists them, by number; the file keeps one digit of the number.
+    // The ports as Windows lists them, by number.
     QList<QSerialPortInfo> porty = QSerialPortInfo::availablePorts();
     const auto cislo = [](const QSerialPortInfo& p) { return p.portName().mid(3).toInt(); };
     std::sort(porty.begin(), porty.end(),
@@ -75,13 +75,16 @@ QString rada_k_portu(const selhani_portu& s) {
         QStringLiteral("COM%1 v tomto počítači není nebo ho nelze otevřít. ").arg(s.cislo);
     text += nazvy.isEmpty() ? QStringLiteral("Žádný sériový port tu není: připojte převodník. ")
                             : QStringLiteral("Porty v tomto počítači: %1. ").arg(nazvy.join(u", "));
+    text += QStringLiteral("Správce zvolí port instalačním programem, nebo v souboru %1 (sekce "
+                           "[system], com=%2)")
+                .arg(ini)
+                .arg(navrh ? navrh : s.cislo);
+    // The file keeps one digit of the number.
     if (vysoke)
-        text += QStringLiteral("COM10 a vyšší program neotevře: ve Správci zařízení dejte "
-                               "převodníku číslo 1 až 9. ");
-    return text + QStringLiteral("Správce zvolí port instalačním programem, nebo v souboru %1 "
-                                 "(sekce [system], com=%2).")
-                      .arg(ini)
-                      .arg(navrh ? navrh : s.cislo);
+        text +=
+            QStringLiteral("; port COM10 a vyšší tam zapsat nelze, převodníku dejte nižší číslo "
+                           "ve Správci zařízení");
+    return text + u'.';
 }
 
 } // namespace tarvik
