@@ -67,8 +67,10 @@ bool linka::otevri_port(int cislo) {
     }
     // The screen never names a line that is not there.
     prejdi_na_zavreno();
+    // The program's own text, then which port it is and what to do.
     zobraz_chybu(okno_.rodic_zprav(),
-                 v == vysledek_otevreni::obsazen ? zprava_port_obsazen : zprava_chyba_portu);
+                 (v == vysledek_otevreni::obsazen ? zprava_port_obsazen : zprava_chyba_portu) +
+                     QStringLiteral("\n\n") + com_port_.rada());
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "link/packet_protocol.h"
 #include "platform/devices.h"
+#include "platform/serial_access.h"
 
 #include <cerrno>
 
@@ -12,24 +13,6 @@ udalost_linky zprava(skupina_udalosti skupina, const char* text) {
     return {skupina, QString::fromLatin1(text)};
 }
 
-// QSerialPort says PermissionError both for a lock it could not take and for a device that refused
-// it: the lock file and the device tell which.
-vysledek_otevreni klasifikuj_selhani_otevreni(QSerialPort::SerialPortError chyba,
-                                              const QString& cesta) {
-    if (chyba != QSerialPort::PermissionError)
-        return vysledek_otevreni::chyba;
-    switch (zamek_zarizeni(cesta)) {
-    case stav_zamku::drzi_bezici_proces:
-        return vysledek_otevreni::obsazen;
-    case stav_zamku::po_mrtvem_procesu:
-        return vysledek_otevreni::chyba;
-    case stav_zamku::zadny:
-        break;
-    }
-    // No lock: the device itself refused. Busy is another program's exclusive use.
-    return chyba_otevreni_zarizeni(cesta) == EBUSY ? vysledek_otevreni::obsazen
-                                                   : vysledek_otevreni::chyba;
-}
 } // namespace
 
 udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba) {
@@ -65,18 +48,30 @@ seriovy_port::~seriovy_port() {
 vysledek_otevreni seriovy_port::otevri(int cislo) {
     if (port_.isOpen())
         port_.close();
+    zamek_.uvolni();
     port_.clearError();
     cislo_ = cislo;
-    if (cislo < 1)
+    if (cislo < 1) {
+        rada_ = rada_k_portu({.cislo = cislo});
         return vysledek_otevreni::chyba;
+    }
     const QString cesta = cesta_serioveho_portu(cislo);
-    port_.setPortName(cesta);
+    // Before QSerialPort looks at any lock file: it would take a running program's lock for stale.
+    if (const auto drzitel = zamek_.zamkni(cesta)) {
+        rada_ = rada_k_portu({.cislo = cislo, .zarizeni = cesta, .drzitel = drzitel});
+        return vysledek_otevreni::obsazen;
+    }
+    const QString jmeno = zamek_.jmeno_pro_qt(cesta);
+    port_.setPortName(jmeno);
     port_.setBaudRate(QSerialPort::Baud9600);
     port_.setDataBits(QSerialPort::Data8);
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (port_.open(QIODevice::ReadWrite)) {
+    const bool otevren = !jmeno.isEmpty() && port_.open(QIODevice::ReadWrite);
+    zamek_.zahod_jmeno_pro_qt();
+    port_.clearError();
+    if (otevren) {
         // Bytes left on the line from before are no reply to anything this program sent.
         port_.clear();
         port_.clearError();
@@ -86,16 +81,20 @@ vysledek_otevreni seriovy_port::otevri(int cislo) {
         // already waiting is the only way they are received (and taking them starts the next).
         port_.setReadBufferSize(prijimac::nejvetsi_fronta);
         zmizelo_ = false;
+        rada_.clear();
         return vysledek_otevreni::ok;
     }
-    const QSerialPort::SerialPortError chyba = port_.error();
-    port_.clearError();
-    return klasifikuj_selhani_otevreni(chyba, cesta);
+    zamek_.uvolni();
+    // The device itself tells why: busy is another program's exclusive use.
+    const int chyba = chyba_otevreni_zarizeni(cesta);
+    rada_ = rada_k_portu({.cislo = cislo, .zarizeni = cesta, .chyba = chyba});
+    return chyba == EBUSY ? vysledek_otevreni::obsazen : vysledek_otevreni::chyba;
 }
 
 void seriovy_port::zavri() {
     if (port_.isOpen())
         port_.close();
+    zamek_.uvolni();
     port_.clearError();
     zmizelo_ = false;
 }
@@ -137,8 +136,10 @@ void seriovy_port::chyba_portu(QSerialPort::SerialPortError chyba) {
     if (u.skupina == skupina_udalosti::ignorovano)
         return;
     if (chyba == QSerialPort::ResourceError || chyba == QSerialPort::ReadError) {
-        // The device is gone and would report itself again on every notification.
+        // The device is gone and would report itself again on every notification; its lock goes
+        // with it, as a closed port holds none.
         port_.close();
+        zamek_.uvolni();
         zmizelo_ = true;
     }
     port_.clearError();

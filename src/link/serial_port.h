@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/serial_access.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
@@ -25,23 +27,23 @@ struct udalost_linky {
 udalost_linky klasifikuj_chybu_portu(QSerialPort::SerialPortError chyba);
 
 // A port is in use only when a running process holds its lock or has the device in exclusive
-// use. Access refused, a lock left by a dead process that cannot be removed, a missing device
-// and port number 0 are all the general failure.
+// use. Access refused, a missing device and port number 0 are all the general failure.
 enum class vysledek_otevreni {
     ok,
     obsazen, // held by a running program (or by another port object of this one)
-    chyba    // no such device, port number 0, access refused, a lock left by a dead program, ...
+    chyba    // no such device, port number 0, access refused, ...
 };
 
 // The serial port COM<n>, 9600 baud 8N1 without flow control. It only moves bytes: received
 // bytes are announced by prijata_data, line errors by udalost. A vanished device is reported
 // once, after the port has closed itself; writing to a closed port does nothing.
 //
-// What the port relies on: another program holding the device is seen through QSerialPort's lock
-// file, which is named after the device path (so the dosdevices link is resolved before opening,
-// and root is refused too); a device that goes away (an unplugged adapter, a hung-up
-// pseudo-terminal) makes QSerialPort report ReadError or ResourceError again and again until the
-// port is closed.
+// What the port relies on: the device's lock (zamek_zarizeni) is looked at and taken before
+// QSerialPort opens the device, by its real path (the dosdevices link resolved), so that two
+// programs that reach one device through different links see each other; QSerialPort puts the
+// device in exclusive use (TIOCEXCL), so that no program started later opens it beside this one
+// (root excepted); a device that goes away (an unplugged adapter, a hung-up pseudo-terminal) makes
+// QSerialPort report ReadError or ResourceError again and again until the port is closed.
 class seriovy_port : public QObject {
     Q_OBJECT
 public:
@@ -58,6 +60,9 @@ public:
     // The port closed itself because its device vanished, and it has not been opened or closed
     // since.
     bool zarizeni_zmizelo() const { return zmizelo_; }
+    // Why the port last tried could not be opened and what to do, in Czech, for the message
+    // after the program's own text. Empty once a port has opened.
+    const QString& rada() const { return rada_; }
     // Drops every received byte that the port holds and has not handed on yet.
     void zahod_prijate();
 
@@ -77,6 +82,8 @@ private:
     void chyba_portu(QSerialPort::SerialPortError chyba);
 
     QSerialPort port_;
+    zamek_zarizeni zamek_;
+    QString rada_;
     int cislo_ = 0;
     bool zmizelo_ = false;
 };

@@ -7,14 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <cerrno>
-#include <limits>
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
-#else
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 #endif
 
 namespace tarvik {
@@ -33,62 +27,6 @@ QString cesta_serioveho_portu(int cislo) {
         return cil.isEmpty() ? odkaz : cil; // a dangling link names no device: opening it fails
     }
     return QStringLiteral("/dev/ttyS%1").arg(cislo - 1);
-#endif
-}
-
-stav_zamku zamek_zarizeni(const QString& cesta_zarizeni) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(cesta_zarizeni);
-    return stav_zamku::zadny;
-#else
-    QString jmeno =
-        cesta_zarizeni.startsWith(QLatin1String("/dev/")) ? cesta_zarizeni.mid(5) : cesta_zarizeni;
-    jmeno.replace(u'/', u'_');
-    for (const char* slozka : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
-                               "/tmp", "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
-        QFile zamek(QLatin1String(slozka) + QLatin1String("/LCK..") + jmeno);
-        if (!zamek.exists())
-            continue;
-        if (!zamek.open(QIODevice::ReadOnly))
-            return stav_zamku::drzi_bezici_proces; // unreadable: assume it is held
-        bool ok = false;
-        const qint64 pid = zamek.readLine(32).trimmed().toLongLong(&ok);
-        if (!ok || pid <= 0 || pid > std::numeric_limits<pid_t>::max())
-            return stav_zamku::zadny;
-        const bool bezi = ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
-        return bezi ? stav_zamku::drzi_bezici_proces : stav_zamku::po_mrtvem_procesu;
-    }
-    return stav_zamku::zadny;
-#endif
-}
-
-int chyba_otevreni_zarizeni(const QString& cesta_zarizeni) {
-#ifdef Q_OS_WIN
-    // A port that another program holds refuses a second handle (a port is never shared).
-    const HANDLE port =
-        ::CreateFileW(reinterpret_cast<const wchar_t*>(cesta_zarizeni.utf16()),
-                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (port != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(port);
-        return 0;
-    }
-    switch (::GetLastError()) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-        return EBUSY;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return ENOENT;
-    default:
-        return EIO;
-    }
-#else
-    const int fd = ::open(QFile::encodeName(cesta_zarizeni).constData(),
-                          O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    return 0;
 #endif
 }
 

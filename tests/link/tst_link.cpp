@@ -2,7 +2,9 @@
 // the controller simulator through a real serial port on a pseudo-terminal.
 
 #include "link/link.h"
+#include "platform/devices.h"
 #include "platform/program_folder.h"
+#include "platform/serial_access.h"
 #include "support/link_probe.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
@@ -12,9 +14,13 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace tarvik;
@@ -226,7 +232,12 @@ private Q_SLOTS:
         test::sloupce<bool, odpoved_zpravy, QStringList, QString>(
             {"zpet", "odpoved", "okno", "konec"});
         const QString ztraceno = u"?Serial Device Lost"_s;
-        const QString neotevren = u"!Chyba při otevírání sériového portu."_s;
+        // The link left to the device that went ("%s" the program's folder, "%d" the device).
+        const QString neotevren =
+            u"!Chyba při otevírání sériového portu.\n\nCOM3 je odkaz %s/dosdevices/com3 na %d; "
+            u"takové zařízení v systému není nebo neodpovídá. Připojte převodník, nebo ať správce "
+            u"nasměruje odkaz na zařízení řídicí jednotky:\nsudo ln -sfn ADAPTER "
+            u"%s/dosdevices/com3"_s;
         const QString zapnuto = u"|volno|-|otevren|1,2,127"_s;
         const QString zpet_nezname = u"nezname 1,2"_s;
         radek("back, OK", true, odpoved_zpravy::ok,
@@ -246,7 +257,7 @@ private Q_SLOTS:
     }
 
     void zmizele_zarizeni() {
-        const auto [zpet, odpoved, okno, konec] =
+        auto [zpet, odpoved, okno, konec] =
             test::hodnoty<bool, odpoved_zpravy, QStringList, QString>();
         sestava s;
         QVERIFY(s.spust());
@@ -259,6 +270,8 @@ private Q_SLOTS:
                 QVERIFY(s.sim->spust());
         };
         s.l.posli_prikaz(5, true);
+        okno.replaceInStrings(u"%s"_s, s.slozka.path())
+            .replaceInStrings(u"%d"_s, s.sim->cesta_zarizeni());
         s.sim->zaves(); // before its acknowledgement
         QVERIFY(testovaci_simulator::cekej([&] { return !s.zpravy.zpravy.isEmpty(); }));
         QTest::qWait(100); // a device that stays gone would go on reporting itself
@@ -284,7 +297,11 @@ private Q_SLOTS:
         }
         QCOMPARE(s.sim->prijato(),
                  QByteArray(odpoved == odpoved_zpravy::ok ? "XA\r\nXW127=1\r\nXA\r\n" : ""));
-        QCOMPARE(s.zaznam.filter(QRegularExpression(u"^(panel2=|!|\\?|loaded|nezname)"_s)), okno);
+        // The adapter named is one that the machine has, or /dev/ttyUSB0.
+        QCOMPARE(s.zaznam.filter(QRegularExpression(u"^(panel2=|!|\\?|loaded|nezname)"_s))
+                     .replaceInStrings(QRegularExpression(u"ln -sfn /dev/tty(USB|ACM)\\d+"_s),
+                                       u"ln -sfn ADAPTER"_s),
+                 okno);
         QCOMPARE(s.stav(), konec);
     }
 
@@ -335,50 +352,145 @@ private Q_SLOTS:
         QVERIFY(pocet > 0);
     }
 
-    // Where an open is refused, which message it earns: an operator's program (this test run as
-    // "nobody") opening COM3. Only a running process's lock or another program's exclusive use of
-    // the device make the port busy.
-    void otevreni_jinym_uzivatelem_data() {
-        test::sloupce<QString, int>({"pripad", "vysledek"});
-        radek("access refused", "odepreno", int(vysledek_otevreni::chyba));
-        radek("lock of a dead process", "mrtvy", int(vysledek_otevreni::chyba));
-        radek("lock of a running process", "drzi", int(vysledek_otevreni::obsazen));
-        radek("exclusive use, no lock", "vyhradne", int(vysledek_otevreni::obsazen));
+    // An operator's program (this test run as "nobody", with the device's group dialout) opening
+    // COM3, against what lies at the device's lock path (in /run/lock, or "@/tmp": in /tmp) and
+    // who put it there ("daemon" can use no device). Columns: the outcome, the line after the
+    // message ("%s" the program's folder, "%d" the device, "%z" the lock, "%p" the pid it names),
+    // whether what was there is there afterwards (the program's own lock gone with it). "-" for no
+    // access (no dialout); "primo": a program that honours no lock opens the device itself;
+    // "plna": a lock folder with no room left.
+    void zamek_portu_data() {
+        test::sloupce<QString, QString, int, QString, bool>(
+            {"zamek", "vlastnik", "vysledek", "rada", "zustava"});
+        const int ok = int(vysledek_otevreni::ok), obsazen = int(vysledek_otevreni::obsazen);
+        const QString kde = u"COM3 je odkaz %s/dosdevices/com3 na %d"_s;
+        const QString drzi = kde + u"; drží ho proces %p (%1) účtu root zámkem %z. Ukončete ten "
+                                   u"program; nejde-li to, požádejte správce o odstranění %z "
+                                   u"(vlastník root)."_s;
+        radek("nothing", "", "nobody", ok, "", false);
+        radek("FIFO without a writer", "fifo", "daemon", ok, "", true);
+        radek("link to /dev/zero", "odkaz", "daemon", ok, "", true);
+        radek("device node", "zarizeni", "root", ok, "", true);
+        radek("folder", "slozka", "daemon", ok, "", true);
+        radek("1 MiB of garbage, root's", "smeti", "root", ok, "", true);
+        radek("a dead process's lock, root's", "mrtvy", "root", ok, "", true);
+        radek("own lock of a killed program", "mrtvy", "nobody", ok, "", false);
+        radek("pid 1, of an account without the device", "jedna", "daemon", ok, "", true);
+        radek("another program's live lock", "bezi", "root", obsazen, drzi.arg("sleep"), true);
+        radek("another program's live lock in /tmp", "bezi@/tmp", "root", obsazen,
+              drzi.arg("sleep"), true);
+        radek("this program's", "nas", "root", obsazen, drzi.arg("tst_link"), true);
+        radek("this program's, opened without a lock", "nas", "primo", obsazen, "", true);
+        radek("exclusive use, no lock", "vyhradne", "root", obsazen,
+              kde + u"; má ho otevřený jiný program. Ukončete ho."_s, false);
+        radek("no access", "", "-", int(vysledek_otevreni::chyba),
+              kde + u"; účet nobody k němu nemá přístup. Správce ho přidá do skupiny dialout "
+                    u"(sudo adduser nobody dialout), platí od dalšího přihlášení."_s,
+              false);
+        radek("full lock folder", "plna", "nobody", int(vysledek_otevreni::chyba),
+              kde + u"; ve složce /run/lock není místo pro zámek portu. Ať správce odstraní, co ji "
+                    u"zaplnilo (ls -lS /run/lock)."_s,
+              false);
     }
 
-    void otevreni_jinym_uzivatelem() {
-        const auto [pripad, vysledek] = test::hodnoty<QString, int>();
+    void zamek_portu() {
+        auto [zamek, vlastnik, vysledek, rada, zustava] =
+            test::hodnoty<QString, QString, int, QString, bool>();
         const QString setpriv = QStandardPaths::findExecutable(u"setpriv"_s);
-        if (::geteuid() != 0 || setpriv.isEmpty())
-            QSKIP("needs root and setpriv to run the program as another user");
+        const group* dialout = ::getgrnam("dialout");
+        if (::geteuid() != 0 || setpriv.isEmpty() || !dialout)
+            QSKIP("needs root, setpriv and the group dialout to run the program as an operator");
         sestava s;
         QVERIFY(::chmod(QFile::encodeName(s.slozka.path()).constData(), 0705) == 0);
-        const QByteArray zarizeni = QFile::encodeName(s.sim->cesta_zarizeni());
-        QVERIFY(::chmod(zarizeni.constData(), pripad == u"odepreno" ? 0600 : 0666) == 0);
-        const QString zamek = zamek_linky(s.sim->cesta_zarizeni());
-        QVERIFY(pripad != u"drzi" || s.l.otevri_port(3));
-        const int vyhradne =
-            pripad == u"vyhradne" ? ::open(zarizeni.constData(), O_RDWR | O_NOCTTY) : -1;
-        QVERIFY(pripad != u"vyhradne" || ::ioctl(vyhradne, TIOCEXCL) == 0);
-        if (pripad == u"mrtvy") {
-            QProcess skonceny;
-            skonceny.start(u"true"_s);
-            QVERIFY(skonceny.waitForStarted());
-            const qint64 pid = skonceny.processId();
-            QVERIFY(skonceny.waitForFinished());
-            s.slozka.write(zamek, QByteArray::number(pid) + "\ntarvik\n" +
-                                      QSysInfo::machineHostName().toUtf8() + "\n");
+        const QString zarizeni = s.sim->cesta_zarizeni();
+        const QByteArray z = QFile::encodeName(zarizeni);
+        QVERIFY(::chown(z.constData(), 0, dialout->gr_gid) == 0 &&
+                ::chmod(z.constData(), 0660) == 0);
+        const QString slozka = zamek.contains(u'@') ? zamek.section(u'@', 1) : u"/run/lock"_s;
+        zamek = zamek.section(u'@', 0, 0);
+        const QString cesta = slozka + "/LCK.." + zarizeni.mid(5).replace(u'/', u'_');
+        const QByteArray c = QFile::encodeName(cesta);
+        ::unlink(c.constData());
+        QProcess jiny_program;
+        qint64 pid = 0;
+        if (zamek == u"bezi" || zamek == u"mrtvy") {
+            jiny_program.start(u"sleep"_s, {u"1000"_s});
+            QVERIFY(jiny_program.waitForStarted());
+            pid = jiny_program.processId();
+            if (zamek == u"mrtvy") {
+                jiny_program.kill();
+                QVERIFY(jiny_program.waitForFinished());
+            }
         }
-        // For the program only.
+        const auto s_pidem = [](qint64 p) {
+            return QByteArray::number(p).rightJustified(10) + '\n';
+        };
+        if (zamek == u"fifo")
+            QVERIFY(::mkfifo(c.constData(), 0644) == 0);
+        else if (zamek == u"odkaz")
+            QVERIFY(::symlink("/dev/zero", c.constData()) == 0);
+        else if (zamek == u"zarizeni")
+            QVERIFY(::mknod(c.constData(), S_IFCHR | 0644, ::makedev(1, 5)) == 0);
+        else if (zamek == u"slozka")
+            QVERIFY(::mkdir(c.constData(), 0755) == 0);
+        else if (zamek == u"smeti")
+            s.slozka.write(cesta, QByteArray(1 << 20, 'x'));
+        else if (zamek == u"jedna")
+            s.slozka.write(cesta, s_pidem(1));
+        else if (pid) // the HDB format of terminal programs; a killed program's holds more lines
+            s.slozka.write(cesta, s_pidem(pid) + (zamek == u"mrtvy" ? "tarvik\nhost\n" : ""));
+        if (zamek == u"nas") {
+            QVERIFY(s.l.otevri_port(3));
+            pid = ::getpid();
+            // QSerialPort anywhere (as root here, whom the device's exclusive use does not stop)
+            // takes a lock older than half a minute for stale, and removes it if it can.
+            const timespec stari[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 60, 0}};
+            QVERIFY(::utimensat(AT_FDCWD, c.constData(), stari, AT_SYMLINK_NOFOLLOW) == 0);
+            QSerialPort qt(zarizeni);
+            QVERIFY(!qt.open(QIODevice::ReadWrite));
+        }
+        struct stat pred {};
+        if (::lstat(c.constData(), &pred) == 0 && zamek != u"nas") {
+            const passwd* ucet = ::getpwnam(vlastnik == u"daemon" ? "daemon" : "nobody");
+            QVERIFY(vlastnik == u"root" ||
+                    ::lchown(c.constData(), ucet->pw_uid, ucet->pw_gid) == 0);
+        }
+        const int vyhradne = zamek == u"vyhradne" ? ::open(z.constData(), O_RDWR | O_NOCTTY) : -1;
+        QVERIFY(zamek != u"vyhradne" || ::ioctl(vyhradne, TIOCEXCL) == 0);
+
+        // For the program only; no step of it may block: a hang fails here.
         qputenv("TARVIK_TEST_OTEVRI", QFile::encodeName(s.slozka.path()));
+        qputenv("TARVIK_TEST_PRIMO", vlastnik == u"primo" ? "1" : "");
         QProcess program;
-        program.start(setpriv, {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                QCoreApplication::applicationFilePath()});
-        QVERIFY(program.waitForFinished(20000));
+        QStringList prikaz{setpriv, "--reuid=nobody", "--regid=nogroup",
+                           vlastnik == u"-" ? "--clear-groups" : "--groups=dialout",
+                           QCoreApplication::applicationFilePath()};
+        if (zamek == u"plna") // a /run/lock of its own for the program: one page, full
+            prikaz = QStringList{"unshare",
+                                 "--mount",
+                                 "sh",
+                                 "-c",
+                                 "mount -t tmpfs -o size=4k tmpfs /run/lock && "
+                                 "head -c 4096 /dev/zero >/run/lock/x && exec \"$@\"",
+                                 "sh"} +
+                     prikaz;
+        program.start(prikaz.takeFirst(), prikaz);
+        const bool skoncil = program.waitForFinished(20000);
         if (vyhradne >= 0)
             ::close(vyhradne);
-        QVERIFY(pripad != u"mrtvy" || QFile::remove(zamek)); // the other user could not remove it
+        struct stat po {};
+        const bool je = ::lstat(c.constData(), &po) == 0;
+        if (::unlink(c.constData()) != 0)
+            ::rmdir(c.constData());
+        QVERIFY2(skoncil, "the program is stuck");
         QCOMPARE(program.exitCode(), 10 + vysledek);
+        rada.replace(u"%s"_s, s.slozka.path())
+            .replace(u"%d"_s, zarizeni)
+            .replace(u"%z"_s, cesta)
+            .replace(u"%p"_s, QString::number(pid));
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()), rada);
+        QCOMPARE(je, zustava);
+        QVERIFY(!je || (po.st_ino == pred.st_ino && po.st_mode == pred.st_mode));
     }
 
     // The program itself, ended by the system or by losing its display: the port is closed as on a
@@ -444,14 +556,22 @@ private Q_SLOTS:
     }
 };
 
-// Run as another user by otevreni_jinym_uzivatelem: opens COM3 of the folder given and exits with
-// 10 plus the outcome.
+// Run as an operator by zamek_portu: opens COM3 of the folder given, prints the line that would
+// follow the message, and exits with 10 plus the outcome. With TARVIK_TEST_PRIMO set it opens the
+// device itself instead, as a program that honours no lock (busy: EBUSY, the device's exclusive
+// use).
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("TARVIK_TEST_OTEVRI")) {
         QCoreApplication aplikace(argc, argv);
         nastav_slozku_programu(qEnvironmentVariable("TARVIK_TEST_OTEVRI"));
+        if (!qEnvironmentVariableIsEmpty("TARVIK_TEST_PRIMO"))
+            return 10 + int(chyba_otevreni_zarizeni(cesta_serioveho_portu(3)) == EBUSY
+                                ? vysledek_otevreni::obsazen
+                                : vysledek_otevreni::chyba);
         seriovy_port port;
-        return 10 + int(port.otevri(3));
+        const vysledek_otevreni v = port.otevri(3);
+        std::fputs(port.rada().toUtf8().constData(), stdout);
+        return 10 + int(v);
     }
     QApplication aplikace(argc, argv);
     tst_link test;

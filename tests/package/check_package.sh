@@ -2,7 +2,7 @@
 # Builds the release Debian package, checks it with lintian and desktop-file-validate, and installs
 # it into a throw-away Debian 12 system (debootstrap, chroot) so that its real maintainer scripts
 # run. There it checks who may write what, the configuration link, a first start by an operator,
-# later changes by other operators (through the link, and in place), what one operator can do to
+# the serial port against what any account leaves in /run/lock, later changes by other operators (through the link, and in place), what one operator can do to
 # another and to root through the shared folder and the old layout, removal and purge, and the
 # move of an earlier version's configuration out of /opt/tarvik.
 #
@@ -30,17 +30,19 @@ done
 work=$(mktemp -d /tmp/tarvik-package.XXXXXX)
 root=$work/root
 pids=()
-# ---- the kernel's link protection, off while the operators' attacks run ----
+# ---- the kernel's link protection, as Debian ships it and off while attacks run ----
 # Some sites run without fs.protected_hardlinks and fs.protected_symlinks, which keep an account
-# from linking to another's files in shared folders. The attacks run with both off, as there; the
-# values found are put back afterwards, also when the test fails (cleanup).
+# from linking to another's files in shared folders. Attacks run with both off, as there, and
+# some with both on too; the values found are put back afterwards, also when the test fails
+# (cleanup).
 links_found=""
-links_unprotected() {
+links_set() { # 1 or 0, for both
     [ -n "$links_found" ] ||
         links_found="$(cat /proc/sys/fs/protected_hardlinks) $(cat /proc/sys/fs/protected_symlinks)"
-    echo 0 >/proc/sys/fs/protected_hardlinks && echo 0 >/proc/sys/fs/protected_symlinks ||
-        fail "cannot switch the kernel's link protection off"
+    echo "$1" >/proc/sys/fs/protected_hardlinks && echo "$1" >/proc/sys/fs/protected_symlinks ||
+        fail "cannot set the kernel's link protection to $1"
 }
+links_unprotected() { links_set 0; }
 links_protected_again() {
     [ -n "$links_found" ] || return 0
     set -- $links_found
@@ -51,7 +53,8 @@ links_protected_again() {
 
 cleanup() {
     links_protected_again || true
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    # SIGKILL: a program that a fault leaves stuck would let no other signal end it.
+    for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
     for m in "$root/dev/pts" "$root/proc"; do
         mountpoint -q "$m" 2>/dev/null && umount -l "$m"
@@ -79,6 +82,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVIK_TESTS=ON \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${launcher[@]}" >"$work/build.log" 2>&1 &&
     cmake --build "$build" --target tarvik tarvik-sim tarvik_docs tarvik_zapis_hodnoty \
+        tarvik_otevri_port \
         >>"$work/build.log" 2>&1 || { cat "$work/build.log"; fail "release build"; }
 (cd "$build" && cpack -G DEB -B "$work/pkg") >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; fail "cpack"; }
@@ -110,7 +114,7 @@ mount -t devpts -o newinstance,ptmxmode=0666,mode=0620 devpts "$root/dev/pts"
 ln -sf pts/ptmx "$root/dev/ptmx"
 
 cp "$deb" "$root/tmp/tarvik.deb"
-cp "$build/tests/tarvik_zapis_hodnoty" "$root/tmp/"
+cp "$build/tests/tarvik_zapis_hodnoty" "$build/tests/tarvik_otevri_port" "$root/tmp/"
 in_root dpkg -i /tmp/tarvik.deb >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
 for user in ana ben; do in_root useradd --create-home --groups tarvik "$user"; done
 in_root useradd --create-home eva # not an operator
@@ -160,6 +164,112 @@ grep -q '^heslo=' "$ini" || fail "the first start wrote no default file"
 # It holds the password's hash: an account outside the group reads nothing of it.
 as_user eva cat /opt/tarvik/tarvik.ini >/dev/null 2>&1 && fail "a non-operator read the configuration"
 echo "first start: default file written through the link, the group's alone, status query on the line: ok"
+
+# ---- one program on the controller's line, whatever lies in /run/lock ----
+# The simulator's device becomes a serial port as Debian makes them (group dialout, mode 660), with
+# ana and ben in dialout and eva in no group. Tarvik runs without a display (with Qt's VNC platform
+# where a message is answered); the helper says what the program would say of the port. The
+# attacks are made with the kernel's link protections as Debian ships them and with both off, as
+# some sites run; the settings are put back afterwards.
+dev=$(head -1 "$work/sim.out")
+in_root chgrp dialout "$dev"
+in_root chmod 660 "$dev"
+for user in ana ben; do in_root usermod -aG dialout "$user"; done
+install -d -m 1777 "$root/run/lock"
+lock=/run/lock/LCK..$(echo "${dev#/dev/}" | tr / _)
+queries() { grep -c XA "$work/sim.log" || true; }
+running() { [ -e "/proc/$1" ] && ! grep -q '^State:.*Z' "/proc/$1/status"; }
+start_tarvik() { # USER [PLATFORM]; $! is the program itself (see as_user)
+    "${run[@]}" setpriv --reuid "$1" --regid "$1" --init-groups --reset-env \
+        env QT_QPA_PLATFORM="${2:-offscreen}" /opt/tarvik/tarvik >>"$work/tarvik.log" 2>&1 &
+    tarvik_pid=$!
+    pids+=("$tarvik_pid")
+}
+starts() { # USER WHAT: Tarvik starts, its status query reaching the controller within seconds
+    local before
+    before=$(queries)
+    start_tarvik "$1"
+    for _ in $(seq 150); do
+        [ "$(queries)" -gt "$before" ] && return 0
+        running "$tarvik_pid" || break
+        sleep 0.1
+    done
+    cat "$work/tarvik.log"
+    fail "$2: Tarvik of $1 did not start"
+}
+ends_on_sigterm() { # WHAT
+    kill -TERM "$tarvik_pid"
+    for _ in $(seq 30); do
+        running "$tarvik_pid" || { wait "$tarvik_pid" || true; return 0; }
+        sleep 0.1
+    done
+    fail "$1: SIGTERM did not end Tarvik"
+}
+busy() { # USER WHAT: a message (answered with Enter), nothing asked of the controller, the end
+    local before
+    before=$(queries)
+    start_tarvik "$1" "vnc:port=$vnc_port"
+    python3 "$src/tests/package/vnc_enter.py" "$vnc_port" || fail "$2: no message"
+    for _ in $(seq 50); do running "$tarvik_pid" || break; sleep 0.1; done
+    running "$tarvik_pid" && fail "$2: Tarvik runs on after the message"
+    wait "$tarvik_pid" && fail "$2: Tarvik started"
+    [ "$(queries)" = "$before" ] || fail "$2: Tarvik asked the controller"
+}
+port_says() { as_user "$1" /tmp/tarvik_otevri_port /opt/tarvik 1 || true; }
+owner() { in_root stat -c %U "$lock"; }
+said_busy() { # SAID PID PROGRAM OWNER
+    [ "$1" = "obsazen COM1 je odkaz /opt/tarvik/dosdevices/com1 na $dev; drží ho proces $2 ($3) účtu $4 zámkem $lock. Ukončete ten program; nejde-li to, požádejte správce o odstranění $lock (vlastník $4)." ]
+}
+for protection in 1 0; do
+    links_set $protection
+    what="link protections $protection"
+    # What an account outside the group leaves at the lock path keeps no operator out.
+    for thing in FIFO link lock; do
+        case $thing in
+        FIFO) as_user eva mkfifo "$lock" ;;
+        link) as_user eva ln -s /dev/zero "$lock" ;;
+        lock) as_user eva sh -c "printf '%10d\n' 1 >$lock" ;;
+        esac
+        starts ana "$what, eva's $thing"
+        ends_on_sigterm "$what, eva's $thing"
+        [ "$(owner)" = eva ] || fail "$what: eva's $thing at the lock path is gone"
+        in_root rm -f "$lock"
+    done
+    # An operator's running program keeps the port by its lock, whatever that program is.
+    as_user ben sh -c "sleep 600 >/dev/null 2>&1 & printf '%10d\n' \$! >$lock"
+    sleeper=$(tr -d ' ' <"$root$lock")
+    pids+=("$sleeper")
+    said=$(port_says ana)
+    said_busy "$said" "$sleeper" sleep ben || fail "$what: of ben's program's lock ana is told: $said"
+    busy ana "$what, ben's program's lock"
+    [ "$(owner)" = ben ] && [ "$(tr -d ' ' <"$root$lock")" = "$sleeper" ] ||
+        fail "$what: ben's program's lock is gone"
+    kill "$sleeper"
+    in_root rm -f "$lock"
+    # Two operators: the second is told whose program has the port, and cannot open the device
+    # beside it.
+    starts ana "$what, two operators"
+    said=$(port_says ben)
+    said_busy "$said" "$tarvik_pid" tarvik ana || fail "$what: of ana's Tarvik ben is told: $said"
+    as_user ben sh -c "exec 3<>$dev" 2>/dev/null &&
+        fail "$what: ben opened the device beside ana's Tarvik"
+    ends_on_sigterm "$what, two operators"
+    [ ! -e "$root$lock" ] || fail "$what: a lock is left after ana's Tarvik ended"
+    # A lock of a process that has ended, as a Tarvik killed with SIGKILL leaves it, keeps no one
+    # out and goes at its owner's next start. (A killed program leaves the simulator's
+    # pseudo-terminal in exclusive use, which a serial device is not once closed: the lock is
+    # made here.)
+    as_user ana sh -c "printf '%10d\n' \$\$ >$lock"
+    starts ben "$what, ana's ended process's lock"
+    ends_on_sigterm "$what, ana's ended process's lock"
+    [ "$(owner)" = ana ] || fail "$what: ana's ended process's lock is not as it was"
+    starts ana "$what, her ended process's lock"
+    ends_on_sigterm "$what, her ended process's lock"
+    [ ! -e "$root$lock" ] || fail "$what: ana's ended process's lock is still there"
+done
+links_protected_again
+echo "the port: eva's FIFO, link and lock keep no one out; a running program keeps it and is named;"
+echo "  an ended process's lock goes at its owner's next start; SIGTERM ends Tarvik at once: ok"
 
 # ---- a later change by another operator: through the link, which stays ----
 as_user ben /tmp/tarvik_zapis_hodnoty /opt/tarvik/tarvik.ini stykace stykac5 Čerpadlo ||
