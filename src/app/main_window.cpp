@@ -17,9 +17,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QWindow>
 
 namespace tarvik {
@@ -159,11 +161,24 @@ void frm_main::zobraz_uprostred() {
 // The window's one size: the whole client area with the menu bar and the status bar, or as much
 // of it as the screen's free area takes, frame included (the client area then scrolls).
 void frm_main::prizpusob_obrazovce() {
-    QSize velikost =
-        klient_->size() + QSize(0, menuBar()->sizeHint().height() + stavovy_radek::vyska);
+    // What the window's own layout needs around the whole client area: the menu bar as the style
+    // draws it, the status bar, whatever spacing the style puts between them.
+    QWidget* posuvnik = centralWidget();
+    posuvnik->setMinimumSize(klient_->size());
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    layout()->activate();
+    QSize velikost = layout()->totalMinimumSize();
+    posuvnik->setMinimumSize(0, 0);
     if (const QScreen* obrazovka = screen()) {
         const QSize ramecek = frameGeometry().size() - geometry().size();
-        velikost = velikost.boundedTo(obrazovka->availableGeometry().size() - ramecek);
+        const QSize volno = obrazovka->availableGeometry().size() - ramecek;
+        // Scrolling up and down, the window is wider by the scroll bar where the screen allows,
+        // so that it need not scroll sideways too.
+        if (velikost.height() > volno.height())
+            velikost.rwidth() +=
+                style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, posuvnik);
+        velikost = velikost.boundedTo(volno);
     }
     setFixedSize(velikost);
 }
