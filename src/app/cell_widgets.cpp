@@ -46,19 +46,37 @@ bool vypinac::hitButton(const QPoint& bod) const {
 
 void vypinac::paintEvent(QPaintEvent*) {
     QStylePainter p(this);
-    QStyleOptionButton volby;
-    initStyleOption(&volby);
-    volby.rect = misto_vypinace_;
+    // The square in the colour of the state, grey and hatched while it is unknown.
     if (znamy_) {
         p.fillRect(misto_vypinace_, isChecked() ? zelena : cervena);
     } else {
-        // Neither colour nor mark of a state: grey, hatched, the box half-marked.
         p.fillRect(misto_vypinace_, seda);
         p.fillRect(misto_vypinace_, QBrush(Qt::black, Qt::BDiagPattern));
-        volby.state &= ~(QStyle::State_On | QStyle::State_Off);
-        volby.state |= QStyle::State_NoChange;
     }
-    p.drawControl(QStyle::CE_CheckBox, volby);
+    // The box with its mark, drawn here where the style puts it: the styles of some systems leave
+    // the tick out of an inactive window's box, and the tick says "on" without the colour. The
+    // lock greys the box and its mark; an unknown state has a dash, neither mark of a state.
+    QStyleOptionButton volby;
+    initStyleOption(&volby);
+    volby.rect = misto_vypinace_;
+    const QRectF box = QRectF(style()->subElementRect(QStyle::SE_CheckBoxIndicator, &volby, this))
+                           .adjusted(0.5, 0.5, -0.5, -0.5);
+    const QColor inkoust =
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(inkoust, 1));
+    p.setBrush(palette().color(QPalette::Active, QPalette::Base));
+    p.drawRect(box);
+    const qreal w = box.width();
+    p.setPen(QPen(inkoust, std::max(1.5, w / 7), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    if (!znamy_)
+        p.drawLine(QPointF(box.left() + w * 0.25, box.center().y()),
+                   QPointF(box.right() - w * 0.25, box.center().y()));
+    else if (isChecked())
+        p.drawPolyline(QList<QPointF>{box.topLeft() + QPointF(w * 0.22, w * 0.52),
+                                      box.topLeft() + QPointF(w * 0.42, w * 0.72),
+                                      box.topLeft() + QPointF(w * 0.78, w * 0.28)});
+    p.setRenderHint(QPainter::Antialiasing, false);
     if (hasFocus()) {
         // Seen from a metre away: a thick frame in the text colour round the whole switch, the
         // same while the switches are locked.
