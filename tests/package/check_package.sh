@@ -18,7 +18,8 @@ cache=${TARVIK_TEST_CACHE:-/var/cache/tarvik-package-test}
 mirror=${TARVIK_TEST_MIRROR:-http://deb.debian.org/debian}
 # The base system with the package's run-time dependencies, so that dpkg installs it offline.
 base_packages=passwd,libqt6widgets6,libqt6printsupport6,libqt6serialport6,qt6-qpa-plugins,qt6-translations-l10n
-vnc_port=5917
+# A free port for Qt's VNC platform, so that two runs of this test at once do not meet there.
+vnc_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
