@@ -30,30 +30,6 @@ QString text_widgetu(const QWidget* w) {
     return {};
 }
 
-// Texts of a dialog's widgets by their names ("tabs" for the tab titles, "tip:" before a name for
-// its tooltip), and the access keys of those shown.
-std::pair<QMap<QString, QString>, QStringList> texty_dialogu(QWidget* d) {
-    QMap<QString, QString> texty;
-    QStringList klavesy;
-    for (QWidget* w : d->findChildren<QWidget*>()) {
-        const QString text = text_widgetu(w);
-        if (!text.isEmpty())
-            texty[w->objectName()] = text;
-        if (!w->toolTip().isEmpty())
-            texty["tip:" + w->objectName()] = w->toolTip();
-        if (const auto* t = qobject_cast<QTabWidget*>(w)) {
-            QStringList zalozky;
-            for (int i = 0; i < t->count(); ++i)
-                zalozky << t->tabText(i);
-            texty[u"tabs"_s] = zalozky.join(u" | "_s);
-        }
-        static const QRegularExpression klavesa(u"&([^&])"_s);
-        if (const auto k = klavesa.match(text); k.hasMatch() && w->isVisibleTo(d))
-            klavesy << k.captured(1).toLower();
-    }
-    return {texty, klavesy};
-}
-
 } // namespace
 
 class tst_platform : public QObject {
@@ -146,56 +122,29 @@ private Q_SLOTS:
         QCOMPARE(box->clickedButton(), box->button(QMessageBox::Cancel));
     }
 
-    // The print dialog in Czech where Qt's own catalogue leaves English or a poor word, and every
-    // access key of the dialog opens one thing only.
+    // The print dialog in Czech, in its own words where Qt's catalogue has none, and every
+    // access key of the dialog (the options shown) opens one thing only: Název, Vlastnosti,
+    // Výstupní soubor, Tisk, Možnosti.
     void tiskovy_dialog() {
 #ifdef Q_OS_WIN
         QSKIP("Windows shows the system's own print dialog");
 #endif
         QVERIFY(nacti_ceske_texty_qt());
-        test::docasna_slozka slozka;
         QPrinter tiskarna;
         tiskarna.setOutputFormat(QPrinter::PdfFormat);
-        tiskarna.setOutputFileName(slozka.file(u"tisk.pdf"_s));
         QPrintDialog d(&tiskarna);
         d.show();
         for (QPushButton* b : d.findChildren<QPushButton*>())
             if (b->text().startsWith(u"&Možnosti"_s))
-                b->click(); // the options shown
-        const auto [texty, klavesy] = texty_dialogu(&d);
-        QMap<QString, QString> vybrane;
-        for (const char* jmeno : {"gbPrintRange", "pagesRadioButton", "tip:pagesLineEdit", "duplex",
-                                  "noDuplex", "duplexLong", "duplexShort", "collate"})
-            vybrane[jmeno] = texty.value(jmeno);
-        QCOMPARE(vybrane, (QMap<QString, QString>{
-                              {"gbPrintRange", u"Rozsah tisku"_s},
-                              {"pagesRadioButton", u"Stránky"_s},
-                              {"tip:pagesLineEdit",
-                               u"Zadejte stránky nebo rozsahy stránek oddělené čárkami. Rozsah "
-                               "tvoří dvě čísla spojená pomlčkou. Např. 3,5-7,9 vytiskne stránky "
-                               "3, 5, 6, 7 a 9."_s},
-                              {"duplex", u"Oboustranný tisk"_s},
-                              {"noDuplex", u"Vypnuto"_s},
-                              {"duplexLong", u"Vazba na delší straně"_s},
-                              {"duplexShort", u"Vazba na kratší straně"_s},
-                              {"collate", u"Kompletovat"_s}}));
-        // Název, Vlastnosti, Výstupní soubor, Tisk, Možnosti.
-        QStringList serazene = klavesy;
-        serazene.sort();
-        QCOMPARE(serazene, (QStringList{"m", "n", "s", "t", "v"}));
-
-        // The printer's properties: the page and its orientation, the advanced options.
-        QMap<QString, QString> vlastnosti;
-        QTimer::singleShot(0, [&] {
-            QWidget* v = QApplication::activeModalWidget();
-            const auto t = texty_dialogu(v).first;
-            vlastnosti = {{"tabs", t.value(u"tabs"_s)}, {"groupBox_3", t.value(u"groupBox_3"_s)}};
-            v->close();
-        });
-        d.findChild<QPushButton*>(u"properties"_s)->click();
-        QCOMPARE(vlastnosti,
-                 (QMap<QString, QString>{{"tabs", u"Strana | Volby pro úlohy | Rozšířené"_s},
-                                         {"groupBox_3", u"Orientace"_s}}));
+                b->click();
+        QCOMPARE(d.findChild<QGroupBox*>(u"gbPrintRange"_s)->title(), u"Rozsah tisku"_s);
+        QStringList klavesy;
+        static const QRegularExpression klavesa(u"&([^&])"_s);
+        for (QWidget* w : d.findChildren<QWidget*>())
+            if (const auto k = klavesa.match(text_widgetu(w)); k.hasMatch() && w->isVisibleTo(&d))
+                klavesy << k.captured(1).toLower();
+        klavesy.sort();
+        QCOMPARE(klavesy, (QStringList{"m", "n", "s", "t", "v"}));
     }
 
     // The program takes Qt's plugins from the system's folders alone, never from its own folder,
