@@ -21,15 +21,13 @@ public:
     plny_disk() {
         std::signal(SIGXFSZ, SIG_IGN);
         ::getrlimit(RLIMIT_FSIZE, &pred_);
-        rlimit mez = pred_;
-        mez.rlim_cur = 8;
+        const rlimit mez{8, pred_.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &mez);
     }
     ~plny_disk() {
         ::setrlimit(RLIMIT_FSIZE, &pred_);
     }
-    plny_disk(const plny_disk&) = delete;
-    plny_disk& operator=(const plny_disk&) = delete;
+    Q_DISABLE_COPY(plny_disk)
 
 private:
     rlimit pred_{};
