@@ -399,24 +399,70 @@ put_back
 links_protected_again
 echo "reinstall: no link followed, the operator's leftovers gone or root's, each named quoted: ok"
 
-# ---- remove keeps the configuration, purge removes it ----
-rm "$root/opt/tarvik/dosdevices/com1"
-in_root dpkg -r tarvik >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -r"; }
-[ ! -e "$root/opt/tarvik" ] || fail "dpkg -r left $(find "$root/opt/tarvik")"
-grep -q '^stykac5=' "$ini" || fail "dpkg -r lost the configuration"
-in_root dpkg -P tarvik >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -P"; }
-[ ! -e "$root/var/lib/tarvik" ] || fail "dpkg -P left /var/lib/tarvik"
-echo "remove keeps the configuration, purge removes it: ok"
-
-# ---- an earlier version's configuration in /opt/tarvik moves to /var/lib/tarvik ----
-mkdir -p "$root/opt/tarvik"
-printf '[system]\r\ncom=3\r\n' >"$root/opt/tarvik/tarvik.ini"
-in_root dpkg -i /tmp/tarvik.deb >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
-grep -q '^com=3' "$ini" && [ -L "$root/opt/tarvik/tarvik.ini" ] ||
-    fail "the earlier configuration in /opt/tarvik was not moved to /var/lib/tarvik"
-[ "$(owner_mode /var/lib/tarvik/tarvik.ini)" = "root:tarvik 660" ] ||
-    fail "the moved configuration is $(owner_mode /var/lib/tarvik/tarvik.ini), not root:tarvik 660"
-echo "earlier configuration moved: ok"
+# ---- the maintainer scripts, step by step: what each keeps and what goes ----
+# Each row: the step, what is set up before it, the dpkg command, and what must be there (+) or
+# gone (-) after it:
+#   ini      /var/lib/tarvik/tarvik.ini, of the group tarvik, mode 660 (ini:LINE: holding LINE)
+#   old      /opt/tarvik/tarvik.ini.dpkg-old, root's alone (old:LINE: holding LINE)
+#   copies   what operators keep beside the configuration: a dated copy tarvik.ini.240115 and a
+#            killed change's temporary file .tarvik.ini.zapis-1a2b
+#   stray    an operator's plugin folder /opt/tarvik/platforms, left by the old layout
+#   group    the group tarvik
+#   program  /opt/tarvik/tarvik
+# Set-ups: "copies" puts the operators' copies beside the configuration; "old_layout N" makes
+# /opt/tarvik the operators' again, as an earlier version left it, with a tarvik.ini of its own
+# (com=N) and a plugin folder.
+copies() {
+    as_user ana sh -c 'cd /var/lib/tarvik && cp tarvik.ini tarvik.ini.240115 &&
+        echo x >.tarvik.ini.zapis-1a2b' || fail "setting up the operators' copies"
+}
+old_layout() {
+    mkdir -p "$root/opt/tarvik/platforms"
+    rm -f "$root/opt/tarvik/tarvik.ini"
+    printf '[system]\r\ncom=%s\r\n' "$1" >"$root/opt/tarvik/tarvik.ini"
+    touch "$root/opt/tarvik/platforms/libqxcb.so"
+    in_root chgrp tarvik /opt/tarvik && in_root chmod 2775 /opt/tarvik
+}
+holds() { grep -q "^$2"$'\r$' "$root$1"; }
+has() { # WHAT[:LINE]
+    local what=${1%%:*} line=${1#*:}
+    case $what in
+    ini) [ "$(owner_mode /var/lib/tarvik/tarvik.ini 2>/dev/null)" = "$ini_owner:tarvik 660" ] &&
+        { [ "$line" = "$1" ] || holds /var/lib/tarvik/tarvik.ini "$line"; } ;;
+    old) [ "$(owner_mode /opt/tarvik/tarvik.ini.dpkg-old 2>/dev/null)" = "root:root 600" ] &&
+        { [ "$line" = "$1" ] || holds /opt/tarvik/tarvik.ini.dpkg-old "$line"; } ;;
+    copies) [ -f "$root/var/lib/tarvik/tarvik.ini.240115" ] &&
+        [ -f "$root/var/lib/tarvik/.tarvik.ini.zapis-1a2b" ] ;;
+    stray) [ -e "$root/opt/tarvik/platforms" ] ;;
+    group) in_root getent group tarvik >/dev/null ;;
+    program) [ -x "$root/opt/tarvik/tarvik" ] ;;
+    *) fail "no such thing to look for: $1" ;;
+    esac
+}
+ini_owner=$(in_root stat -c %U /var/lib/tarvik/tarvik.ini)
+while IFS='|' read -r step setup command expected; do
+    step=${step%"${step##*[! ]}"}
+    $setup
+    # shellcheck disable=SC2086 # the command and the set-up are words
+    in_root $command >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "$step: $command"; }
+    for e in $expected; do
+        case $e in
+        +*) has "${e#+}" || fail "$step: ${e#+} is not there as it should be" ;;
+        -*) ! has "${e#-}" || fail "$step: ${e#-} is still there" ;;
+        esac
+    done
+    # The configuration that the next install moves out of /opt/tarvik is root's.
+    case $step in purge*) ini_owner=root ;; esac
+    echo "$step: ok"
+done <<'STEPS'
+reinstall                     |copies      |dpkg -i /tmp/tarvik.deb|+ini:com=1 +copies +group +program -old
+remove                        |            |dpkg -r tarvik         |+ini:com=1 +copies +group -program
+purge                         |            |dpkg -P tarvik         |-ini -copies +group -program
+install over the old layout   |old_layout 3|dpkg -i /tmp/tarvik.deb|+ini:com=3 -old -stray +group +program
+upgrade, tarvik.ini in both   |old_layout 4|dpkg -i /tmp/tarvik.deb|+ini:com=3 +old:com=4 -stray +program
+remove, after the upgrade     |            |dpkg -r tarvik         |+ini:com=3 +old:com=4 +group -program
+purge, after the upgrade      |            |dpkg -P tarvik         |-ini +old:com=4 +group -program
+STEPS
 
 wait "$lintian_pid" || true
 errors=$(grep '^E:' "$work/lintian.log" | grep -v ' dir-or-file-in-opt ' || true)
