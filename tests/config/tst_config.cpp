@@ -232,9 +232,10 @@ private Q_SLOTS:
     // medium. Beside both files lie copies that someone keeps; they survive every path, and no
     // temporary file is left. A written file is never executable, set-user-ID or readable by
     // others. Rows are named by the path (a change of the port in its dialog, the start-up, the
-    // backup and the restore, as the administrator takes them) and the kind of the file it meets
-    // (the other file is an ordinary one); then what the path's target holds (the old bytes, the
-    // new ones in a new file, or the new ones written in place) and the messages, in order.
+    // backup and the restore, as the administrator takes them; the start-up's default file where
+    // another program made the file after the start-up found none) and the kind of the file it
+    // meets (the other file is an ordinary one); then what the path's target holds (the old bytes,
+    // the new ones in a new file, or the new ones written in place) and the messages, in order.
     void zapis_do_souboru_data() {
         test::sloupce<QString, QString, QString, QString>({"cesta", "druh", "vysledek", "zpravy"});
         const auto r = [](const char* cesta, const char* druh, const char* vysl, const char* z) {
@@ -252,7 +253,7 @@ private Q_SLOTS:
         r("change:", "second name", stary, "neulozeno");
         r("change:", "full", stary, "neulozeno");
         r("change:", "closed", "in place", "");
-        r("start:", "regular", stary, "");
+        r("default file (a program made it meanwhile) over", "regular", stary, "");
         r("start:", "missing", novy, "chybi");
         r("start:", "empty", stary, "poskozena");
         r("start:", "over the limit", stary, "poskozena");
@@ -338,6 +339,8 @@ private Q_SLOTS:
             frm_com d(slozka.ini(), [](int) { return true; }, {});
             d.findChild<QAbstractButton*>("Option1_1")->click();
             d.findChild<QAbstractButton*>("bt_ok")->click();
+        } else if (cesta.startsWith("default file")) {
+            QVERIFY(vytvor_konfiguracni_soubor(slozka.ini()));
         } else if (cesta == "start:") {
             // No controller: it ends at the port's message.
             QVERIFY(!frm_main().Form_Load() && !zaznam.zpravy.isEmpty());
