@@ -66,7 +66,7 @@ QByteArray priprav(const test::docasna_slozka& slozka, const QString& soubor, co
         return QFile::link(cizi + (druh == "link" ? "" : "-nikde"), soubor) ? slozka.read(soubor)
                                                                             : "not prepared"_ba;
     if (druh == "FIFO")
-        return ::mkfifo(f.constData(), 0666) == 0 ? "FIFO"_ba : "no FIFO"_ba;
+        return ::mkfifo(f.constData(), 0666) == 0 ? "FIFO"_ba : "not prepared"_ba;
     if (druh == "empty")
         obsah = ""_ba;
     else if (druh == "binary")
@@ -316,7 +316,7 @@ private Q_SLOTS:
                 QFile::link(slozka.file(druh == "no medium" ? "nikde" : "medium"),
                             slozka.file("dosdevices/a:")) &&
                 QFile::link(slozka.file("nikde"), slozka.file("dosdevices/com1")));
-        for (const QString& kopie : {"data/tarvik.ini.240115", "medium/.tarvik.ini.zapis"})
+        for (const char* kopie : {"data/tarvik.ini.240115", "medium/.tarvik.ini.zapis"})
             slozka.write(kopie, vychozi_konfigurace());
         const QByteArray na_diskete = "[system]\r\ncom=2\r\nstykac0=\x8Akoda\r\n"_ba,
                          ini_pred = priprav(slozka, ini, na_mediu ? "regular" : druh,
