@@ -318,8 +318,7 @@ private Q_SLOTS:
                 QFile::link(slozka.file(druh == "no medium" ? "nikde" : "medium"),
                             slozka.file("dosdevices/a:")) &&
                 QFile::link(slozka.file("nikde"), slozka.file("dosdevices/com1")));
-        for (const char* kopie : {"data/tarvik.ini.240115", "medium/.tarvik.ini.zapis"})
-            slozka.write(kopie, vychozi_konfigurace());
+        slozka.write("data/tarvik.ini.240115", vychozi_konfigurace());
         const QByteArray na_diskete = "[system]\r\ncom=2\r\nstykac0=\x8Akoda\r\n"_ba,
                          ini_pred = priprav(slozka, ini, na_mediu ? "regular" : druh,
                                             vychozi_konfigurace(), data),
@@ -331,6 +330,8 @@ private Q_SLOTS:
             j.removeAll("tarvik.ini");
             return j;
         };
+        // What a killed change of the backup would have left there: no backup removes it.
+        slozka.write(docasny_soubor(zaloha, identita(zaloha) ? identita(zaloha)->cislo : 0), "x");
         const QStringList jmena_pred = jmena();
         struct stat pred {
         }, po{};
