@@ -335,6 +335,8 @@ private Q_SLOTS:
         } else if (rezim == u"locked") {
             p.com->nastav_rezim(sim::porucha::mlci);
             QTest::mouseClick(m.Check1(2), Qt::LeftButton, {}, QPoint(12, 12));
+        }
+        if (ceka) { // the command or the first query has reached the controller
             QVERIFY(QTest::qWaitFor([&] { return !p.com->prijato().isEmpty(); }));
             p.com->vymaz_zaznam();
         }

@@ -99,20 +99,17 @@ struct sestava : okno_linky {
     }
     QWidget* rodic_zprav() override { return nullptr; }
 
-    // The port open and the first status applied, as at start-up; nothing recorded yet.
+    // The port open and the first status applied, as at start-up (until nothing is awaited and
+    // the switches are free); nothing recorded yet.
     bool spust() {
         if (!sim.bezi() || !l.otevri_port(3))
             return false;
         l.nacti_status();
-        const bool klid = cekej_na_klid();
+        const bool klid = testovaci_simulator::cekej(
+            [this] { return t.ocekavana_odpoved().isEmpty() && !zamceno; });
         zaznam.clear();
         sim->vymaz_zaznam();
         return klid;
-    }
-    // Until nothing is awaited and the switches are free.
-    bool cekej_na_klid() {
-        return testovaci_simulator::cekej(
-            [this] { return t.ocekavana_odpoved().isEmpty() && !zamceno; });
     }
     // The link as one text: its state, the switches' lock, the watchdog.
     QString stav() const {
