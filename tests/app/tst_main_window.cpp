@@ -65,16 +65,6 @@ void v_dialogu(std::function<void(QWidget*)> akce) {
     QTimer::singleShot(0, [akce] { akce(QApplication::activeModalWidget()); });
 }
 
-// The menu items enabled.
-QStringList povolene(const frm_main& o) {
-    QStringList p;
-    for (QAction* a : o.findChildren<QAction*>(QRegularExpression(u"^menu_"_s)))
-        if (a->isEnabled())
-            p << a->objectName();
-    p.sort();
-    return p;
-}
-
 // The file the window tests start from: the default file with the controller on COM2 and cell i
 // holding contactor (i + 50) % 128, so that no cell holds the contactor of its own number.
 QByteArray ini_testu() {
@@ -139,7 +129,6 @@ struct prostredi {
         const auto* l = okno->findChild<QLabel*>(u"panel%1"_s.arg(cislo));
         return l ? l->text() : u"(no status bar)"_s;
     }
-    QStringList panely() const { return {panel(1), panel(2), panel(3), panel(4), panel(5)}; }
 };
 
 } // namespace
@@ -255,61 +244,145 @@ private Q_SLOTS:
         QCOMPARE(skryte(m), (QList<QList<int>>{{5, 11}, vse}));
     }
 
-    // Cell 70, on the second tab, holds contactor 120, as cell 198 does. Until the controller has
-    // answered, no switch shows a state: each looks unknown (neither green nor red) and says so to
-    // a screen reader; the first status shows the states. Switched on by mouse and off by keyboard
-    // through the controller, every cell holding 120 follows and the switch keeps the focus. A
-    // command lost with its line (the device hangs up before the acknowledgement, Cancel) puts its
-    // switch back to the last known state at once, shown unknown, as is every switch of a closed
-    // port.
-    void spinani() {
-        QByteArray stavy(128, '0');
-        stavy[121] = '1'; // cell 71
-        prostredi p(ini_testu(), stavy);
-        p.com->nastav_rezim(sim::porucha::mlci);
-        QVERIFY(p.spust(false));
-        mrizka_chlivku& m = p.m();
-        m.setCurrentIndex(1);
-        // Cells 70, 71 and 198 (contactors 120, 121, 120) as "colour:description".
-        const auto vypinace = [&] {
-            QStringList v;
-            for (int i : {70, 71, 198})
-                v << barva(m.Check1(i)) + u":"_s + m.Check1(i)->accessibleDescription();
-            return v;
+    // Input as the operator gives it, to cell 1 (contactor 51, also in cell 129; cell 17 empty):
+    // in user mode, in administrator mode, while a command is outstanding ("locked"), before the
+    // controller's first reply ("starting") and after the line was lost and Cancel closed the
+    // port ("lost"). Rows "<mode>/<input>": a click or double click on the switch, on the name
+    // beside it or on the number box, the screen reader's Toggle action, or keys (the access keys
+    // as "Alt+R, K") to the switch, in administrator mode to the number box. Columns: what went
+    // to the controller; the colours of cells 1 and 129 ("?": cell 1 tells a screen reader its
+    // state is unknown), the number of cell 1 and whether polling is on; the dialog or message
+    // that came up; where the focus is.
+    void vstup_data() {
+        test::sloupce<QByteArray, QString>({"na_lince", "po"});
+        const QByteArray zapnuti = "XW051=1\r\nXA\r\n", xa = "XA\r\n", ticho;
+        const auto po = [](const char* bunky, const QByteArray& okno, const char* fokus) {
+            return QString::fromUtf8(bunky) + u'|' + QString::fromUtf8(okno) + u'|' + fokus;
         };
-        const QStringList nezname{u"jina:stav neznámý, stykač 120"_s,
-                                  u"jina:stav neznámý, stykač 121"_s,
-                                  u"jina:stav neznámý, stykač 120"_s};
-        QCOMPARE(vypinace(), nezname);
-        QVERIFY(QTest::qWaitFor([&] { return !p.com->prijato().isEmpty(); })); // the first query
-        p.com->nastav_rezim(sim::porucha::zadna);
-        p.com->vysli_davku(1);
-        QCOMPARE(p.na_lince(), QByteArray("XA\r\n"));
-        QCOMPARE(vypinace(), (QStringList{u"cervena:stykač 120"_s, u"zelena:stykač 121"_s,
-                                          u"cervena:stykač 120"_s}));
+        const char *c = "cervena cervena 51 poll", *z = "zelena zelena 51 poll",
+                   *a = "cervena cervena 51 -", *n = "jina? jina 51 poll";
+        radek("user/click switch", zapnuti, po(z, "", "Check1_1"));
+        radek("user/click name", ticho, po(c, "", "Check1_1"));
+        radek("user/double click switch", zapnuti, po(z, "", "Check1_1"));
+        radek("user/double click name", ticho, po(c, "", "Check1_1"));
+        radek("user/toggle", zapnuti, po(z, "", "Check1_1"));
+        radek("user/Space", zapnuti, po(z, "", "Check1_1"));
+        radek("user/Return", ticho, po(c, "", "Check1_1"));
+        radek("user/Num+Enter", ticho, po(c, "", "Check1_1"));
+        radek("user/Right", ticho, po(c, "", "Check1_16"));
+        radek("user/Down", ticho, po(c, "", "Check1_2"));
+        radek("user/Left", ticho, po(c, "", "Check1_1"));
+        radek("user/Alt+R, K", xa, po(c, "", "Check1_1"));
+        radek("user/Alt+R, A", ticho, po(c, "frm_login", "Check1_1"));
+        radek("user/Alt+R, U, Esc, Esc", ticho, po(c, "", "Check1_1"));
+        radek("user/Alt+K, Z, Esc, Esc", ticho, po(c, "", "Check1_1"));
+        radek("user/Alt+K, N, Esc, Esc", ticho, po(c, "", "Check1_1"));
+        radek("user/Alt+K, S, Esc, Esc", ticho, po(c, "", "Check1_1"));
+        radek("user/Alt+K, A, Esc, Esc", ticho, po(c, "", "Check1_1"));
+        radek("user/Alt+T, T", ticho, po(c, "QPrintDialog", "Check1_1"));
+        radek("user/Alt+H", ticho, po(c, "Chyba při otevírání help souboru.", "Check1_1"));
+        radek("admin/click switch", ticho, po(a, "", "posuvnik"));
+        radek("admin/toggle", ticho, po(a, "", "Text2_1"));
+        radek("admin/click number", ticho, po(a, "", "Text2_1"));
+        radek("admin/double click name", ticho, po(a, "", "posuvnik"));
+        radek("admin/double click number", ticho, po(a, "frm_cis_stykace", "Text2_1"));
+        radek("admin/Return", ticho, po(a, "frm_cis_stykace", "Text2_1"));
+        radek("admin/Num+Enter", ticho, po(a, "frm_cis_stykace", "Text2_1"));
+        radek("admin/5", ticho, po(a, "", "Text2_1"));
+        radek("admin/Right", ticho, po(a, "", "Text2_17"));
+        radek("admin/Up", ticho, po(a, "", "Text2_0"));
+        radek("admin/Alt+R, U", xa, po(c, "", "posuvnik"));
+        radek("admin/Alt+R, A, Esc, Esc", ticho, po(a, "", "Text2_1"));
+        radek("admin/Alt+R, K, Esc, Esc", ticho, po(a, "", "Text2_1"));
+        radek("admin/Alt+K, Z", ticho, po(a, "frm_zalozky", "Text2_1"));
+        radek("admin/Alt+K, N", ticho, po(a, "frm_cis_stykace", "Text2_1"));
+        radek("admin/Alt+K, S", ticho, po(a, "frm_com", "Text2_1"));
+        radek("admin/Alt+K, A", ticho, po(a, "frm_zmena_hesla", "Text2_1"));
+        radek("admin/Alt+T, T", ticho, po(a, "QPrintDialog", "Text2_1"));
+        radek("locked/click switch", ticho, po(c, "", "posuvnik"));
+        radek("locked/toggle", ticho, po(c, "", "Check1_2"));
+        radek("locked/Space", ticho, po(c, "", "Check1_2"));
+        radek("locked/Alt+R, K, Esc, Esc", ticho, po(c, "", ""));
+        radek("starting/click switch", ticho, po(n, "", "posuvnik"));
+        radek("starting/toggle", ticho, po(n, "", "posuvnik"));
+        const QByteArray zavren =
+            "Sériový port je zavřený, řídicí jednotce nebylo nic odesláno. "
+            "Port znovu otevřete volbou Konfigurace – Číslo COMu v "
+            "administrátorském režimu, nebo program ukončete a spusťte znovu.";
+        radek("lost/click switch", ticho, po(n, zavren, "Check1_1"));
+        radek("lost/Alt+R, K", ticho, po(n, zavren, "Check1_1"));
+    }
 
-        QTest::mouseClick(m.Check1(70), Qt::LeftButton, {}, QPoint(12, 12));
-        QCOMPARE(barva(m.Check1(70)), u"zelena"_s);
-        QCOMPARE(p.na_lince(), QByteArray("XW120=1\r\nXA\r\n"));
-        QCOMPARE(barva(m.Check1(198)), u"zelena"_s);
-        m.Check1(70)->setFocus();
-        QTest::keyClick(m.Check1(70), Qt::Key_Space);
-        QCOMPARE(p.na_lince(), QByteArray("XW120=0\r\nXA\r\n"));
-        QCOMPARE(barva(m.Check1(198)), u"cervena"_s);
-        QCOMPARE(QApplication::focusWidget(), m.Check1(70));
-
-        p.com->nastav_rezim(sim::porucha::mlci);
-        QTest::mouseClick(m.Check1(71), Qt::LeftButton, {}, QPoint(12, 12));
-        QVERIFY(!m.Check1(71)->isChecked());
-        p.zpravy.odpovedi << odpoved_zpravy::storno;
-        QStringList behem_zpravy;
-        p.zpravy.behem_zpravy = [&](const zprava&) { behem_zpravy = vypinace(); };
-        p.com->zaves();
-        QVERIFY(QTest::qWaitFor([&] { return p.panel(2).isEmpty(); }, 5000));
-        QCOMPARE(p.zpravy.texty(), QStringList{u"Serial Device Lost"_s});
-        QCOMPARE(behem_zpravy, nezname);
-        QVERIFY(!m.Check1(70)->isChecked() && m.Check1(71)->isChecked());
-        QCOMPARE(vypinace(), nezname);
+    void vstup() {
+        const auto [na_lince, po] = test::hodnoty<QByteArray, QString>();
+        const QString rezim = QString::fromLatin1(QTest::currentDataTag()).section(u'/', 0, 0),
+                      vstup = QString::fromLatin1(QTest::currentDataTag()).section(u'/', 1);
+        prostredi p(ini_testu().replace("\nchlivek17=67\r", "\nchlivek17=---\r"));
+        p.com->nastav_rezim(rezim == u"starting" ? sim::porucha::mlci : sim::porucha::zadna);
+        QVERIFY(p.spust(rezim != u"starting"));
+        mrizka_chlivku& m = p.m();
+        const test_linky l = p.linka();
+        if (rezim == u"admin")
+            p.prihlas();
+        m.setCurrentIndex(0);
+        const bool ceka = rezim == u"locked" || rezim == u"starting";
+        if (rezim == u"lost") {
+            p.com->nastav_rezim(sim::porucha::mlci);
+            p.zpravy.odpovedi << odpoved_zpravy::storno;
+            p.com->zaves();
+            QVERIFY(QTest::qWaitFor([&] { return p.panel(2).isEmpty(); }, 5000));
+            p.zpravy.vymaz();
+        } else if (rezim == u"locked") {
+            p.com->nastav_rezim(sim::porucha::mlci);
+            QTest::mouseClick(m.Check1(2), Qt::LeftButton, {}, QPoint(12, 12));
+        }
+        if (ceka) { // the command or the first query has reached the controller
+            QVERIFY(QTest::qWaitFor([&] { return !p.com->prijato().isEmpty(); }));
+            p.com->vymaz_zaznam();
+        }
+        (rezim == u"admin" ? static_cast<QWidget*>(m.Text2(1)) : m.Check1(1))->setFocus();
+        qint64 zapsano = 0;
+        connect(&l.port(), &seriovy_port::zapsano, this, [&](qint64 b) { zapsano += b; });
+        QString okno;
+        QTimer::singleShot(0, p.okno.get(), [&] {
+            if (QWidget* d = QApplication::activeModalWidget()) {
+                okno = QString::fromLatin1(d->metaObject()->className()).remove(u"tarvik::"_s);
+                d->close();
+            }
+        });
+        const QPoint kde = vstup.endsWith(u"name") ? QPoint(100, 12) : QPoint(12, 12);
+        QWidget* mys = vstup.endsWith(u"number") ? static_cast<QWidget*>(m.Text2(1)) : m.Check1(1);
+        if (vstup.startsWith(u"click"))
+            QTest::mouseClick(mys, Qt::LeftButton, {}, kde);
+        else if (vstup.startsWith(u"double click")) { // as the window system gives it
+            QTest::mouseClick(mys, Qt::LeftButton, {}, kde);
+            QTest::mouseDClick(mys, Qt::LeftButton, {}, kde);
+            QTest::mouseRelease(mys, Qt::LeftButton, {}, kde);
+        } else if (vstup == u"toggle")
+            QAccessible::queryAccessibleInterface(m.Check1(1))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::toggleAction());
+        const QKeySequence klavesy(vstup.contains(u"click") || vstup == u"toggle" ? u""_s : vstup);
+        for (int i = 0; i < klavesy.count(); ++i) {
+            QWidget* w = QApplication::activePopupWidget();
+            w = w ? w : QApplication::focusWidget() ? QApplication::focusWidget() : p.okno.get();
+            QTest::keyClick(w, klavesy[i].key(), klavesy[i].keyboardModifiers());
+        }
+        QVERIFY(QTest::qWaitFor([&] {
+            return p.com->prijato().size() >= zapsano && (ceka || l.ocekavana_odpoved().isEmpty());
+        }));
+        QCOMPARE(p.com->prijato(), na_lince);
+        const QString popis = m.Check1(1)->accessibleDescription();
+        const QString znamy = popis == u"stykač 51"_s                 ? u""_s
+                              : popis == u"stav neznámý, stykač 51"_s ? u"?"_s
+                                                                      : popis;
+        const QString bunky =
+            QStringList{barva(m.Check1(1)) + znamy, barva(m.Check1(129)), m.Text2(1)->text(),
+                        l.status_timer().isActive() ? u"poll"_s : u"-"_s}
+                .join(u' ');
+        const QWidget* fokus = p.okno->focusWidget();
+        okno += p.zpravy.texty().join(u' ');
+        QCOMPARE(bunky + u'|' + okno + u'|' + (fokus ? fokus->objectName() : QString()), po);
     }
 
     // A screen reader's or voice control's Toggle action switches as a click does; while locked
@@ -353,7 +426,7 @@ private Q_SLOTS:
     // The window's measures: 12555 x 9540 twips below the menu bar, the
     // tabs 240 twips down. Cell i lies on tab i / 64, column (i % 64) / 16, row i % 16: Check1 at
     // 360 + 3000c with Text1 ending at 2775 + 3000c, Text2 at 2760 + 3000c, rows at 840 + 480r
-    // twips from the tab control. Help reports its file missing, then shows it at its contents.
+    // twips from the tab control. Help shows its file at its contents (vstup: a missing file).
     // Closing the window closes the port (another program can open it) and the help, and writes
     // nothing.
     void okno() {
@@ -376,11 +449,9 @@ private Q_SLOTS:
                      QRect(check + QPoint(160, 0), QSize(25, 19)));
         }
 
-        p.prikaz("menu_help");
-        QCOMPARE(p.zpravy.texty(), QStringList{u"Chyba při otevírání help souboru."_s});
         QVERIFY(QFile::copy(QStringLiteral(TARVIK_HELP_FILE), p.slozka.file("tarvik.hlp")));
         p.prikaz("menu_help");
-        QCOMPARE(p.zpravy.zpravy.size(), 1);
+        QVERIFY(p.zpravy.zpravy.isEmpty());
         QVERIFY(okno_napovedy() && okno_napovedy()->isVisible());
         // Over the middle of the main window, at its contents below the manual's title; Esc
         // closes it.
@@ -454,41 +525,14 @@ private Q_SLOTS:
         QVERIFY(text.contains(u"<span id=\"verze-sestaveni\">1.6.1</span>"_s));
     }
 
-    // The arrow keys move through the four columns of a tab as through a grid: up and down within
-    // a column, left and right to the same row of the next column, or the nearest row shown there
-    // (cell 17 is empty); at the grid's edge the focus stays. The number boxes of the
-    // administrator's view form a grid of their own, and each shows its number whole. (What a
-    // screen reader hears of the boxes and panels is read over the accessibility bus:
-    // tst_atspi.py.)
-    void sipky_a_cisla() {
-        prostredi p(vychozi_konfigurace().replace("\nchlivek17=17\r", "\nchlivek17=---\r"), {}, 1);
+    // Every contactor number and "---" shows whole in its box, clear of the frame. (What a screen
+    // reader hears of the boxes and panels is read over the accessibility bus: tst_atspi.py.)
+    void cisla_cela() {
+        prostredi p;
         QVERIFY(p.spust());
+        p.prihlas();
         mrizka_chlivku& m = p.m();
         m.setCurrentIndex(0);
-        const auto cesta = [&](QWidget* od, const QList<Qt::Key>& klavesy, bool cislo) {
-            od->setFocus();
-            QList<int> kde;
-            for (Qt::Key k : klavesy) {
-                QTest::keyClick(QApplication::focusWidget(), k);
-                QWidget* f = QApplication::focusWidget();
-                kde << (f->property("chlivek").isValid() &&
-                                (qobject_cast<QLineEdit*>(f) != nullptr) == cislo
-                            ? f->property("chlivek").toInt()
-                            : -1);
-            }
-            return kde;
-        };
-        using K = Qt::Key;
-        const QList<K> klavesy{K::Key_Right, K::Key_Down,  K::Key_Left,  K::Key_Up,    K::Key_Up,
-                               K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Down};
-        QCOMPARE(cesta(m.Check1(1), klavesy, false),
-                 (QList<int>{16, 18, 2, 1, 0, 16, 32, 48, 48, 49}));
-        p.prihlas();
-        m.setCurrentIndex(0);
-        QCOMPARE(cesta(m.Text2(1), klavesy, true),
-                 (QList<int>{17, 18, 2, 1, 0, 16, 32, 48, 48, 49}));
-
-        // Every contactor number and "---" shows whole in its box, clear of the frame.
         QLineEdit* box = m.Text2(0);
         QStringList useknute;
         for (int n = -1; n < 128; ++n) {
@@ -511,38 +555,12 @@ private Q_SLOTS:
         QCOMPARE(useknute, QStringList());
     }
 
-    // The menus and panels of both modes. The login stops the link's polling; back in user mode
-    // it polls again; a status reply still on its way at the next login is applied, and leaves
-    // polling off.
+    // A login while a status reply is awaited stops the watchdog; the reply, still on its way,
+    // is applied and leaves polling off. (The menus of both modes are rows of vstup.)
     void prihlaseni() {
         prostredi p;
-        frm_main& o = *p.okno;
-        QVERIFY(p.spust(false));
-        const QString verze = u"ver.: 1.6 - 29.1.2006"_s;
-        const QStringList uzivatel{"menu_administratorsky", "menu_help", "menu_tisk_stykace"};
-        // Right after start-up the first query is out and the switches are locked.
-        QCOMPARE(povolene(o), uzivatel);
-        QCOMPARE(p.panely(), (QStringList{u"uživatelský mód"_s, u"COM2"_s, u"XS"_s,
-                                          u"tlačítka zakázána"_s, verze}));
-        QCOMPARE(p.na_lince(), QByteArray("XA\r\n"));
-        QCOMPARE(povolene(o), (QStringList{"menu_administratorsky", "menu_help",
-                                           "menu_nacti_status", "menu_tisk_stykace"}));
-        QCOMPARE(p.panel(3), QString());
-
-        p.prihlas();
-        QCOMPARE(povolene(o), (QStringList{"menu_help", "menu_heslo", "menu_load", "menu_rs232",
-                                           "menu_save", "menu_stykace", "menu_tisk_stykace",
-                                           "menu_uzivatelsky", "menu_zalozky"}));
-        QCOMPARE(p.panely(), (QStringList{u"administrátorský mód"_s, u"COM2"_s, QString(),
-                                          u"tlačítka zakázána"_s, verze}));
+        QVERIFY(p.spust());
         const test_linky l = p.linka();
-        QVERIFY(!l.status_timer().isActive() && !l.watchdog_timer().isActive());
-
-        p.prikaz("menu_uzivatelsky");
-        QCOMPARE(povolene(o), uzivatel);
-        QCOMPARE(p.panely().mid(0, 3), (QStringList{u"uživatelský mód"_s, u"COM2"_s, u"XS"_s}));
-        QVERIFY(l.status_timer().isActive());
-        QCOMPARE(p.na_lince(), QByteArray("XA\r\n"));
         p.com->nastav_rezim(sim::porucha::mlci);
         p.prikaz("menu_nacti_status");
         p.prihlas();

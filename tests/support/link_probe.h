@@ -2,7 +2,8 @@
 
 // The one way into the link for tests, benchmarks and fuzz targets (the link names test_linky
 // its friend): the ticks of its two timers without waiting 60 or 10 seconds, bytes handed to it as
-// its port hands them on, and what it awaits. It changes nothing else of the link.
+// its port hands them on, a line error as its port reports it, and what it awaits. It changes
+// nothing else of the link.
 
 #include "link/link.h"
 
@@ -13,7 +14,13 @@ public:
     explicit test_linky(linka& l) : l_(l) {}
 
     void tik_statusu() { l_.tik_status_timeru(); }
+    // The watchdog's tick, as soon as the command went out, or once the reply time is up.
     void tik_watchdogu() { l_.watchdog_vyprsel(); }
+    void vyprs_odezva() {
+        l_.odeslani_.invalidate();
+        l_.watchdog_vyprsel();
+    }
+    void chyba_linky(const QString& text) { l_.com_port_OnComm({skupina_udalosti::chyba, text}); }
     void prijmi(const QByteArray& data) { l_.precti_data_z_portu(data); }
 
     stav_linky stav() const { return l_.stav_; }
