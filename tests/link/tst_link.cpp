@@ -160,6 +160,10 @@ private Q_SLOTS:
         radek("idle/request", xa, dotaz, ceka_s);
         radek("idle/switch", xw, QStringList{"zakaz", "panel3=XR042=1"}, ceka_r);
         radek("idle/line error", ticho, linka, klid);
+        radek("idle/every port error", ticho,
+              QStringList{"?Write Error", "?Serial Device Lost", "?Serial Device Lost",
+                          "?Unknown error or event", "?Unknown error or event"},
+              klid);
         radek("awaiting R/poll", ticho, nic, ceka_r);
         radek("awaiting R/watchdog early", ticho, nic, ceka_r);
         radek("awaiting R/watchdog", xa, chyba(timeout), ceka_s);
@@ -222,7 +226,12 @@ private Q_SLOTS:
             {"watchdog", [&] { s.t.vyprs_odezva(); }},
             {"request", [&] { s.l.aktualizuj_stav(); }},
             {"switch", [&] { s.l.posli_prikaz(42, true); }},
-            {"line error", [&] { s.t.chyba_linky(u"Write Error"_s); }},
+            {"line error", [&] { s.t.chyba_linky(QSerialPort::WriteError); }},
+            {"every port error",
+             [&] { // in the order of their codes
+                 for (int e = QSerialPort::NoError; e <= QSerialPort::NotOpenError; ++e)
+                     s.t.chyba_linky(QSerialPort::SerialPortError(e));
+             }},
             {"device back", [&] { QVERIFY(s.sim->spust()); }},
             {"R", [&] { s.t.prijmi("XR005=1\r\n"); }},
             {"R and S at once", [&] { s.t.prijmi("XR005=1\r\n" + s_paket); }},
@@ -253,7 +262,7 @@ private Q_SLOTS:
             }
         };
         if (stav == u"line box")
-            s.t.chyba_linky(u"Write Error"_s);
+            s.t.chyba_linky(QSerialPort::WriteError);
         else if (stav == u"error box")
             s.t.vyprs_odezva();
         else if (stav.startsWith(u"lost"))
@@ -273,23 +282,6 @@ private Q_SLOTS:
             s.zaznam,
             zaznam.replaceInStrings(u"%s"_s, s.slozka.path()).replaceInStrings(u"%d"_s, zarizeni));
         QCOMPARE(s.stav(), po);
-    }
-
-    // What the port reports while open: errors ask OK/Cancel with these texts (zmizele_zarizeni
-    // shows the box and its answers), everything else ("-") passes silently.
-    void klasifikace() {
-        using Q = QSerialPort;
-        QStringList texty;
-        for (auto chyba :
-             {Q::NoError, Q::DeviceNotFoundError, Q::PermissionError, Q::OpenError, Q::TimeoutError,
-              Q::NotOpenError, Q::WriteError, Q::UnsupportedOperationError, Q::UnknownError,
-              Q::ResourceError, Q::ReadError}) {
-            const udalost_linky u = klasifikuj_chybu_portu(chyba);
-            texty << (u.skupina == skupina_udalosti::chyba ? u.text : "-" + u.text);
-        }
-        QCOMPARE(texty, QStringList({"-", "-", "-", "-", "-", "-", "Write Error",
-                                     "Unknown error or event", "Unknown error or event",
-                                     "Serial Device Lost", "Serial Device Lost"}));
     }
 
     // The line as the controller expects it, as the system calls of a program opening it show: 9600

@@ -2,7 +2,7 @@
 
 // The one way into the link for tests, benchmarks and fuzz targets (the link names test_linky
 // its friend): the ticks of its two timers without waiting 60 or 10 seconds, bytes handed to it as
-// its port hands them on, a line error as its port reports it, and what it awaits. It changes
+// its port hands them on, an error of its port, and what it awaits. It changes
 // nothing else of the link.
 
 #include "link/link.h"
@@ -20,7 +20,10 @@ public:
         l_.odeslani_.invalidate();
         l_.watchdog_vyprsel();
     }
-    void chyba_linky(const QString& text) { l_.com_port_OnComm({skupina_udalosti::chyba, text}); }
+    // An error of the port facility, as the port passes it on while open.
+    void chyba_linky(QSerialPort::SerialPortError chyba) {
+        l_.com_port_OnComm(klasifikuj_chybu_portu(chyba));
+    }
     void prijmi(const QByteArray& data) { l_.precti_data_z_portu(data); }
 
     stav_linky stav() const { return l_.stav_; }
