@@ -120,11 +120,6 @@ struct sestava : okno_linky {
     }
 };
 
-// The lock file QSerialPort takes for a device.
-QString zamek_linky(const QString& zarizeni) {
-    return "/run/lock/LCK.." + zarizeni.mid(5).replace(u'/', u'_');
-}
-
 } // namespace
 
 class tst_link : public QObject {
@@ -474,7 +469,8 @@ private Q_SLOTS:
             QVERIFY(QFile::link(s.sim->cesta_zarizeni(), s.slozka.file(u"dosdevices/com1"_s)));
         const QString kopie = s.slozka.file(u"tarvik"_s);
         QVERIFY(QFile::copy(program, kopie));
-        const QString zamek = zamek_linky(s.sim->cesta_zarizeni());
+        const QString zamek =
+            "/run/lock/LCK.." + s.sim->cesta_zarizeni().mid(5).replace(u'/', u'_');
         tarvik.start(kopie, QStringList());
         // At start-up: once the program runs (not the test's fork before it) and handles the signal
         // itself (its mask of caught signals says so).
