@@ -6,6 +6,9 @@
 #include <functional>
 #include <optional>
 
+// Reading and changing files so that no change is half made: the same on Linux and on Windows but
+// where a comment names one of them.
+
 namespace tarvik {
 
 // What is done with a symbolic link at the place of the file itself. The folders on the way are
@@ -39,23 +42,26 @@ struct novy_obsah {
 // the size limit that zmen_soubor is given), or nothing to refuse the change.
 using zmena_souboru = std::function<std::optional<novy_obsah>(const precteny_soubor& stary)>;
 
-// Changes the file at `cesta`, the administrator's links followed (see konec_odkazu), so that no
-// change is lost and a failure at any point, a kill included, leaves the old file byte for byte as
-// it was (or no file where there was none):
-// - Programs changing the file at once take turns: the file is locked from the reading of its old
-//   content to its replacement. A program that finds it locked waits, at most a few seconds (then
-//   the change is refused). A file that appears while a missing one is being made is not
-//   replaced: the change is made again, of that file. (Windows has no such lock: there a change
-//   in place is refused when the file changed since it was read.)
+// Changes the file at `cesta`, the administrator's links followed (see konec_odkazu), so that a
+// failure at any point, a kill included, leaves the old file byte for byte as it was (or no file
+// where there was none) and, on Linux, no other program's change is lost:
+// - On Linux, programs changing the file at once take turns: the file is locked from the reading
+//   of its old content to its replacement. A program that finds it locked waits, at most a few
+//   seconds (then the change is refused). Windows has no such lock: there two changes at once may
+//   both be reported saved and the later replacement keep only its own, and a write in place is
+//   refused when the file changed since it was read. On both, a file that appears while a missing
+//   one is being made is not replaced: the change is made again, of that file.
 // - Where the folder takes a new file, the new content goes to a temporary file beside it (named
 //   by docasny_soubor), is flushed, checked and synced to disk, and is renamed over the old file.
-//   It keeps the old file's permissions, but never more than reading and writing by owner and group
-//   (no access for others, no execution, setuid, setgid or sticky bits); a new file is shared
-//   with the folder's group when the folder is group-writable.
-// - Where it does not (no permission, no free inode, a name too long for a temporary name) but the
-//   file exists and is writable, the file is written in place: the bytes that differ are written
-//   with one write, and only when they lie within one 4096-byte page of the file, as only such a
-//   write cannot be cut short by a kill. Otherwise the change is refused.
+//   On Linux it keeps the old file's permissions, but never more than reading and writing by owner
+//   and group (no access for others, no execution, setuid, setgid or sticky bits); a new file is
+//   shared with the folder's group when the folder is group-writable. On Windows it takes its
+//   rights from the folder, as any new file there.
+// - Where it does not (no permission, no free inode, a name too long for a temporary name; on
+//   Windows also an old file that cannot be replaced) but the file exists and is writable, the
+//   file is written in place: the bytes that differ are written with one write, and only when they
+//   lie within one 4096-byte page of the file, as only such a write cannot be cut short by a kill
+//   (zmena_na_miste). Otherwise the change is refused.
 // Nothing but an ordinary file with a single name is changed: any other link at its place, a
 // second name, a folder, a FIFO or a device is refused, as is a file that cannot be opened.
 // Returns whether the new content is in place (true at once when nothing changes).
@@ -87,11 +93,12 @@ struct usek_zmeny {
 std::optional<usek_zmeny> zmena_na_miste(QByteArrayView stary, QByteArrayView novy);
 
 // The path that the administrator's chain of links at `cesta` leads to, also when its last target
-// does not exist; `cesta` itself when it is no link. A link is the administrator's when it lies in
-// a folder that only root or the program's own user may change (the program's folder,
+// does not exist; `cesta` itself when it is no link. On Linux a link is the administrator's when it
+// lies in a folder that only root or the program's own user may change (the program's folder,
 // dosdevices/): a link that anyone else could have made, in a folder that a group shares (such as
 // the operators' configuration folder) or that is another account's, is where the chain ends, and
-// it is then refused by every read and write.
+// it is then refused by every read and write. On Windows, where only an administrator can make a
+// link, every link is.
 QString konec_odkazu(const QString& cesta);
 
 // The folder that `cesta` names, with every link on the way resolved as the system resolves it,
@@ -100,7 +107,8 @@ QString konec_odkazu(const QString& cesta);
 QString slozka_spravce(const QString& cesta);
 
 // What tells one file or folder from every other, whichever path, hard link or mount leads to it:
-// its device and its number on the device.
+// its device and its number on the device (on Windows the volume's serial number and the file's
+// index on the volume).
 struct identita_souboru {
     quint64 zarizeni = 0;
     quint64 cislo = 0;

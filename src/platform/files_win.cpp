@@ -1,13 +1,14 @@
-// Reading and replacing files on Windows (files.h), with the system's own calls: a temporary file
-// flushed to the disk and moved over the old one, or the old one written in place. Windows keeps
-// no lock between reading a file and moving another over it: changes made at the same moment by
-// two programs are not serialised here.
+// Reading and changing files on Windows (files_p.h), with the system's own calls: a temporary
+// file flushed to the disk and moved over the old one, or the old one written in place. Windows
+// keeps no lock between reading a file and moving another over it: changes made at the same moment
+// by two programs are not serialised here.
 
 #include "platform/files.h"
 
+#include "platform/files_p.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <algorithm>
 #include <optional>
 #include <qt_windows.h>
@@ -53,11 +54,15 @@ HANDLE otevri(const QString& cesta, DWORD pristup, DWORD sdileni, DWORD jak, odk
                          nullptr);
 }
 
+identita_souboru identita_z(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 // An ordinary file on a disk with one name: no folder, device, pipe or link, nor a file with a
-// second name (a hard link). Its size and its number on the volume.
+// second name (a hard link). Its size and identity.
 struct obycejny_soubor {
     qint64 velikost = 0;
-    quint64 cislo = 0;
+    identita_souboru id;
 };
 std::optional<obycejny_soubor> obycejny(HANDLE h) {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -65,8 +70,7 @@ std::optional<obycejny_soubor> obycejny(HANDLE h) {
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
         info.nNumberOfLinks != 1)
         return std::nullopt;
-    return obycejny_soubor{qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
-                           quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+    return obycejny_soubor{qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow, identita_z(info)};
 }
 
 bool zapis_vse(HANDLE h, QByteArrayView bajty, qint64 kde) {
@@ -103,101 +107,95 @@ bool cti_az(HANDLE h, QByteArray& obsah, qint64 nejvic) {
     return true;
 }
 
-// Reads the open file whole, when it is no larger than `nejvic`.
-precteny_soubor precti_otevreny(HANDLE h, const std::optional<obycejny_soubor>& soubor,
-                                qint64 nejvic) {
-    precteny_soubor vysledek{stav_cteni::odmitnut, {}};
-    if (!soubor || soubor->velikost > nejvic)
-        return vysledek;
-    // The size may change while the file is read: at most one byte more than allowed is read.
-    if (!cti_az(h, vysledek.obsah, nejvic + 1) || vysledek.obsah.size() > nejvic)
-        return {stav_cteni::odmitnut, {}};
-    vysledek.stav = stav_cteni::precten;
-    return vysledek;
+// Reads the open file whole, as precti_soubor does.
+precteny_soubor precti_cely(HANDLE h, const std::optional<obycejny_soubor>& soubor, qint64 nejvic) {
+    return soubory::precti_otevreny(
+        {soubor.has_value(), soubor ? soubor->velikost : 0}, nejvic,
+        [h](QByteArray& obsah, qint64 az) { return cti_az(h, obsah, az); });
 }
 
-// Writes `novy` over the file in place, where one write can do it (see zmena_na_miste) over the
-// content `stary` that the change was made of.
-bool zapis_na_miste(const QString& cesta, QByteArrayView stary, QByteArrayView novy) {
-    popisovac f(otevri(cesta, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
-                       odkazy::odmitnout));
-    const auto soubor = f.platny() ? obycejny(f.h()) : std::nullopt;
-    QByteArray ted;
-    if (!soubor || !cti_az(f.h(), ted, soubor->velikost) || ted != stary)
-        return false;
-    const auto zmena = zmena_na_miste(stary, novy);
-    return zmena && zapis_vse(f.h(), novy.sliced(zmena->od, zmena->po - zmena->od), zmena->od) &&
-           ::FlushFileBuffers(f.h()) && f.zavri();
+} // namespace
+
+namespace soubory {
+
+// Only an administrator can make a link on Windows at all.
+bool odkaz_spravce(const QString&) {
+    return true;
 }
 
-enum class nahrazeni { hotovo, selhalo, bez_noveho_souboru, soubor_se_objevil };
+// Windows holds no file between the reading and the replacement: whether there was one, and
+// nothing open.
+struct drzeny_soubor::systemove {
+    bool existuje = false;
+};
 
-// Writes a temporary file beside `cil` (named by `cislo`, or at random) and moves it over `cil`
-// (with `existuje`; otherwise only into the empty place), straight through to the disk.
-// bez_noveho_souboru when the folder takes no new file, or the old file cannot be replaced (a
-// scanner holding it, rights to write but not to delete it), so that the caller may write in
-// place.
-nahrazeni zapis_nahrazenim(const QString& cil, QByteArrayView obsah, bool existuje,
-                           std::optional<quint64> cislo) {
-    QString docasny;
-    HANDLE novy = INVALID_HANDLE_VALUE;
-    if (cislo) {
-        docasny = docasny_soubor(cil, *cislo);
-        // What a killed change of this file left. A change busy with it has it open sharing
-        // nothing: then it stays, and this change is refused.
-        ::DeleteFileW(nativni(docasny).c_str());
-        novy = otevri(docasny, GENERIC_WRITE, 0, CREATE_NEW, odkazy::odmitnout);
-        if (novy == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS)
-            return nahrazeni::selhalo;
-    } else {
-        for (int pokus = 0; novy == INVALID_HANDLE_VALUE && pokus < 100; ++pokus) {
-            docasny = docasny_soubor(cil, QRandomGenerator::global()->generate());
-            // The new file takes its rights from the folder, as any file the program makes.
-            novy = otevri(docasny, GENERIC_WRITE, 0, CREATE_NEW, odkazy::odmitnout);
-            if (novy == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
-                break;
-        }
+drzeny_soubor::drzeny_soubor(const QString& cil) : cil_(cil), s_(std::make_unique<systemove>()) {}
+drzeny_soubor::~drzeny_soubor() = default;
+
+drzeni drzeny_soubor::drz(qint64 nejvic, const QDeadlineTimer*) {
+    popisovac f(otevri(cil_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       OPEN_EXISTING, odkazy::odmitnout));
+    if (!f.platny()) {
+        const DWORD chyba = ::GetLastError();
+        return chyba == ERROR_FILE_NOT_FOUND || chyba == ERROR_PATH_NOT_FOUND ? drzeni::chybi
+                                                                              : drzeni::odmitnut;
     }
-    if (novy == INVALID_HANDLE_VALUE)
+    const auto soubor = obycejny(f.h());
+    if (!soubor)
+        return drzeni::odmitnut;
+    s_->existuje = true;
+    id_ = soubor->id;
+    stary_ = precti_cely(f.h(), soubor, nejvic);
+    return drzeni::drzen;
+}
+
+nahrazeni drzeny_soubor::nahrad(QByteArrayView obsah, std::optional<quint64> cislo) {
+    HANDLE novy = INVALID_HANDLE_VALUE;
+    // The new file takes its rights from the folder, as any file the program makes.
+    const docasny docasny = vytvor_docasny(
+        cil_, cislo,
+        [&](const QString& jmeno) {
+            novy = otevri(jmeno, GENERIC_WRITE, 0, CREATE_NEW, odkazy::odmitnout);
+            return novy != INVALID_HANDLE_VALUE            ? vytvoreni::vytvoren
+                   : ::GetLastError() == ERROR_FILE_EXISTS ? vytvoreni::obsazeno
+                                                           : vytvoreni::selhalo;
+        },
+        [](const QString& jmeno) { ::DeleteFileW(nativni(jmeno).c_str()); });
+    // A change busy with the file's own temporary file has it open sharing nothing: then it stays,
+    // and this change is refused.
+    if (cislo && docasny.stav == vytvoreni::obsazeno)
+        return nahrazeni::selhalo;
+    if (docasny.stav != vytvoreni::vytvoren)
         return nahrazeni::bez_noveho_souboru;
     popisovac f(novy);
     const bool zapsano = zapis_vse(f.h(), obsah, 0) && ::FlushFileBuffers(f.h()) && f.zavri();
     if (zapsano &&
-        ::MoveFileExW(nativni(docasny).c_str(), nativni(cil).c_str(),
-                      (existuje ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
+        ::MoveFileExW(nativni(docasny.cesta).c_str(), nativni(cil_).c_str(),
+                      (s_->existuje ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH))
         return nahrazeni::hotovo;
     const DWORD chyba = ::GetLastError();
     f.zavri();
-    ::DeleteFileW(nativni(docasny).c_str());
+    ::DeleteFileW(nativni(docasny.cesta).c_str());
     if (!zapsano)
         return nahrazeni::selhalo; // the disk took no new content: the old file stays as it is
-    if (!existuje && (chyba == ERROR_ALREADY_EXISTS || chyba == ERROR_FILE_EXISTS))
+    if (!s_->existuje && (chyba == ERROR_ALREADY_EXISTS || chyba == ERROR_FILE_EXISTS))
         return nahrazeni::soubor_se_objevil;
+    // The old file cannot be replaced (a scanner holding it, rights to write but not to delete
+    // it): the caller may write in place.
     return nahrazeni::bez_noveho_souboru;
 }
 
-// The file at `cil` as a change finds it: missing, read, or refused (no ordinary file of one name,
-// unopenable); its number on the volume.
-struct nalezeny_soubor {
-    precteny_soubor stary;
-    quint64 cislo = 0;
-};
-std::optional<nalezeny_soubor> najdi(const QString& cil, qint64 nejvic) {
-    popisovac f(otevri(cil, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       OPEN_EXISTING, odkazy::odmitnout));
-    if (!f.platny()) {
-        const DWORD chyba = ::GetLastError();
-        if (chyba == ERROR_FILE_NOT_FOUND || chyba == ERROR_PATH_NOT_FOUND)
-            return nalezeny_soubor{};
-        return std::nullopt;
-    }
-    const auto soubor = obycejny(f.h());
-    if (!soubor)
-        return std::nullopt;
-    return nalezeny_soubor{precti_otevreny(f.h(), soubor, nejvic), soubor->cislo};
+bool drzeny_soubor::prepis(qsizetype od, QByteArrayView bajty) {
+    // Only where the file is still what the change was made of.
+    popisovac f(otevri(cil_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING,
+                       odkazy::odmitnout));
+    const auto soubor = f.platny() ? obycejny(f.h()) : std::nullopt;
+    QByteArray ted;
+    return soubor && cti_az(f.h(), ted, soubor->velikost) && ted == stary_.obsah &&
+           zapis_vse(f.h(), bajty, od) && ::FlushFileBuffers(f.h()) && f.zavri();
 }
 
-} // namespace
+} // namespace soubory
 
 precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz) {
     popisovac f(otevri(cesta, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -209,7 +207,7 @@ precteny_soubor precti_soubor(const QString& cesta, qint64 nejvic, odkazy odkaz)
                     : stav_cteni::odmitnut,
                 {}};
     }
-    return precti_otevreny(f.h(), obycejny(f.h()), nejvic);
+    return precti_cely(f.h(), obycejny(f.h()), nejvic);
 }
 
 std::optional<identita_souboru> identita(const QString& cesta) {
@@ -222,53 +220,7 @@ std::optional<identita_souboru> identita(const QString& cesta) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!f.platny() || !::GetFileInformationByHandle(f.h(), &info))
         return std::nullopt;
-    return identita_souboru{info.dwVolumeSerialNumber,
-                            (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-bool zmen_soubor(const QString& cesta, qint64 nejvic, const zmena_souboru& zmena) {
-    const QString cil = konec_odkazu(cesta);
-    for (int pokus = 0; pokus < 100; ++pokus) {
-        const auto soubor = najdi(cil, nejvic);
-        if (!soubor)
-            return false;
-        const auto novy = zmena(soubor->stary);
-        if (!novy)
-            return false;
-        if (soubor->stary.stav == stav_cteni::precten && novy->obsah == soubor->stary.obsah)
-            return true;
-        const bool existuje = soubor->stary.stav != stav_cteni::chybi;
-        switch (zapis_nahrazenim(cil, novy->obsah, existuje,
-                                 existuje ? std::optional(soubor->cislo) : std::nullopt)) {
-        case nahrazeni::hotovo:
-            return true;
-        case nahrazeni::selhalo:
-            return false;
-        case nahrazeni::soubor_se_objevil:
-            continue;
-        case nahrazeni::bez_noveho_souboru:
-            return soubor->stary.stav == stav_cteni::precten &&
-                   zapis_na_miste(cil, soubor->stary.obsah,
-                                  novy->na_miste.isNull() ? novy->obsah : novy->na_miste);
-        }
-    }
-    return false;
-}
-
-bool zapis_soubor(const QString& cesta, QByteArrayView obsah) {
-    const auto soubor = najdi(cesta, obsah.size());
-    if (!soubor)
-        return false;
-    const bool existuje = soubor->stary.stav != stav_cteni::chybi;
-    switch (zapis_nahrazenim(cesta, obsah, existuje, std::nullopt)) {
-    case nahrazeni::hotovo:
-        return true;
-    case nahrazeni::bez_noveho_souboru:
-        return soubor->stary.stav == stav_cteni::precten &&
-               zapis_na_miste(cesta, soubor->stary.obsah, obsah);
-    default:
-        return false;
-    }
+    return identita_z(info);
 }
 
 } // namespace tarvik

@@ -1,29 +1,33 @@
+// The print dialog's file choosers, the part that every system shares. What each system's print
+// dialog needs is in print_dialog_linux.cpp and print_dialog_win.cpp.
+
 #include "platform/print_dialog.h"
 
-#include <QPrinter>
+#include "platform/print_dialog_p.h"
 
-#ifdef Q_OS_WIN
-#include <QDir>
+#include <QApplication>
+#include <QEvent>
 #include <QFileDialog>
-#endif
 
 namespace tarvik {
 
-std::optional<bool> vyber_pdf_bez_tiskarny(QPrinter& tiskarna, QWidget* rodic) {
-#ifdef Q_OS_WIN
-    if (tiskarna.outputFormat() == QPrinter::PdfFormat) {
-        const QString soubor =
-            QFileDialog::getSaveFileName(rodic, QStringLiteral("Tisk do souboru PDF"),
-                                         tiskarna.outputFileName(), QStringLiteral("PDF (*.pdf)"));
-        if (!soubor.isEmpty())
-            tiskarna.setOutputFileName(QDir::fromNativeSeparators(soubor));
-        return !soubor.isEmpty();
-    }
-#else
-    Q_UNUSED(tiskarna);
-    Q_UNUSED(rodic);
-#endif
-    return std::nullopt;
+vyber_jen_cteni::vyber_jen_cteni()
+    : puvodne_bez_nativnich_(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
+    if (jen_vlastni_vybery())
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    qApp->installEventFilter(this);
+}
+
+vyber_jen_cteni::~vyber_jen_cteni() {
+    qApp->removeEventFilter(this);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, puvodne_bez_nativnich_);
+}
+
+bool vyber_jen_cteni::eventFilter(QObject* objekt, QEvent* udalost) {
+    if (udalost->type() == QEvent::Show)
+        if (auto* vyber = qobject_cast<QFileDialog*>(objekt))
+            vyber->setOption(QFileDialog::ReadOnly);
+    return false;
 }
 
 } // namespace tarvik

@@ -1,5 +1,6 @@
-#include "platform/program_folder.h"
 #include "platform/serial_access.h"
+
+#include "platform/program_folder.h"
 
 #include <QDir>
 #include <QSerialPortInfo>

@@ -10,9 +10,7 @@
 #include "platform/program_folder.h"
 #include "print/print_surface.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -57,35 +55,6 @@ QString skutecny_soubor(const QString& cesta) {
         return {};
     return skutecna_cesta(cesta);
 }
-
-// Keeps the file chooser of the print dialog from changing anything while it is installed: it
-// is Qt's own chooser (not the desktop's, which Qt cannot restrict), read-only.
-class vyber_jen_cteni final : public QObject {
-public:
-    vyber_jen_cteni() : nativni_(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
-#ifndef Q_OS_WIN
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-#endif
-        qApp->installEventFilter(this);
-    }
-    ~vyber_jen_cteni() override {
-        qApp->removeEventFilter(this);
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, nativni_);
-    }
-    vyber_jen_cteni(const vyber_jen_cteni&) = delete;
-    vyber_jen_cteni& operator=(const vyber_jen_cteni&) = delete;
-
-protected:
-    bool eventFilter(QObject* objekt, QEvent* udalost) override {
-        if (udalost->type() == QEvent::Show)
-            if (auto* vyber = qobject_cast<QFileDialog*>(objekt))
-                vyber->setOption(QFileDialog::ReadOnly);
-        return false;
-    }
-
-private:
-    bool nativni_;
-};
 
 } // namespace
 
@@ -190,7 +159,7 @@ volba_tiskarny dialog_tisku(QWidget* rodic) {
         QPrintDialog dialog(&tiskarna, rodic);
         // The table is one page: there is no range to choose.
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-        const vyber_jen_cteni jen_cteni;
+        const vyber_jen_cteni jen_cteni; // its file chooser only chooses
         return dialog.exec() == QDialog::Accepted;
     };
 }

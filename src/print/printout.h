@@ -32,8 +32,11 @@ void menu_tisk_stykace(QWidget* rodic, const QString& cesta_ini);
 void menu_tisk_stykace(const QString& cesta_ini, const volba_tiskarny& vyber,
                        QWidget* rodic = nullptr);
 
-// The print dialog as the menu command shows it. Its file chooser for printing to a file only
-// chooses: it deletes, renames and makes nothing, as an operator without the password uses it.
+// The print dialog as the menu command shows it. On Linux its file chooser for printing to a file
+// only chooses: it deletes, renames and makes nothing, as an operator without the password uses
+// it. On Windows the dialog and the save dialog asking for the PDF file where no printer is
+// installed are the system's own, and their choosers are as free as anywhere in the system (see
+// vyber_jen_cteni).
 volba_tiskarny dialog_tisku(QWidget* rodic);
 
 // Where the table goes when no printer is installed: tarvik-stykace-<year>-<month>-<day>.pdf,
