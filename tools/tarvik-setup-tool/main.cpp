@@ -4,7 +4,8 @@
 // that no other program sees it on a command line.
 //
 //   porty <file>             COM1 to COM9, one line each, a port that Windows has with its name
-//                            ("COM3 – USB Serial Port"); then the ports above COM9 on one line
+//                            ("COM3 – USB Serial Port"; one that Windows gives no name to is a
+//                            "sériový port"); then the ports above COM9 on one line
 //                            (empty when none); in UTF-16LE, as the setup program reads it
 //   heslo                    exit 0 when the password can be stored, 3 when it cannot
 //   konfigurace <ini> <com>  writes a new configuration: the default file with com=<1..9> and,
@@ -44,9 +45,9 @@ int porty(const QString& soubor) {
         bool cislo_ok = false;
         const int cislo = p.portName().mid(3).toInt(&cislo_ok);
         if (p.portName().startsWith(u"COM") && cislo_ok && cislo > 0)
-            nalezene[cislo] = p.description().isEmpty()
-                                  ? p.portName()
-                                  : QStringLiteral("%1 – %2").arg(p.portName(), p.description());
+            nalezene[cislo] = QStringLiteral("%1 – %2").arg(
+                p.portName(), p.description().isEmpty() ? QStringLiteral("sériový port")
+                                                        : p.description());
     }
     QStringList radky;
     for (int cislo = 1; cislo <= nejvyssi_port; ++cislo)
