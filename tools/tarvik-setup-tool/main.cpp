@@ -46,8 +46,8 @@ int porty(const QString& soubor) {
         const int cislo = p.portName().mid(3).toInt(&cislo_ok);
         if (p.portName().startsWith(u"COM") && cislo_ok && cislo > 0)
             nalezene[cislo] = QStringLiteral("%1 – %2").arg(
-                p.portName(), p.description().isEmpty() ? QStringLiteral("sériový port")
-                                                        : p.description());
+                p.portName(),
+                p.description().isEmpty() ? QStringLiteral("sériový port") : p.description());
     }
     QStringList radky;
     for (int cislo = 1; cislo <= nejvyssi_port; ++cislo)
@@ -75,8 +75,8 @@ int konfigurace(const QString& cesta, const QString& port) {
     const int cislo = port.toInt(&cislo_ok);
     if (!cislo_ok || cislo < 1 || cislo > nejvyssi_port)
         return 64;
-    std::optional<QByteArray> obsah = nastav_hodnotu(vychozi_konfigurace(), "system", "com",
-                                                     QByteArray::number(cislo));
+    std::optional<QByteArray> obsah =
+        nastav_hodnotu(vychozi_konfigurace(), "system", "com", QByteArray::number(cislo));
     const QString heslo = heslo_z_prostredi();
     if (obsah && !heslo.isEmpty()) {
         const auto hash = hash_hesla(heslo);
@@ -128,6 +128,7 @@ int main(int argc, char* argv[]) {
         return konfigurace(argumenty[1], argumenty[2]);
     if (prikaz == u"bezi" && argumenty.size() == 1)
         return tarvik_bezi() ? 1 : 0;
-    std::fputs("tarvik-setup-tool porty <soubor> | heslo | konfigurace <ini> <com> | bezi\n", stderr);
+    std::fputs("tarvik-setup-tool porty <soubor> | heslo | konfigurace <ini> <com> | bezi\n",
+               stderr);
     return 64;
 }
