@@ -76,13 +76,13 @@ int konfigurace(const QString& cesta, const QString& port) {
     if (!cislo_ok || cislo < 1 || cislo > nejvyssi_port)
         return 64;
     std::optional<QByteArray> obsah =
-        nastav_hodnotu(vychozi_konfigurace(), "system", "com", QByteArray::number(cislo));
+        ini::nastav_hodnotu(vychozi_konfigurace(), "system", "com", QByteArray::number(cislo));
     const QString heslo = heslo_z_prostredi();
     if (obsah && !heslo.isEmpty()) {
         const auto hash = hash_hesla(heslo);
         if (!hash)
             return 3;
-        obsah = nastav_hodnotu(*obsah, "system", "heslo", QByteArray::number(*hash));
+        obsah = ini::nastav_hodnotu(*obsah, "system", "heslo", QByteArray::number(*hash));
     }
     if (!obsah)
         return 4;
