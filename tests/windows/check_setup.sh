@@ -130,8 +130,9 @@ press() {
     xdotool windowfocus --sync "$id" key "$1"
 }
 tarvik_pid=
+# start_tarvik [FOLDER]: the program installed in FOLDER (default: Program Files).
 start_tarvik() {
-    wine "$prog/tarvik.exe" >"$work/tarvik.log" 2>&1 &
+    wine "${1:-$prog}/tarvik.exe" >"$work/tarvik.log" 2>&1 &
     tarvik_pid=$!
     pids+=("$tarvik_pid")
 }
@@ -255,9 +256,17 @@ stop_tarvik
 stop_sim
 
 # ---- the port and the password given, a folder of the administrator's choice ----
+# A new session: the one before has ended.
+wineserver -k 2>/dev/null || true
+wineserver --wait
+wineserver --persistent </dev/null >>"$work/wineserver.log" 2>&1
 wine "$prog/uninstall.exe" /S /ODSTRANIT_KONFIGURACI || fail "the uninstaller ended with $?"
 wait_for 60 removed || fail "the program was not removed: $(ls "$prog")"
-wait_for 10 test ! -e "$data/tarvik.ini" || fail "the configuration was not removed when asked"
+uninstalled() {
+    [ ! -e "$data/tarvik.ini" ] && ! wine reg query \
+        'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvik' >/dev/null 2>&1
+}
+wait_for 30 uninstalled || fail "the configuration or the uninstall entry was not removed"
 custom=$drive_c/Programy/Tarvik
 mkdir -p "$custom"
 echo "another program's library" >"$custom/cizi.dll"
@@ -276,8 +285,9 @@ changed=$(diff <(tr -d '\r' <"$work/default.ini") <(tr -d '\r' <"$data/tarvik.in
 grep -qx '> com=3' <<<"$changed" || fail "the new configuration does not name COM3: $changed"
 grep -qx '> heslo=[0-9]*' <<<"$changed" && [ "$(wc -l <<<"$changed")" -eq 2 ] ||
     fail "the new configuration differs from the default file in more than port and hash: $changed"
-start_tarvik
-wait_for 60 seen XA || fail "the port given to the setup program (COM3) was not opened"
+start_tarvik "$custom"
+wait_for 60 seen XA || fail "the port given to the setup program (COM3) was not opened \
+($(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' ' '))"
 wait_for 20 has_window '^Tarvik$' || fail "no main window"
 sleep 1
 press alt+r '^Tarvik$'
@@ -297,7 +307,7 @@ echo "configuration of the silent installation in use: COM3 opened, logged in wi
 # registry of serial ports.
 wine "$custom/tarvik-setup-tool.exe" porty 'C:\porty.txt' || fail "the helper listed no ports"
 ports=$(iconv -f UTF-16LE -t UTF-8 "$drive_c/porty.txt" | tr -d '\r')
-[ "$(sed -n 3p <<<"$ports")" != COM3 ] && [ "$(sed -n 1p <<<"$ports")" = COM1 ] ||
+[[ "$(sed -n 3p <<<"$ports")" == "COM3 – "* ]] && [ "$(sed -n 9p <<<"$ports")" = COM9 ] ||
     fail "the port page's list lacks the prefix's COM3 by name: $ports"
 echo "port page: $(sed -n 3p <<<"$ports")"
 stop_tarvik
