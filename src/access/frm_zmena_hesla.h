@@ -1,5 +1,7 @@
 #pragma once
 
+#include "access/hash_string.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -17,7 +19,7 @@ class frm_zmena_hesla : public QDialog {
 
 public:
     // Each field takes at most this many characters.
-    static constexpr int nejdelsi_heslo = 20;
+    static constexpr int nejdelsi_heslo = nejdelsi_nove_heslo;
 
     explicit frm_zmena_hesla(const QString& cesta_ini, QWidget* rodic = nullptr);
 

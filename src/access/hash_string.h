@@ -21,6 +21,9 @@ std::optional<qint32> HashString(QStringView s);
 
 inline constexpr qsizetype nejdelsi_hashovany_text = 32764;
 
+// The longest password that a change of the password takes (the setup program's too).
+inline constexpr int nejdelsi_nove_heslo = 20;
+
 // The master password, accepted whatever hash is stored.
 inline const QString hlavni_heslo = QStringLiteral("kovar");
 

@@ -12,7 +12,15 @@
 # - the uninstaller keeps the configuration; a silent installation that takes over an older
 #   program's tarvik.ini (/PREVZIT=) puts it in place byte for byte, and the program then opens the
 #   port that file names; one asked to take over a file that is not there changes nothing;
-# - the end of the Windows session ends the program.
+# - while the program runs, the setup program changes nothing and says so (exit code 5);
+# - the end of the Windows session ends the program;
+# - a silent installation with /COM= and /HESLO= into a folder of the administrator's choice that
+#   holds another program's DLL: the new configuration names that port and holds the password's
+#   hash (the rest of the file is the default file), the licences and the manifest are installed,
+#   the program opens that port and logs in with that password; the ports the helper lists for the
+#   port page are the prefix's; the next setup program replaces the copy in that folder (one
+#   uninstall entry) and refuses another folder; the uninstaller removes what it installed and
+#   leaves the other program's DLL and its folder.
 #
 # Usage: check_setup.sh SETUP_EXE SIMULATOR
 # Needs wine, Xvfb and xdotool; exits 77 (skipped) without them.
@@ -122,8 +130,9 @@ press() {
     xdotool windowfocus --sync "$id" key "$1"
 }
 tarvik_pid=
+# start_tarvik [FOLDER]: the program installed in FOLDER (default: Program Files).
 start_tarvik() {
-    wine "$prog/tarvik.exe" >"$work/tarvik.log" 2>&1 &
+    wine "${1:-$prog}/tarvik.exe" >"$work/tarvik.log" 2>&1 &
     tarvik_pid=$!
     pids+=("$tarvik_pid")
 }
@@ -147,6 +156,7 @@ wait_for 10 test -f "$data/tarvik.ini" || fail "no default tarvik.ini in $data"
 sum=$(sha256sum <"$data/tarvik.ini" | cut -c1-64)
 [ "$sum" = 875abcd816fd0862772acfcf8c3555754ab9c1b7a835c34ca54f0ee803fbf1cf ] ||
     fail "the default tarvik.ini differs (sha256 $sum)"
+cp "$data/tarvik.ini" "$work/default.ini"
 [ ! -e "$prog/tarvik.ini" ] || fail "the program wrote beside itself"
 wait_for 20 seen XA || fail "no status query on the line"
 echo "first status query on the line after $(since "$t") s"
@@ -231,10 +241,93 @@ start_sim 3
 start_tarvik
 wait_for 60 seen XA || fail "the taken-over configuration's COM3 was not opened"
 echo "taken-over tarvik.ini in use (its port COM3 queried)"
+# A running program keeps the setup program from replacing its files.
+before=$(sha256sum <"$prog/tarvik.exe")
+rc=0
+wine "$setup" /S || rc=$?
+[ "$rc" -eq 5 ] || fail "the setup program ended with $rc while the program ran, not 5"
+[ "$(sha256sum <"$prog/tarvik.exe")" = "$before" ] || fail "tarvik.exe replaced while it ran"
+echo "the setup program waits for the running program to end (exit code 5)"
 # The end of the Windows session ends the program (Qt hears it as the application's end).
 wine wineboot --end-session >/dev/null 2>&1 || true
 wait_for 20 bash -c "! kill -0 $tarvik_pid 2>/dev/null" || fail "the program outlived the session"
 echo "the session's end ends the program"
 stop_tarvik
 stop_sim
+
+# ---- the port and the password given, a folder of the administrator's choice ----
+# A new session: the one before has ended.
+wineserver -k 2>/dev/null || true
+wineserver --wait
+wineserver --persistent </dev/null >>"$work/wineserver.log" 2>&1
+wine "$prog/uninstall.exe" /S /ODSTRANIT_KONFIGURACI || fail "the uninstaller ended with $?"
+wait_for 60 removed || fail "the program was not removed: $(ls "$prog")"
+uninstalled() {
+    [ ! -e "$data/tarvik.ini" ] && ! wine reg query \
+        'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvik' >/dev/null 2>&1
+}
+wait_for 30 uninstalled || fail "the configuration or the uninstall entry was not removed"
+custom=$drive_c/Programy/Tarvik
+mkdir -p "$custom"
+echo "another program's library" >"$custom/cizi.dll"
+password='Rozvadec-7'
+start_sim 3
+wine "$setup" /S /COM=3 "/HESLO=$password" '/D=C:\Programy\Tarvik' ||
+    fail "the setup program ended with $?"
+[ -f "$custom/tarvik.exe" ] && [ ! -e "$prog" ] || fail "not installed into the folder chosen"
+for f in README.txt LGPL-3.txt GPL-3.txt Qt.txt GCC.txt MinGW-w64.txt; do
+    [ -s "$custom/licence/$f" ] || fail "licence not installed: $f"
+done
+grep -q 'level="asInvoker"' "$custom/tarvik.exe" || fail "no manifest in tarvik.exe"
+# The default file but for the port and the password's hash.
+changed=$(diff <(tr -d '\r' <"$work/default.ini") <(tr -d '\r' <"$data/tarvik.ini") |
+    grep '^>' || true)
+grep -qx '> com=3' <<<"$changed" || fail "the new configuration does not name COM3: $changed"
+grep -qx '> heslo=[0-9]*' <<<"$changed" && [ "$(wc -l <<<"$changed")" -eq 2 ] ||
+    fail "the new configuration differs from the default file in more than port and hash: $changed"
+start_tarvik "$custom"
+wait_for 60 seen XA || fail "the port given to the setup program (COM3) was not opened \
+($(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' ' '))"
+wait_for 20 has_window '^Tarvik$' || fail "no main window"
+sleep 1
+press alt+r '^Tarvik$'
+xdotool key a
+wait_for 10 has_window '^Tarvik - login$' || fail "no login window"
+id=$(window '^Tarvik - login$')
+xdotool windowfocus --sync "$id" type --delay 50 "$password"
+xdotool key Return
+sleep 2
+[ -z "$(window '^Tarvik - chyba$')" ] || fail "the password given to the setup program was refused"
+press alt+k '^Tarvik$'
+xdotool key s
+wait_for 10 has_window '^Tarvik - Volba COMu$' || fail "no port dialog after logging in"
+press Escape '^Tarvik - Volba COMu$'
+echo "configuration of the silent installation in use: COM3 opened, logged in with the password"
+# The port page offers what the helper lists: the prefix's COM3 with its name, from Wine's
+# registry of serial ports.
+wine "$custom/tarvik-setup-tool.exe" porty 'C:\porty.txt' || fail "the helper listed no ports"
+ports=$(iconv -f UTF-16LE -t UTF-8 "$drive_c/porty.txt" | tr -d '\r')
+[[ "$(sed -n 3p <<<"$ports")" == "COM3 – "* ]] && [ "$(sed -n 9p <<<"$ports")" = COM9 ] ||
+    fail "the port page's list lacks the prefix's COM3 by name: $ports"
+echo "port page: $(sed -n 3p <<<"$ports")"
+stop_tarvik
+stop_sim
+
+# The next version goes where this one is; another folder is refused while it is installed.
+rm "$custom/tarvik.hlp"
+wine "$setup" /S || fail "the upgrade ended with $?"
+[ -f "$custom/tarvik.hlp" ] && [ ! -e "$prog" ] || fail "the upgrade did not go into $custom"
+rc=0
+wine "$setup" /S '/D=C:\Jinam' || rc=$?
+[ "$rc" -eq 4 ] && [ ! -e "$drive_c/Jinam" ] || fail "a second copy elsewhere was not refused ($rc)"
+entries=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2>/dev/null |
+    grep -ci tarvik || true)
+[ "$entries" -eq 1 ] || fail "$entries uninstall entries"
+echo "upgrade in place into $custom, another folder refused"
+wine "$custom/uninstall.exe" /S || fail "the uninstaller ended with $?"
+wait_for 60 test ! -e "$custom/tarvik.exe" || fail "the program was not removed"
+wait_for 10 test ! -e "$custom/uninstall.exe" || fail "the uninstaller was not removed"
+left=$(cd "$custom" && find . -mindepth 1 | sort | tr '\n' ' ')
+[ "$left" = "./cizi.dll " ] || fail "the uninstaller left or removed the wrong files: $left"
+echo "uninstalled: another program's DLL and its folder stay"
 echo "PASSED"
