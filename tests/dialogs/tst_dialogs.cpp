@@ -172,7 +172,7 @@ private Q_SLOTS:
         if (!plny_disk::funguje)
             QSKIP("no full disk to be had here");
         {
-            const plny_disk plny;
+            [[maybe_unused]] const plny_disk plny;
             auto zalozky =
                 ukaz(new frm_zalozky(slozka_->ini(), [this] { volani_ << "obnov zalozky"; }));
             klikni(zalozky, "Check1_1");
