@@ -374,7 +374,8 @@ class windows_build:
         self.state = None  # None: not made yet; "ready"; or why it cannot be
 
     def ready(self):
-        if self.state is None:
+        # Qt for Windows may still be on its way into the cache: looked for again at each fault.
+        if self.state is None or (self.state.startswith("no Qt") and windows_qt() is not None):
             self.state = self._prepare()
             print(f"     Windows build: {self.state}", flush=True)
         return self.state == "ready"
