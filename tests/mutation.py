@@ -553,7 +553,7 @@ def main():
         finally:
             target.write_text(original, encoding="utf-8")
         rows.append((n, f, outcome))
-        print(f"{n:3}  {outcome.split(':')[0].split(' by')[0].upper():7}  {time.monotonic() - start:5.0f} s  "
+        print(f"{n:3}  {outcome.split(':')[0].split(' by')[0].split(' (')[0].upper():7}  {time.monotonic() - start:5.0f} s  "
               f"{f['what']}  [{outcome}]", flush=True)
 
     print()
