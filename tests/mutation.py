@@ -420,6 +420,12 @@ class windows_build:
         return "ready"
 
     def test(self, log, every=False):
+        # A run stopped at its first failure leaves the prefix's persistent Wine server behind, and
+        # CTest's costs of the last run reorder tests that set up and end the prefix: each run
+        # starts from no server, in the tests' own order.
+        subprocess.run(["wineserver", "-k"], env={**os.environ, "WINEPREFIX": str(self.dir / "wine")},
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        Path(self.dir, "Testing", "Temporary", "CTestCostData.txt").unlink(missing_ok=True)
         stop = [] if every else ["--stop-on-failure"]
         code, out = run(["xvfb-run", "-a", "ctest", "-j", str(self.args.jobs), "--output-on-failure"] + stop,
                         str(self.dir), log, self.args.timeout)
