@@ -19,6 +19,17 @@ the test command runs as well. The work tree itself is never touched.
     tests/mutation.py --every         run every test for every fault (no stop at the first failure)
                                       and name the test functions that fail: which test catches
                                       what, and which test is the only one to catch a fault
+    tests/mutation.py --stranger      only the second list, written without opening the tests
+    tests/mutation.py --windows       meet a fault that the Linux tests miss with the Windows
+                                      tests under Wine too
+
+There are two lists, reported apart: FAULTS, written by the people who wrote the tests, and
+FAULTS_STRANGER, written without opening them. A fault in what only the Windows build compiles or
+ships (a file *_win.cpp, resources/windows/, a Q_OS_WIN branch marked so) is planted in the
+Windows build tree (build-mutation/windows, configured as scripts/windows.sh configures
+build-windows, with the Qt for Windows that scripts/windows_qt.sh left in its cache; it is never
+built from here) and met by its CTest under Wine (xvfb-run -a); without that Qt it is reported as
+not run, and counted neither way.
 """
 
 import argparse
@@ -32,8 +43,12 @@ import time
 from pathlib import Path
 
 
-def F(path, piece, slip, what):
-    return {"path": path, "piece": piece, "slip": slip, "what": what}
+def F(path, piece, slip, what, system=None):
+    """system: None for a fault that the Linux build meets; "windows" for one only the Windows build
+    compiles or ships (a file *_win.cpp or under resources/windows/ is that without saying so; a
+    Q_OS_WIN branch of a shared file says so); "both" for shared code whose fault the Windows tests
+    may meet as well as the Linux ones."""
+    return {"path": path, "piece": piece, "slip": slip, "what": what, "system": system}
 
 
 FAULTS = [
@@ -164,11 +179,87 @@ FAULTS = [
     F("tools/tarvik-sim/simulator.cpp", "constexpr qint64 bajtu_za_sekundu = 960;", "constexpr qint64 bajtu_za_sekundu = 9600;", "The simulator paces its bytes ten times too fast"),
 ]
 
+# ---- A second opinion: faults written the other way round ----
+# Written from the README, the manual (resources/tarvik.hlp), the specification and what the issues
+# say the program must show, by someone who had not opened the tests (only the list above, so as
+# not to repeat it): each is a slip in what the operator sees or hears, what goes on the line, what
+# is in the file or what an installation leaves, after some event in some state. The code was read
+# only to find the piece to change. Kept apart so that the two halves can be reported apart: the
+# list above shows how well the tests catch what their writers expected, this one how well they
+# catch what they did not.
+FAULTS_STRANGER = [
+    # ---- the link: states, boxes and timers ----
+    F("src/link/link.cpp", "    stav_ = stav_linky::zavreno;\n    okno_.nastav_panel(2, QString());\n    // The reply", "    stav_ = stav_linky::zavreno;\n    // The reply", "After Cancel on a line error, panel 2 still names the port that was closed"),
+    F("src/link/link.cpp", "        nastav_ocekavanou_odpoved({});\n        okno_.povol_buttony();\n    }\n}", "        nastav_ocekavanou_odpoved({});\n    }\n}", "Cancel on a line error while a reply is awaited leaves the switches locked for good"),
+    F("src/link/link.cpp", "    if (ceka(stav_))\n        zapomen_stav();\n    pipni();", "    pipni();", "A write error while a reply is awaited leaves the switch showing what the operator set, not the last known state"),
+    F("src/link/link.cpp", "    const bool zmizelo = com_port_.zarizeni_zmizelo();\n    prejdi_na_zavreno();\n    if (zmizelo)\n        return otevri_port(com_port_.cislo());\n", "    prejdi_na_zavreno();\n", "After a vanished adapter, the status request says the port is closed instead of opening it again"),
+    F("src/link/link.cpp", "    zobraz_chybu(okno_.rodic_zprav(), zprava_port_zavren);\n    return false;", "    return false;", "A switch or status request on a port closed by Cancel does nothing and says nothing"),
+    F("src/link/link.cpp", "        // The switch the operator set goes back to the controller's last known state.\n        zobraz_stav();\n", "", "A switch clicked on a closed port stays as clicked, though no command went out"),
+    F("src/link/link.cpp", "stav_ == stav_linky::necinna) {", "stav_ != stav_linky::zavreno && !ceka(stav_)) {", "The status poll sends XA while a message box of the link is open"),
+    F("src/link/link.cpp", "        if (!odlozena_chyba_linky_)\n            odlozena_chyba_linky_ = udalost;\n        return;", "        return;", "A line error that comes while another box is open is never shown"),
+    F("src/link/link.cpp", "    // A port opened (again) has told nothing yet.\n    zapomen_stav();\n", "", "A port opened again shows the states read before it was lost as if they were known"),
+    F("src/link/link.cpp", "    nacti_status();\n    zpracuj_cekajici();\n}", "    zpracuj_cekajici();\n}", "OK on a communication error asks the controller nothing: the switches stay locked"),
+    # ---- the window: modes, menus, timers ----
+    F("src/app/main_window.cpp", "    linka_.zastav_status_timer();\n    linka_.zastav_watchdog_timer();\n    nastav_panel(1,", "    linka_.zastav_watchdog_timer();\n    nastav_panel(1,", "Administrator mode keeps polling the status every 60 s"),
+    F("src/app/main_window.cpp", "    SSTab2().chlivky_uzivatelsky_mod();\n    linka_.spust_status_timer();\n    // The operator's own request", "    SSTab2().chlivky_uzivatelsky_mod();\n    // The operator's own request", "Back in user mode, the 60 s status poll never runs again"),
+    F("src/app/main_window.cpp", "    linka_.posli_prikaz(n, SSTab2().zapnuto(i));\n    linka_.restartuj_status_timer();", "    linka_.posli_prikaz(n, SSTab2().zapnuto(i));", "A switch command does not start the 60 s poll period anew"),
+    F("src/app/main_window.cpp", "menu_->menu_nacti_status->setEnabled(!SSTab2().zamceno());", "menu_->menu_nacti_status->setEnabled(true);", "The status request is offered while a reply is awaited"),
+    F("src/app/main_window.cpp", "    if (QWidget* napoveda = okno_napovedy())\n        napoveda->close();\n", "", "The help window stays open, and the program running, after the main window is closed"),
+    F("src/app/main_window.cpp", 'QStringLiteral("/tarvik.hlp")', 'QStringLiteral("/Tarvik.hlp")', "Help looks for Tarvik.hlp, which a case-sensitive file system does not have"),
+    # ---- the cells: where input acts, what is drawn and said ----
+    F("src/app/cell_grid.cpp", "klavesa && (klavesa->key() == Qt::Key_Return || klavesa->key() == Qt::Key_Enter);", "klavesa && klavesa->key() == Qt::Key_Return;", "The keypad's Enter in a number box does not open the catalogue"),
+    F("src/app/cell_grid.cpp", "if (klavesa && !(klavesa->modifiers() & ~Qt::KeypadModifier)) {", "if (klavesa && klavesa->modifiers() == Qt::NoModifier) {", "The keypad's arrows do not move between the switches"),
+    F("src/app/cell_grid.cpp", "udalost->type() == QEvent::MouseButtonDblClick || enter", "udalost->type() == QEvent::MouseButtonPress || enter", "A single click on a number box opens the catalogue"),
+    F("src/app/cell_grid.cpp", "vzdalenost < radku; ++vzdalenost", "vzdalenost < 1; ++vzdalenost", "Left or right onto an empty cell skips that column instead of going to its nearest switch"),
+    F("src/app/cell_grid.cpp", "const bool prekreslit = stav_znamy_ != znamy;", "const bool prekreslit = false;", "A status that changes no switch leaves the switches grey and hatched"),
+    F("src/app/cell_widgets.cpp", "return misto_vypinace_.contains(bod);", "return rect().contains(bod);", "A click on a contactor's name switches it"),
+    F("src/app/cell_widgets.cpp", "    znamy_ = znamy;\n    popis_pro_ctecku();\n", "    znamy_ = znamy;\n", "A screen reader still hears \"stav neznámý\" after the status came"),
+    F("src/app/cell_grid.cpp", ".arg(i / chlivku_na_zalozku + 1));", ".arg(i / chlivku_na_zalozku));", "A screen reader hears the number boxes' tabs counted from 0"),
+    F("src/app/status_bar.cpp", "p == 1 ? popisy[p]", "p == 2 ? popisy[p]", "A screen reader hears nothing of a closed port in panel 2"),
+    F("src/app/menu_bar.cpp", 'QStringLiteral("A&ktualizuj stav vypínačů")', 'QStringLiteral("&Aktualizuj stav vypínačů")', "Alt+R, K no longer asks for the status (the access key is A, the administrator's)"),
+    # ---- the dialogs ----
+    F("src/dialogs/frm_com.cpp", "QStringLiteral(\"Zvolený port není systémem podporován. Zvolte jiný port.\"));\n        return;\n", "QStringLiteral(\"Zvolený port není systémem podporován. Zvolte jiný port.\"));\n", "A port that cannot be opened is stored in the file and shown in panel 2 all the same"),
+    F("src/dialogs/frm_zalozky.cpp", "QStringLiteral(\"Alespoň jedna záložka musí být aktivní.\"));\n        return;\n", "QStringLiteral(\"Alespoň jedna záložka musí být aktivní.\"));\n", "The tab dialog stores five hidden tabs after saying that one must be active"),
+    F("src/dialogs/frm_nazev_stykace.cpp", "        Text1_->selectAll();\n        if (static_cast", "        if (static_cast", "The name field opens with its name unselected: typing adds to the old name"),
+    F("src/dialogs/frm_cis_stykace.cpp", "    posledni_radek_ = radek;\n", "", "The catalogue does not reopen at the row chosen last"),
+    F("src/dialogs/frm_cis_stykace.cpp", "if (editace_stykacu_ && !zavreno_ && inicializuj_chlivky_) {", "if (editace_stykacu_ && !zavreno_ && inicializuj_chlivky_ && vysledek == QDialog::Accepted) {", "The catalogue closed with Esc leaves the old names in the cells"),
+    F("src/access/frm_login.cpp", "    zobrazuj_hvezdicky(txtPassword_);\n", "", "The login shows the password as it is typed"),
+    # ---- the file ----
+    F("src/config/config_file.cpp", "                           if (stary.stav == stav_cteni::odmitnut)\n                               return std::nullopt;\n", "", "A change of a file that cannot be read whole (over the limit) replaces it with the one value"),
+    F("src/config/config_file.h", "inline constexpr int com = 2;", "inline constexpr int com = 3;", "com=12 opens COM12 where the file has always meant COM1"),
+    F("src/config/config_file.cpp", "return info.isSymLink() || info.isFile();", "return info.isFile();", "A link in the shared folder that leads nowhere is reported missing, not damaged"),
+    F("src/config/backup.cpp", "soubor.stav == stav_cteni::chybi ? vysledek_kopie::chyba : vysledek_kopie::neni_konfigurace;", "vysledek_kopie::neni_konfigurace;", "A medium without tarvik.ini is reported as holding no usable configuration instead of a failed copy"),
+    # ---- the printout ----
+    F("src/print/printout.cpp", "info.exists() ? !info.isFile() : info.isSymLink() || info.fileName().isEmpty()", "info.exists() ? !info.isFile() : info.fileName().isEmpty()", "The print guard lets a printout through a link that leads nowhere, creating its target"),
+    F("src/print/printout.cpp", "{slozka_programu(), QFileInfo(cesta_ini).absolutePath(), QFileInfo(ini).absolutePath()}", "{slozka_programu(), QFileInfo(cesta_ini).absolutePath()}", "A printout may go into /var/lib/tarvik, where the configuration really lives"),
+    F("src/print/printout.cpp", "if (!slozka.isEmpty() && QDir().mkpath(slozka) && QFileInfo(slozka).isWritable())", "if (!slozka.isEmpty() && QFileInfo(slozka).isWritable())", "Without ~/Documents the PDF goes to the home folder instead of a Documents folder made for it"),
+    # ---- the Debian package's maintainer scripts ----
+    F("resources/debian/postinst", ' ! -name tarvik.ini.dpkg-old "$@"', ' "$@"', "An upgrade removes the old configuration kept for the administrator as tarvik.ini.dpkg-old"),
+    F("resources/debian/postrm", 'if [ "$1" = purge ]; then', 'if [ "$1" = purge ] || [ "$1" = remove ]; then', "Removing the package (not purging) deletes the operators' configuration"),
+    F("resources/debian/postinst", "chmod 2775 /var/lib/tarvik", "chmod 0775 /var/lib/tarvik", "The shared folder loses its setgid bit: new files get the writer's own group"),
+    F("resources/debian/postinst", 'own_file /var/lib/tarvik/tarvik.ini "" tarvik 0660', 'own_file /var/lib/tarvik/tarvik.ini "" tarvik 0664', "After an installation any account reads the password's hash"),
+    # ---- Windows ----
+    F("src/platform/devices.cpp", r'QStringLiteral("\\\\.\\COM%1")', r'QStringLiteral("COM%1")', "Windows opens COMn by its bare name, which reaches COM1 to COM9 only", system="windows"),
+    F("src/platform/program_folder.cpp", "    if (QFileInfo::exists(vedle_programu))\n        return vedle_programu;\n    const QString data", "    const QString data", "A copy with tarvik.ini beside tarvik.exe uses the ProgramData one instead", system="windows"),
+    F("src/platform/print_dialog.cpp", "        return !soubor.isEmpty();\n    }\n#else", "        return true;\n    }\n#else", "Cancel in Windows' save dialog still writes the PDF", system="windows"),
+    F("src/platform/files_win.cpp", "info.nNumberOfLinks != 1)", "info.nNumberOfLinks == 0)", "Windows reads and writes a configuration with a second name"),
+    F("src/platform/files_win.cpp", "(existuje ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH", "MOVEFILE_WRITE_THROUGH", "Windows cannot move the new file over the old: every change goes in place, a longer one is refused"),
+    F("src/platform/serial_access_win.cpp", ".arg(navrh ? navrh : s.cislo);", ".arg(s.cislo);", "The port's message tells the administrator to write the port that failed, not one the machine has"),
+    F("src/platform/help_viewer.cpp", 'system == QLatin1String("winnt")', 'system == QLatin1String("windows")', "The help on Windows shows the Linux sections and hides its own", system="both"),
+    F("resources/windows/tarvik.nsi", '    SetShellVarContext all\n    StrCpy $slozka_konfigurace "$APPDATA\\Tarvik"\n    ; /PREVZIT=', '    StrCpy $slozka_konfigurace "$APPDATA\\Tarvik"\n    ; /PREVZIT=', "The setup puts the configuration into the installing administrator's own AppData"),
+    F("resources/windows/tarvik.nsi", '        Delete "$slozka_konfigurace\\tarvik.ini.puvodni"\n        Rename "$slozka_konfigurace\\tarvik.ini" "$slozka_konfigurace\\tarvik.ini.puvodni"\n', '        Delete "$slozka_konfigurace\\tarvik.ini.puvodni"\n', "A take-over overwrites the configuration already there instead of keeping it as tarvik.ini.puvodni"),
+    F("resources/windows/tarvik.nsi", "    StrCpy $odstranit_konfiguraci 0\n", "    StrCpy $odstranit_konfiguraci 1\n", "The uninstaller removes the configuration unless asked to keep it"),
+]
+ALL_FAULTS = FAULTS + FAULTS_STRANGER
+
 # The test command's configuration (scripts/test.sh).
 CONFIGURE = ["-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug", "-DCMAKE_CXX_COMPILER=clang++",
              "-DTARVIK_SANITIZE=ON", "-DTARVIK_FUZZ=ON", "-DTARVIK_TESTS=ON"]
 # Run only when the other tests pass: they take minutes.
 LATE_TESTS = r"(_smoke|^package_installs_and_runs)$"
+PACKAGE_TEST = "package_installs_and_runs"
+# What only the package test meets.
+PACKAGE_ONLY = re.compile(r"^resources/debian/")
 
 
 def git_files(repo):
@@ -236,24 +327,140 @@ def failed_functions(output):
     return sorted(set(found)) or failed_tests(output)
 
 
-def build(build_dir, jobs, log):
+def build(build_dir, jobs, log, program=("tarvik", "tarvik-sim")):
     code, out = run(["cmake", "--build", build_dir, "-j", str(jobs)], build_dir, log)
     if code == 0:
         return "built"
     # A fault that only breaks a test's build is caught by it; one that breaks the program is no
     # fault the tests could meet.
-    code, _ = run(["cmake", "--build", build_dir, "-j", str(jobs), "--target", "tarvik", "tarvik-sim"],
+    code, _ = run(["cmake", "--build", build_dir, "-j", str(jobs), "--target", *program],
                   build_dir, log + ".program")
     return "test build" if code == 0 else "program build"
 
 
-def test(build_dir, jobs, timeout, log, late, every=False):
+def test(build_dir, jobs, timeout, log, late, every=False, package=True):
     select = ["-R", LATE_TESTS] if late else ["-E", LATE_TESTS]
+    if late and not package:
+        select += ["-E", PACKAGE_TEST]
     stop = [] if every else ["--stop-on-failure"]
     code, out = run(["ctest", "-j", str(jobs), "--output-on-failure"] + stop + select, build_dir, log, timeout)
     if code is None:
         return "timeout", []
     return ("passed" if code == 0 else "failed"), (failed_functions(out) if every else failed_tests(out))
+
+
+# ---- the Windows build, its tests under Wine ----
+
+WINDOWS_ONLY = re.compile(r"(_win\.cpp$|^resources/windows/)")
+
+
+def system_of(fault):
+    return fault["system"] or ("windows" if WINDOWS_ONLY.search(fault["path"]) else None)
+
+
+def windows_qt():
+    """The Qt for Windows that scripts/windows_qt.sh left complete in its cache, or None: it is
+    never built from here (it takes half an hour and more)."""
+    if os.environ.get("TARVIK_WINDOWS_QT"):
+        return Path(os.environ["TARVIK_WINDOWS_QT"])
+    cache = Path(os.environ.get("TARVIK_WINDOWS_CACHE", "/var/cache/tarvik-windows"))
+    done = sorted(cache.glob("qt-*-mingw64-*/.complete"), key=lambda f: f.stat().st_mtime)
+    return done[-1].parent if done else None
+
+
+class windows_build:
+    """The Windows build tree of the scratch copy, configured as scripts/windows.sh configures
+    build-windows (with the controller simulator of this machine, which the tests under Wine talk
+    to), made and checked without a fault before its first fault."""
+
+    def __init__(self, scratch, copy, logs, args):
+        self.copy, self.logs, self.args = copy, logs, args
+        self.dir, self.host = scratch / "windows", scratch / "windows-host"
+        self.state = None  # None: not made yet; "ready"; or why it cannot be
+
+    def ready(self):
+        # Qt for Windows may still be on its way into the cache: looked for again at each fault.
+        if self.state is None or (self.state.startswith("no Qt") and windows_qt() is not None):
+            self.state = self._prepare()
+            print(f"     Windows build: {self.state}", flush=True)
+        return self.state == "ready"
+
+    def _prepare(self):
+        qt = windows_qt()
+        if qt is None:
+            return "no Qt for Windows in the cache (scripts/windows_qt.sh makes it)"
+        logs, args = self.logs, self.args
+        if not (self.host / "build.ninja").exists():
+            code, _ = run(["cmake", "-S", str(self.copy), "-B", str(self.host), "-G", "Ninja",
+                           "-DCMAKE_BUILD_TYPE=Release", "-DTARVIK_TESTS=OFF"], self.copy, str(logs / "windows-host-configure.log"))
+            if code != 0:
+                return f"the simulator's build cannot be configured: see {logs / 'windows-host-configure.log'}"
+        code, _ = run(["cmake", "--build", str(self.host), "-j", str(args.jobs), "--target", "tarvik-sim"],
+                      self.copy, str(logs / "windows-host-build.log"))
+        if code != 0:
+            return f"the simulator does not build: see {logs / 'windows-host-build.log'}"
+        if not (self.dir / "build.ninja").exists():
+            code, _ = run(["cmake", "-S", str(self.copy), "-B", str(self.dir), "-G", "Ninja",
+                           "-DCMAKE_BUILD_TYPE=Release",
+                           f"-DCMAKE_TOOLCHAIN_FILE={qt}/lib/cmake/Qt6/qt.toolchain.cmake",
+                           f"-DQT_CHAINLOAD_TOOLCHAIN_FILE={self.copy}/cmake/mingw-w64-x86_64.cmake",
+                           "-DQT_HOST_PATH=/usr", "-DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake",
+                           "-DTARVIK_TESTS=ON", "-DTARVIK_BENCH=ON",
+                           f"-DTARVIK_HOST_SIMULATOR={self.host}/tools/tarvik-sim/tarvik-sim"],
+                          self.copy, str(logs / "windows-configure.log"))
+            if code != 0:
+                return f"the Windows build cannot be configured: see {logs / 'windows-configure.log'}"
+        if build(str(self.dir), args.jobs, str(logs / "windows-baseline-build.log"), ("tarvik",)) != "built":
+            return f"the work tree does not build for Windows: see {logs / 'windows-baseline-build.log'}"
+        if not args.no_baseline:
+            result, failed = self.test(str(logs / "windows-baseline-test.log"))
+            if result != "passed":
+                return (f"the Windows tests fail without any fault ({', '.join(failed) or result}): "
+                        f"see {logs / 'windows-baseline-test.log'}")
+        return "ready"
+
+    def test(self, log, every=False):
+        # A run stopped at its first failure leaves the prefix's persistent Wine server behind, and
+        # CTest's costs of the last run reorder tests that set up and end the prefix: each run
+        # starts from no server, in the tests' own order.
+        subprocess.run(["wineserver", "-k"], env={**os.environ, "WINEPREFIX": str(self.dir / "wine")},
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        Path(self.dir, "Testing", "Temporary", "CTestCostData.txt").unlink(missing_ok=True)
+        stop = [] if every else ["--stop-on-failure"]
+        code, out = run(["xvfb-run", "-a", "ctest", "-j", str(self.args.jobs), "--output-on-failure"] + stop,
+                        str(self.dir), log, self.args.timeout)
+        if code is None:
+            return "timeout", []
+        return ("passed" if code == 0 else "failed"), (failed_functions(out) if every else failed_tests(out))
+
+    def meet(self, log):
+        """The outcome of the planted fault in the Windows build, or None when it cannot run."""
+        if not self.ready():
+            return None
+        built = build(str(self.dir), self.args.jobs, log + "-build.log", ("tarvik",))
+        if built == "test build":
+            return "caught by the Windows tests' build"
+        if built != "built":
+            return "INVALID: the program does not build for Windows"
+        result, by = self.test(log + "-test.log", self.args.every)
+        return "missed" if result == "passed" else "caught by Windows tests: " + (", ".join(by) if by else result)
+
+
+def linux_outcome(build_dir, args, log, path):
+    built = build(build_dir, args.jobs, log + "-build.log")
+    if built == "test build":
+        return "caught by the tests' build"
+    if built != "built":
+        return "INVALID: the program does not build"
+    result, by = test(build_dir, args.jobs, args.timeout, log + "-test.log", late=False, every=args.every)
+    stage = "tests"
+    package = not args.no_package or bool(PACKAGE_ONLY.search(path))
+    if result == "passed" and not args.no_late:
+        result, by = test(build_dir, args.jobs, args.timeout, log + "-late.log", late=True, package=package)
+        stage = "fuzz/package" if package else "fuzz"
+    if result == "passed":
+        return "missed" if package and not args.no_late else "missed (the package test not run)"
+    return f"caught by {stage}: " + (", ".join(by) if by else result)
 
 
 def parse_selection(words, total):
@@ -267,14 +474,23 @@ def parse_selection(words, total):
     return chosen
 
 
+def half(n):
+    return "stranger" if n > len(FAULTS) else "own"
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("faults", nargs="*", help="numbers or ranges of the faults to plant (default all)")
     ap.add_argument("--check", action="store_true", help="only find every fault's piece")
     ap.add_argument("--list", action="store_true", help="list the faults")
+    ap.add_argument("--stranger", action="store_true", help="only the faults written without opening the tests")
+    ap.add_argument("--windows", action="store_true",
+                    help="meet every fault that the Linux tests miss with the Windows tests under Wine too")
     ap.add_argument("--scratch", help="scratch folder (default <work tree>/build-mutation)")
     ap.add_argument("--timeout", type=int, default=900, help="seconds for one fault's tests")
     ap.add_argument("--no-late", action="store_true", help="skip the fuzz smoke runs and the package test")
+    ap.add_argument("--no-package", action="store_true",
+                    help="skip the package test (minutes) but for faults in the maintainer scripts")
     ap.add_argument("--no-baseline", action="store_true", help="trust that the tests pass without a fault")
     ap.add_argument("--every", action="store_true", help="run every test for each fault and name the failing functions")
     ap.add_argument("-j", "--jobs", type=int, default=2)
@@ -285,88 +501,97 @@ def main():
 
     repo = subprocess.run(["git", "-C", str(Path(__file__).resolve().parent), "rev-parse", "--show-toplevel"],
                           check=True, capture_output=True, text=True).stdout.strip()
-    numbered = list(enumerate(FAULTS, 1))
+    numbered = list(enumerate(ALL_FAULTS, 1))
     if args.list:
         for n, f in numbered:
-            print(f"{n:3}  {f['path']:34}  {f['what']}")
+            mark = "S" if half(n) == "stranger" else " "
+            system = system_of(f) or ""
+            print(f"{n:3} {mark} {f['path']:34} {system:8} {f['what']}")
         return 0
     problems = locate(repo, numbered)
     if problems:
         print("\n".join(problems), file=sys.stderr)
         return 2
     if args.check:
-        print(f"all {len(FAULTS)} pieces found once each")
+        print(f"all {len(ALL_FAULTS)} pieces found once each ({len(FAULTS)} own, {len(FAULTS_STRANGER)} stranger's)")
         return 0
-    chosen = [numbered[n - 1] for n in parse_selection(args.faults, len(FAULTS))] if args.faults else numbered
+    chosen = [numbered[n - 1] for n in parse_selection(args.faults, len(ALL_FAULTS))] if args.faults else numbered
+    if args.stranger:
+        chosen = [(n, f) for n, f in chosen if half(n) == "stranger"]
 
     scratch = Path(args.scratch or Path(repo, "build-mutation")).resolve()
     copy, build_dir, logs = scratch / "src", scratch / "build", scratch / "logs"
     for d in (copy, build_dir, logs):
         d.mkdir(parents=True, exist_ok=True)
     sync(repo, copy)
-    if not (build_dir / "build.ninja").exists():
-        code, out = run(["cmake", "-S", str(copy), "-B", str(build_dir)] + CONFIGURE, scratch, logs / "configure.log")
-        if code != 0:
-            sys.exit(f"configuring failed: see {logs / 'configure.log'}")
+    windows = windows_build(scratch, copy, logs, args)
 
     print(f"{len(chosen)} faults; logs in {logs}", flush=True)
-    if build(build_dir, args.jobs, str(logs / "baseline-build.log")) != "built":
-        sys.exit(f"the work tree does not build: see {logs / 'baseline-build.log'}")
-    if not args.no_baseline:
-        result, failed = test(build_dir, args.jobs, args.timeout, str(logs / "baseline-test.log"), late=False)
-        if result != "passed":
-            sys.exit(f"the tests fail without any fault ({', '.join(failed) or result}): "
-                     f"see {logs / 'baseline-test.log'}")
+    if any(system_of(f) != "windows" for _, f in chosen):
+        if not (build_dir / "build.ninja").exists():
+            code, out = run(["cmake", "-S", str(copy), "-B", str(build_dir)] + CONFIGURE, scratch, logs / "configure.log")
+            if code != 0:
+                sys.exit(f"configuring failed: see {logs / 'configure.log'}")
+        if build(str(build_dir), args.jobs, str(logs / "baseline-build.log")) != "built":
+            sys.exit(f"the work tree does not build: see {logs / 'baseline-build.log'}")
+        if not args.no_baseline:
+            result, failed = test(str(build_dir), args.jobs, args.timeout, str(logs / "baseline-test.log"), late=False)
+            if result != "passed":
+                sys.exit(f"the tests fail without any fault ({', '.join(failed) or result}): "
+                         f"see {logs / 'baseline-test.log'}")
 
     rows = []
     for n, f in chosen:
         target = copy / f["path"]
         original = target.read_text(encoding="utf-8")
         start = time.monotonic()
+        system = system_of(f)
         try:
             target.write_text(original.replace(f["piece"], f["slip"], 1), encoding="utf-8")
             log = str(logs / f"fault-{n:02}")
-            built = build(build_dir, args.jobs, log + "-build.log")
-            if built == "built":
-                result, by = test(build_dir, args.jobs, args.timeout, log + "-test.log", late=False,
-                                  every=args.every)
-                stage = "tests"
-                if result == "passed" and not args.no_late:
-                    result, by = test(build_dir, args.jobs, args.timeout, log + "-late.log", late=True)
-                    stage = "fuzz/package"
-                outcome = ("missed" if result == "passed"
-                           else f"caught by {stage}: " + (", ".join(by) if by else result))
-            elif built == "test build":
-                outcome = "caught by the tests' build"
-            else:
-                outcome = "INVALID: the program does not build"
+            # A fault in what only the Windows build compiles or ships meets only its tests; any
+            # other meets the Linux tests first, and the Windows ones where those miss it (and it
+            # is shared code, or that was asked for).
+            outcome = "missed" if system == "windows" else linux_outcome(str(build_dir), args, log, f["path"])
+            if outcome.startswith("missed") and (system is not None or args.windows):
+                outcome = windows.meet(log + "-windows") or (
+                    f"NOT RUN under Wine: {windows.state}" if system == "windows" else outcome)
         finally:
             target.write_text(original, encoding="utf-8")
         rows.append((n, f, outcome))
-        print(f"{n:3}  {outcome.split(':')[0].split(' by')[0].upper():7}  {time.monotonic() - start:5.0f} s  "
+        print(f"{n:3}  {outcome.split(':')[0].split(' by')[0].split(' (')[0].upper():7}  {time.monotonic() - start:5.0f} s  "
               f"{f['what']}  [{outcome}]", flush=True)
 
-    caught = sum(1 for _, _, o in rows if o.startswith("caught"))
-    invalid = sum(1 for _, _, o in rows if o.startswith("INVALID"))
     print()
-    print("| # | Folder | Fault planted | Result |")
-    print("|---|---|---|---|")
+    print("| # | Half | Folder | Fault planted | Result |")
+    print("|---|---|---|---|---|")
     for n, f, outcome in rows:
         folder = "/".join(Path(f["path"]).parts[:2])
-        print(f"| {n} | {folder} | {f['what']} | {outcome} |")
+        print(f"| {n} | {half(n)} | {folder} | {f['what']} | {outcome} |")
     if args.every:
         only = {}
         for n, _, outcome in rows:
-            by = outcome.split(": ", 1)[1].split(", ") if outcome.startswith("caught by tests") else []
+            by = outcome.split(": ", 1)[1].split(", ") if outcome.startswith("caught by") and ": " in outcome else []
             if len(by) == 1:
                 only.setdefault(by[0], []).append(n)
         print("\nThe only test to catch a fault:")
         for name in sorted(only):
             print(f"  {name}: {', '.join(map(str, only[name]))}")
-    valid = len(rows) - invalid
-    print(f"\nCaught {caught} of {valid} ({100 * caught / max(valid, 1):.0f} %)"
-          + (f"; {invalid} faults do not build: mend them." if invalid else "."))
-    return 0 if caught == valid and not invalid else 1
+    print()
+    bad = False
+    for name, title in (("own", "Written with the tests in view"), ("stranger", "Written without opening the tests")):
+        part = [o for n, _, o in rows if half(n) == name]
+        if not part:
+            continue
+        caught = sum(1 for o in part if o.startswith("caught"))
+        invalid = sum(1 for o in part if o.startswith("INVALID"))
+        not_run = sum(1 for o in part if o.startswith("NOT RUN"))
+        valid = len(part) - invalid - not_run
+        print(f"{title}: caught {caught} of {valid} ({100 * caught / max(valid, 1):.0f} %)"
+              + (f"; {invalid} do not build: mend them" if invalid else "")
+              + (f"; {not_run} not run (no Windows build)" if not_run else "") + ".")
+        bad |= caught != valid or invalid > 0
+    return 1 if bad else 0
 
 
 if __name__ == "__main__":
