@@ -141,7 +141,7 @@ FAULTS = [
     F("src/access/hash_string.cpp", "if (skupina > 0x7fff'ffffu)", "if (skupina >= 0x7fff'ffffu)", "The largest group, 0x7FFFFFFF, gives no hash"),
     F("src/access/hash_string.cpp", "constexpr char vypln[] = \"qe4t\";", "constexpr char vypln[] = \"qe5t\";", "A one-character last group is padded with \"qe5\""),
     F("src/access/hash_string.cpp", "if (zadane == hlavni_heslo)", "if (zadane.compare(hlavni_heslo, Qt::CaseInsensitive) == 0)", "The master password in any case"),
-    F("src/access/frm_zmena_hesla.h", "nejdelsi_heslo = 20;", "nejdelsi_heslo = 21;", "The new password takes 21 characters"),
+    F("src/access/hash_string.h", "nejdelsi_nove_heslo = 20;", "nejdelsi_nove_heslo = 21;", "The new password takes 21 characters"),
     F("src/access/frm_zmena_hesla.cpp", "if (!zapis_hash_hesla(cesta_ini_, *hash)) {", "if (!zapis_hash_hesla(cesta_ini_, *hash) && false) {", "A password change that is not stored closes as if it were"),
     # ---- resources/debian ----
     F("resources/debian/postinst", 'chmod 00755 "$d"', 'chmod 0755 "$d"', "An upgrade leaves the setgid bit of the old, operator-writable /opt/tarvik"),
@@ -239,15 +239,15 @@ FAULTS_STRANGER = [
     F("resources/debian/postinst", "chmod 2775 /var/lib/tarvik", "chmod 0775 /var/lib/tarvik", "The shared folder loses its setgid bit: new files get the writer's own group"),
     F("resources/debian/postinst", 'own_file /var/lib/tarvik/tarvik.ini "" tarvik 0660', 'own_file /var/lib/tarvik/tarvik.ini "" tarvik 0664', "After an installation any account reads the password's hash"),
     # ---- Windows ----
-    F("src/platform/devices.cpp", r'QStringLiteral("\\\\.\\COM%1")', r'QStringLiteral("COM%1")', "Windows opens COMn by its bare name, which reaches COM1 to COM9 only", system="windows"),
-    F("src/platform/program_folder.cpp", "    if (QFileInfo::exists(vedle_programu))\n        return vedle_programu;\n    const QString data", "    const QString data", "A copy with tarvik.ini beside tarvik.exe uses the ProgramData one instead", system="windows"),
-    F("src/platform/print_dialog.cpp", "        return !soubor.isEmpty();\n    }\n#else", "        return true;\n    }\n#else", "Cancel in Windows' save dialog still writes the PDF", system="windows"),
+    F("src/platform/devices_win.cpp", r'QStringLiteral("\\\\.\\COM%1")', r'QStringLiteral("COM%1")', "Windows opens COMn by its bare name, which reaches COM1 to COM9 only", system="windows"),
+    F("src/platform/program_folder.cpp", "    if (QFileInfo::exists(vedle_programu))\n        return vedle_programu;\n    const QString jinde", "    const QString jinde", "A copy with tarvik.ini beside tarvik.exe uses the ProgramData one instead", system="windows"),
+    F("src/platform/print_dialog_win.cpp", "    return !soubor.isEmpty();\n}", "    return true;\n}", "Cancel in Windows' save dialog still writes the PDF", system="windows"),
     F("src/platform/files_win.cpp", "info.nNumberOfLinks != 1)", "info.nNumberOfLinks == 0)", "Windows reads and writes a configuration with a second name"),
-    F("src/platform/files_win.cpp", "(existuje ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH", "MOVEFILE_WRITE_THROUGH", "Windows cannot move the new file over the old: every change goes in place, a longer one is refused"),
+    F("src/platform/files_win.cpp", "(s_->existuje ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH", "MOVEFILE_WRITE_THROUGH", "Windows cannot move the new file over the old: every change goes in place, a longer one is refused"),
     F("src/platform/serial_access_win.cpp", ".arg(navrh ? navrh : s.cislo);", ".arg(s.cislo);", "The port's message tells the administrator to write the port that failed, not one the machine has"),
     F("src/platform/help_viewer.cpp", 'system == QLatin1String("winnt")', 'system == QLatin1String("windows")', "The help on Windows shows the Linux sections and hides its own", system="both"),
-    F("resources/windows/tarvik.nsi", '    SetShellVarContext all\n    StrCpy $slozka_konfigurace "$APPDATA\\Tarvik"\n    ; /PREVZIT=', '    StrCpy $slozka_konfigurace "$APPDATA\\Tarvik"\n    ; /PREVZIT=', "The setup puts the configuration into the installing administrator's own AppData"),
-    F("resources/windows/tarvik.nsi", '        Delete "$slozka_konfigurace\\tarvik.ini.puvodni"\n        Rename "$slozka_konfigurace\\tarvik.ini" "$slozka_konfigurace\\tarvik.ini.puvodni"\n', '        Delete "$slozka_konfigurace\\tarvik.ini.puvodni"\n', "A take-over overwrites the configuration already there instead of keeping it as tarvik.ini.puvodni"),
+    F("resources/windows/tarvik.nsi", '    SetShellVarContext all\n    StrCpy $slozka_konfigurace "$APPDATA\\Tarvik"\n\n    ; The helper', '    StrCpy $slozka_konfigurace "$APPDATA\\Tarvik"\n\n    ; The helper', "The setup puts the configuration into the installing administrator's own AppData"),
+    F("resources/windows/tarvik.nsi", '    ${If} ${FileExists} "$slozka_konfigurace\\tarvik.ini"\n        !insertmacro odloz_konfiguraci "$slozka_konfigurace"\n', '    ${If} ${FileExists} "$slozka_konfigurace\\tarvik.ini"\n        Delete "$slozka_konfigurace\\tarvik.ini"\n', "A take-over overwrites the configuration already there instead of keeping it as tarvik.ini.puvodni"),
     F("resources/windows/tarvik.nsi", "    StrCpy $odstranit_konfiguraci 0\n", "    StrCpy $odstranit_konfiguraci 1\n", "The uninstaller removes the configuration unless asked to keep it"),
 ]
 ALL_FAULTS = FAULTS + FAULTS_STRANGER
