@@ -180,7 +180,7 @@ FAULTS = [
 ]
 
 # ---- A second opinion: faults written the other way round ----
-# Written from the README, the manual (resources/tarvik.hlp), the specification and what the issues
+# Written from the README, the manual (resources/tarvik.hlp) and what the issues
 # say the program must show, by someone who had not opened the tests (only the list above, so as
 # not to repeat it): each is a slip in what the operator sees or hears, what goes on the line, what
 # is in the file or what an installation leaves, after some event in some state. The code was read
