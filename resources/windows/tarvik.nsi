@@ -157,17 +157,12 @@ Function .onInit
 
     ClearErrors
     ${GetOptions} $R0 "/COM=" $port
+    StrLen $0 $port
     ${If} ${Errors}
         StrCpy $port ""
-    ${ElseIf} $port != "1"
-    ${AndIf} $port != "2"
-    ${AndIf} $port != "3"
-    ${AndIf} $port != "4"
-    ${AndIf} $port != "5"
-    ${AndIf} $port != "6"
-    ${AndIf} $port != "7"
-    ${AndIf} $port != "8"
-    ${AndIf} $port != "9"
+    ; One digit, 1 to 9 (text that is no number compares as 0).
+    ${ElseIf} $0 != 1
+    ${OrIf} $port < 1
         MessageBox MB_ICONSTOP "/COM= nese číslo portu 1 až 9 (konfigurační soubor uchovává jednu \
             číslici)." /SD IDOK
         SetErrorLevel 2
